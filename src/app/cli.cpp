@@ -1,0 +1,36 @@
+#include "app/cli.h"
+
+#include "app/cli_forward.h"
+#include "app/cli_output.h"
+
+#include <CLI/CLI.hpp>
+
+namespace vqd {
+
+int runCommandLine(int argc, char** argv) {
+    CLI::App app{"VQD ZAVEK Interchange program: converts VQD cell files into ZAVEK's input files "
+                 "and ZAVEK's output back into VQD files.",
+                 "vqd2zavek-cli"};
+    app.set_version_flag("--version", std::string("vqd2zavek-cli ") + VQD_VERSION);
+    app.require_subcommand(1);
+
+    ForwardCommand forward;
+    forward.define(app);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        printUsageError(e.what());
+        return exitUsage;
+    }
+    if (forward.chosen()) return forward.run();
+    return exitUsage;
+}
+
+} // namespace vqd

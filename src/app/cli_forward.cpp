@@ -1,0 +1,94 @@
+#include "app/cli_forward.h"
+
+#include "app/cli.h"
+#include "app/cli_output.h"
+#include "forward/forward_run.h"
+#include "forward/writers.h"
+#include "shell/inspection.h"
+#include "text/fields.h"
+#include "text/numbers.h"
+
+#include <cstdio>
+
+namespace vqd {
+
+void ForwardCommand::define(CLI::App& app) {
+    command_ = app.add_subcommand("forward", "Convert a VQD cell file into ZAVEK's input files "
+                                             "(INPUT.rda, .tab, .hst and .log beside INPUT)");
+    command_->add_option("INPUT", input_, "The VQD cell file")->required();
+    command_->add_option("--dim", dim_, "Number of explanatory variables, 0 to 4")->required();
+    command_->add_option("--sep", sep_, "Field separator of INPUT; TAB for the tab character")->capture_default_str();
+    command_->add_flag("--names-first", namesFirst_,
+                       "The first line holds variable names; it is skipped, and names not given "
+                       "with --nameK are taken from it");
+    command_->add_option("--freq", freq_, "Frequency protection percentage")->capture_default_str();
+    command_->add_option("--dom1", dom1_, "Dominance percentage for cells flagged B")->capture_default_str();
+    command_->add_option("--dom2", dom2_, "Dominance percentage for cells flagged C")->capture_default_str();
+    for (std::size_t k = 1; k <= 4; ++k) {
+        const auto K = std::to_string(k);
+        nameOptions_[k - 1] =
+            command_->add_option("--name" + K, names_[k - 1], "Name of explanatory variable " + K);
+        command_->add_option("--total" + K, totals_[k - 1], "Total code of variable " + K);
+        hierOptions_[k - 1] = command_->add_option("--hier" + K, hierFiles_[k - 1],
+                                                   "Hierarchy code-list file of variable " + K);
+        levelsOptions_[k - 1] = command_->add_option("--levels" + K, levels_[k - 1],
+                                                     "Hierarchy level specification of variable " + K);
+    }
+}
+
+int ForwardCommand::run() {
+    // The window's go button is disabled until both are filled in.
+    if (trimBlanks(input_).empty()) {
+        printUsageError("INPUT is empty");
+        return exitUsage;
+    }
+    if (trimBlanks(dim_).empty()) {
+        printUsageError("--dim is empty");
+        return exitUsage;
+    }
+
+    StderrMessages messages;
+    ForwardPageValues page;
+    page.txtVQDFileName = input_;
+    page.chkVarNamesInFirst = namesFirst_;
+    page.FieldSeparator = separatorFromText(sep_);
+    page.txtPerc = {freq_, dom1_, dom2_};
+
+    const auto fields = GetDim(input_, page.FieldSeparator, messages);
+    if (!fields) return exitStopped;
+    if (*fields == 0) {
+        messages.critical("No separator found in file: " + input_);
+        return exitStopped;
+    }
+    const std::int32_t dimension = wholeNumberClamped32(numericValue(dim_));
+    std::vector<std::string> namesFromFile;
+    if (dimension > 0 && namesFirst_) {
+        auto names = ReadVarNames(input_, page.FieldSeparator, dimension, messages);
+        if (!names) return exitStopped;
+        namesFromFile = std::move(*names);
+    }
+    page.VarCount = dimension;
+
+    for (std::size_t i = 0; i < 4; ++i) {
+        VariableRowValues& row = page.rows[i];
+        row.txtVarName = nameOptions_[i]->count() > 0 || i >= namesFromFile.size()
+                             ? names_[i]
+                             : namesFromFile[i];
+        row.txtTotCode = totals_[i];
+        row.chkHierch = hierOptions_[i]->count() > 0;
+        row.txtHierFile = hierFiles_[i];
+        row.chkLevels = levelsOptions_[i]->count() > 0;
+        row.txtlevels = levels_[i];
+    }
+
+    TerminalProgress terminal;
+    ForwardRunOptions options;
+    options.progress = [&terminal](std::int64_t count) { terminal.update(count); };
+    const auto result = runForwardConversion(page, messages, options);
+    if (!result.completed) return exitStopped;
+    const auto done = progressText(result.recordCount) + "\n";
+    std::fputs(done.c_str(), stdout);
+    return exitDone;
+}
+
+} // namespace vqd

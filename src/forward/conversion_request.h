@@ -1,0 +1,70 @@
+#pragma once
+// What a forward conversion reads from page 1, and the checks it passes before any file is
+// written.
+
+#include "text/messages.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vqd {
+
+// One variable row of page 1, as its controls hold it.
+struct VariableRowValues {
+    std::string txtVarName;
+    bool chkHierch = false;
+    std::string txtHierFile;
+    std::string txtleadString; // filled in by the checks for a row with a code list
+    bool chkLevels = false;
+    std::string txtlevels;
+    std::string txtTotCode;
+};
+
+// The values of page 1 that a forward conversion reads, as the controls hold them. The window
+// and the command line fill it; the checks write the lead strings back into `rows`.
+struct ForwardPageValues {
+    std::string txtVQDFileName;
+    bool chkVarNamesInFirst = false;
+    std::int32_t VarCount = 0;   // from txtDim, as the dimension rule accepted it
+    std::string FieldSeparator;  // from txtSep, "TAB" already made the tab character
+    std::array<std::string, 3> txtPerc{"10", "90", "80"}; // frequency, dominance B, dominance C
+    std::array<VariableRowValues, 4> rows;
+};
+
+struct VariableSpec {
+    std::string VarName;
+    bool HierCodeList = false;
+    std::string HierFile;
+    std::string LeadString;
+    bool HierLevels = false;
+    std::string LevelsSpec;
+    std::string TotCode;
+};
+
+// A request that passed every check: Dom1Perc and Dom2Perc are not 0, every variable has a name
+// and a total code, at most one hierarchy kind, and a found lead string for a code list.
+struct ConversionRequest {
+    std::string InputFile;
+    bool NamesInFirstLine = false;
+    std::int32_t VarCount = 0; // 0 to 4
+    std::string Separator;
+    double Dom1Perc = 0;
+    double Dom2Perc = 0;
+    double FreqFraction = 0;
+    std::vector<VariableSpec> Variables;
+};
+
+// Gathers and checks the request in the fixed order, showing the first failure's message and
+// returning nothing. Lead strings of code-list variables are written into `page.rows` as they are
+// found, so those before a failing variable stay filled in.
+std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages& messages);
+
+// The lead string of a hierarchy code list: the first character that most of its lines start
+// with (ties to the first seen; only the first 40 distinct characters are counted). Nothing, with
+// a message shown, when the file cannot be read or has no line.
+std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages& messages);
+
+} // namespace vqd

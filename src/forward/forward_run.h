@@ -1,0 +1,32 @@
+#pragma once
+// The forward conversion: a VQD cell file into ZAVEK's metadata, table data, history and log.
+
+#include "forward/conversion_request.h"
+#include "text/messages.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vqd {
+
+struct ForwardRunOptions {
+    // Called with the record count after each record and once more with the final count; the
+    // receiver decides how often to show it.
+    std::function<void(std::int64_t recordCount)> progress;
+    // The log's date and time; empty means the local time now.
+    std::string dateTime;
+};
+
+struct ForwardRunResult {
+    bool completed = false; // the four files are in place
+    std::int64_t recordCount = 0;
+};
+
+// Checks the page's request, converts the input and puts InputFile + ".rda", ".tab", ".hst" and
+// ".log" in place together. A refused or failed run shows one critical message and leaves any
+// earlier output files exactly as they were; totals that never occurred are information notes.
+ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& messages,
+                                      const ForwardRunOptions& options = {});
+
+} // namespace vqd

@@ -1,0 +1,29 @@
+#pragma once
+// Looking into a named file without converting it.
+
+#include "text/messages.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vqd {
+
+// True when a file, not a folder, of that name exists; false for the empty name.
+bool FileExist(const std::string& FN);
+
+// The largest number of fields on any line of FN split at `separator`, less 4 (the cell value,
+// frequency, flag and dominance fields), or 0 when no line has more than 4 fields. Nothing, with
+// a "Cannot read file: " message shown, when the file cannot be read.
+std::optional<std::int32_t> GetDim(const std::string& FN, std::string_view separator,
+                                   Messages& messages);
+
+// The first N fields of FN's first line (at most the four a page has rows for); fields missing
+// from a short line are empty. Nothing, with a message shown, when the file cannot be read.
+std::optional<std::vector<std::string>> ReadVarNames(const std::string& FN,
+                                                     std::string_view separator, std::int32_t N,
+                                                     Messages& messages);
+
+} // namespace vqd

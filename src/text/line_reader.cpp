@@ -1,0 +1,126 @@
+#include "text/line_reader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace vqd {
+
+namespace {
+constexpr std::size_t blockSize = 1 << 20;
+
+std::string systemReason(int error) { return std::generic_category().message(error); }
+} // namespace
+
+LineReader::~LineReader() { close(); }
+
+void LineReader::close() noexcept {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+}
+
+bool LineReader::open(const std::string& path) {
+    close();
+    begin_ = end_ = 0;
+    eof_ = false;
+    error_.clear();
+    errno = 0;
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_ == nullptr) {
+        error_ = systemReason(errno != 0 ? errno : ENOENT);
+        return false;
+    }
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    if (buffer_.size() < blockSize) buffer_.resize(blockSize);
+    return true;
+}
+
+// Moves the unread bytes to the front and reads more after them, growing the buffer when a
+// single line fills it.
+bool LineReader::fill() {
+    if (eof_ || file_ == nullptr) return false;
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    errno = 0;
+    const auto got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    end_ += got;
+    if (got == 0) {
+        eof_ = true;
+        if (std::ferror(file_)) {
+            error_ = systemReason(errno != 0 ? errno : EIO);
+            return false;
+        }
+    }
+    return got > 0;
+}
+
+bool LineReader::next(std::string_view& line) {
+    if (!error_.empty()) return false;
+    std::size_t scanFrom = begin_;
+    for (;;) {
+        const char* start = buffer_.data() + scanFrom;
+        const auto* cr = static_cast<const char*>(std::memchr(start, '\r', end_ - scanFrom));
+        if (cr != nullptr) {
+            const auto crPos = static_cast<std::size_t>(cr - buffer_.data());
+            // A CR as the last byte read may be the first half of a CR LF.
+            if (crPos + 1 == end_ && !eof_) {
+                const auto lineStart = begin_;
+                if (fill()) {
+                    scanFrom = crPos - lineStart;
+                    continue;
+                }
+                if (!error_.empty()) return false;
+                scanFrom = crPos - lineStart;
+                continue;
+            }
+            line = std::string_view(buffer_.data() + begin_, crPos - begin_);
+            begin_ = crPos + 1;
+            if (begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
+            return true;
+        }
+        if (eof_) {
+            if (begin_ == end_) return false;
+            line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+            begin_ = end_;
+            return true;
+        }
+        const auto lineStart = begin_;
+        const auto scanned = end_;
+        if (!fill()) {
+            if (!error_.empty()) return false;
+        }
+        scanFrom = scanned - lineStart;
+    }
+}
+
+std::string cannotReadMessage(std::string_view path, std::string_view reason) {
+    std::string message = "Cannot read file: ";
+    message += path;
+    if (!reason.empty()) {
+        message += "\n";
+        message += reason;
+    }
+    return message;
+}
+
+bool readFirstLine(const std::string& path, std::string& line, std::string& message) {
+    LineReader reader;
+    std::string_view first;
+    if (!reader.open(path)) {
+        message = cannotReadMessage(path, reader.error());
+        return false;
+    }
+    line.clear();
+    if (reader.next(first)) line.assign(first);
+    if (!reader.error().empty()) {
+        message = cannotReadMessage(path, reader.error());
+        return false;
+    }
+    return true;
+}
+
+} // namespace vqd

@@ -1,0 +1,47 @@
+#pragma once
+// Reading text files a line at a time, in large blocks.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vqd {
+
+// Reads the lines of one file. A line ends at CR LF or at a lone CR; a lone LF stays inside the
+// line; the last line needs no line end. Lines are views into an internal buffer that grows with
+// the longest line and are valid until the next call.
+class LineReader {
+public:
+    LineReader() = default;
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // Opens `path`; false (with error() set) when it cannot be opened.
+    bool open(const std::string& path);
+    // The next line; false at the end of the file or on a read error (then error() is set).
+    bool next(std::string_view& line);
+    // The system's reason when opening or reading failed; empty otherwise.
+    const std::string& error() const noexcept { return error_; }
+    void close() noexcept;
+
+private:
+    bool fill();
+
+    std::FILE* file_ = nullptr;
+    std::vector<char> buffer_;
+    std::size_t begin_ = 0; // first unread byte
+    std::size_t end_ = 0;   // one past the last byte read from the file
+    bool eof_ = false;
+    std::string error_;
+};
+
+// "Cannot read file: " and the path, then the system's reason on a second line.
+std::string cannotReadMessage(std::string_view path, std::string_view reason);
+
+// The first line of `path` (empty when the file has none) through `line`; false with a
+// cannotReadMessage in `message` when the file cannot be opened or read.
+bool readFirstLine(const std::string& path, std::string& line, std::string& message);
+
+} // namespace vqd

@@ -1,0 +1,121 @@
+#include "text/output_file.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+namespace vqd {
+
+namespace {
+constexpr std::size_t flushThreshold = 1 << 20;
+
+std::string temporaryNameFor(const std::string& finalPath) {
+    static std::mt19937_64 generator{std::random_device{}()};
+    static constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string name = finalPath + ".part-";
+    for (int i = 0; i < 8; ++i) name.push_back(digits[generator() % 36]);
+    return name;
+}
+} // namespace
+
+AtomicOutputFile::~AtomicOutputFile() { discard(); }
+
+bool AtomicOutputFile::create(std::string finalPath) {
+    discard();
+    finalPath_ = std::move(finalPath);
+    error_.clear();
+    buffer_.clear();
+    buffer_.reserve(flushThreshold + 4096);
+    for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
+        tempPath_ = temporaryNameFor(finalPath_);
+        errno = 0;
+        // "x": never reuse a name that exists, so nobody else's file is ever truncated.
+        file_ = std::fopen(tempPath_.c_str(), "wbx");
+        if (file_ == nullptr && errno != EEXIST) break;
+    }
+    if (file_ == nullptr) {
+        fail(errno != 0 ? errno : EIO);
+        tempPath_.clear();
+        return false;
+    }
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    return true;
+}
+
+void AtomicOutputFile::write(std::string_view text) {
+    if (file_ == nullptr) return;
+    buffer_.append(text);
+    flushIfFull();
+}
+
+void AtomicOutputFile::writeLine(std::string_view text) {
+    if (file_ == nullptr) return;
+    buffer_.append(text);
+    buffer_.append("\r\n");
+    flushIfFull();
+}
+
+void AtomicOutputFile::flushIfFull() {
+    if (buffer_.size() >= flushThreshold) flush();
+}
+
+void AtomicOutputFile::flush() {
+    if (file_ == nullptr || buffer_.empty()) return;
+    errno = 0;
+    const auto written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+    if (written != buffer_.size()) fail(errno != 0 ? errno : EIO);
+    buffer_.clear();
+}
+
+void AtomicOutputFile::fail(int error) {
+    if (error_.empty()) error_ = std::generic_category().message(error);
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+bool AtomicOutputFile::finish() {
+    flush();
+    if (file_ != nullptr) {
+        errno = 0;
+        const bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        if (!closed) fail(errno != 0 ? errno : EIO);
+    }
+    return ok();
+}
+
+bool AtomicOutputFile::commit() {
+    if (!finish() || tempPath_.empty()) return false;
+    std::error_code error;
+    std::filesystem::rename(tempPath_, finalPath_, error);
+    if (error) {
+        if (error_.empty()) error_ = error.message();
+        return false;
+    }
+    tempPath_.clear();
+    return true;
+}
+
+void AtomicOutputFile::discard() noexcept {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!tempPath_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(tempPath_, ignored);
+        tempPath_.clear();
+    }
+    buffer_.clear();
+}
+
+std::string AtomicOutputFile::failureMessage() const {
+    std::string message = "Cannot write file: " + finalPath_;
+    if (!error_.empty()) message += "\n" + error_;
+    return message;
+}
+
+} // namespace vqd
