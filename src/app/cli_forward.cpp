@@ -17,13 +17,16 @@ void ForwardCommand::define(CLI::App& app) {
                                              "(INPUT.rda, .tab, .hst and .log beside INPUT)");
     command_->add_option("INPUT", input_, "The VQD cell file")->required();
     command_->add_option("--dim", dim_, "Number of explanatory variables, 0 to 4")->required();
-    command_->add_option("--sep", sep_, "Field separator of INPUT; TAB for the tab character")->capture_default_str();
+    command_->add_option("--sep", sep_, "Field separator of INPUT; TAB for the tab character")
+        ->capture_default_str();
     command_->add_flag("--names-first", namesFirst_,
                        "The first line holds variable names; it is skipped, and names not given "
                        "with --nameK are taken from it");
     command_->add_option("--freq", freq_, "Frequency protection percentage")->capture_default_str();
-    command_->add_option("--dom1", dom1_, "Dominance percentage for cells flagged B")->capture_default_str();
-    command_->add_option("--dom2", dom2_, "Dominance percentage for cells flagged C")->capture_default_str();
+    command_->add_option("--dom1", dom1_, "Dominance percentage for cells flagged B")
+        ->capture_default_str();
+    command_->add_option("--dom2", dom2_, "Dominance percentage for cells flagged C")
+        ->capture_default_str();
     for (std::size_t k = 1; k <= 4; ++k) {
         const auto K = std::to_string(k);
         nameOptions_[k - 1] =
@@ -31,8 +34,8 @@ void ForwardCommand::define(CLI::App& app) {
         command_->add_option("--total" + K, totals_[k - 1], "Total code of variable " + K);
         hierOptions_[k - 1] = command_->add_option("--hier" + K, hierFiles_[k - 1],
                                                    "Hierarchy code-list file of variable " + K);
-        levelsOptions_[k - 1] = command_->add_option("--levels" + K, levels_[k - 1],
-                                                     "Hierarchy level specification of variable " + K);
+        levelsOptions_[k - 1] = command_->add_option(
+            "--levels" + K, levels_[k - 1], "Hierarchy level specification of variable " + K);
     }
 }
 

@@ -2,7 +2,6 @@
 // `vqd2zavek-cli forward`: each option is one control of page 1, with its text as typed.
 
 #include <CLI/CLI.hpp>
-
 #include <array>
 #include <string>
 

@@ -34,7 +34,9 @@ void StderrMessages::critical(std::string_view text) {
     printMessage("error", text);
 }
 
-void StderrMessages::information(std::string_view text) { printMessage("note", text); }
+void StderrMessages::information(std::string_view text) {
+    printMessage("note", text);
+}
 
 void printUsageError(std::string_view text) {
     printMessage("error", text);
@@ -57,8 +59,8 @@ void TerminalProgress::update(std::int64_t recordCount) {
     nextPaint_ = now + std::chrono::milliseconds(250);
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const auto perSecond = static_cast<std::int64_t>(static_cast<double>(recordCount) / seconds);
-    const std::string text = "\r" + countText(recordCount) + " records, " + countText(perSecond) +
-                             " records/s\033[K";
+    const std::string text =
+        "\r" + countText(recordCount) + " records, " + countText(perSecond) + " records/s\033[K";
     std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
     shown_ = true;

@@ -12,7 +12,9 @@ namespace vqd {
 
 namespace {
 
-bool isBlank(const std::string& text) { return trimBlanks(text).empty(); }
+bool isBlank(const std::string& text) {
+    return trimBlanks(text).empty();
+}
 
 // A percentage that reads as 0 is refused by its own message; one too large to hold is refused
 // as out of range.
@@ -86,10 +88,10 @@ std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages
     const double freqPerc = numericValue(page.txtPerc[0]);
     request.FreqFraction = freqPerc / 100;
 
-    if (!checkPercentage(request.Dom1Perc, page.txtPerc[1], "Illegal Percentage for Dominance 1:",
-                         messages) ||
-        !checkPercentage(request.Dom2Perc, page.txtPerc[2], "Illegal Percentage for Dominance 2:",
-                         messages) ||
+    if (!checkPercentage(request.Dom1Perc, page.txtPerc[1],
+                         "Illegal Percentage for Dominance 1:", messages) ||
+        !checkPercentage(request.Dom2Perc, page.txtPerc[2],
+                         "Illegal Percentage for Dominance 2:", messages) ||
         !checkPercentage(freqPerc, page.txtPerc[0], nullptr, messages)) {
         return std::nullopt;
     }

@@ -28,8 +28,8 @@ struct VariableRowValues {
 struct ForwardPageValues {
     std::string txtVQDFileName;
     bool chkVarNamesInFirst = false;
-    std::int32_t VarCount = 0;   // from txtDim, as the dimension rule accepted it
-    std::string FieldSeparator;  // from txtSep, "TAB" already made the tab character
+    std::int32_t VarCount = 0;  // from txtDim, as the dimension rule accepted it
+    std::string FieldSeparator; // from txtSep, "TAB" already made the tab character
     std::array<std::string, 3> txtPerc{"10", "90", "80"}; // frequency, dominance B, dominance C
     std::array<VariableRowValues, 4> rows;
 };

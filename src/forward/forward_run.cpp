@@ -44,7 +44,8 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         return result;
     }
     OutputFiles out;
-    if (!out.tab.create(request.InputFile + ".tab") || !out.log.create(request.InputFile + ".log") ||
+    if (!out.tab.create(request.InputFile + ".tab") ||
+        !out.log.create(request.InputFile + ".log") ||
         !out.hst.create(request.InputFile + ".hst")) {
         messages.critical(out.failed()->failureMessage());
         return result;

@@ -42,10 +42,10 @@ void appendMetadata(std::string& out, const ConversionRequest& request) {
         }
         appendLine(out, "  <TOTCODE> " + variable.TotCode);
     }
-    for (std::string_view line : {"CellValue", "  <NUMERIC>", "CellFreq", "  <FREQUENCY>",
-                                  "CostVar", "  <NUMERIC> <COSTVAR>", "Statusvar", " <STATUS>",
-                                  "LowerProt", "  <NUMERIC> <LOWERPL>", "UpperProt",
-                                  "  <NUMERIC> <UPPERPL>"}) {
+    for (std::string_view line :
+         {"CellValue", "  <NUMERIC>", "CellFreq", "  <FREQUENCY>", "CostVar",
+          "  <NUMERIC> <COSTVAR>", "Statusvar", " <STATUS>", "LowerProt", "  <NUMERIC> <LOWERPL>",
+          "UpperProt", "  <NUMERIC> <UPPERPL>"}) {
         appendLine(out, line);
     }
 }

@@ -52,7 +52,8 @@ std::optional<std::vector<std::string>> ReadVarNames(const std::string& FN,
     }
     std::vector<std::string> names;
     std::string_view rest = first;
-    for (std::int32_t i = 0; i < std::min(N, 4); ++i) names.emplace_back(NextField(rest, separator));
+    for (std::int32_t i = 0; i < std::min(N, 4); ++i)
+        names.emplace_back(NextField(rest, separator));
     return names;
 }
 

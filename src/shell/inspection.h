@@ -22,8 +22,7 @@ std::optional<std::int32_t> GetDim(const std::string& FN, std::string_view separ
 
 // The first N fields of FN's first line (at most the four a page has rows for); fields missing
 // from a short line are empty. Nothing, with a message shown, when the file cannot be read.
-std::optional<std::vector<std::string>> ReadVarNames(const std::string& FN,
-                                                     std::string_view separator, std::int32_t N,
-                                                     Messages& messages);
+std::optional<std::vector<std::string>>
+ReadVarNames(const std::string& FN, std::string_view separator, std::int32_t N, Messages& messages);
 
 } // namespace vqd

@@ -15,7 +15,8 @@ std::string_view NextFieldBy(std::string_view& line, std::string_view separator)
 
 // NextFieldBy with the program's current field separator, which the caller holds and passes in:
 // the engine keeps no program-wide state.
-inline std::string_view NextField(std::string_view& line, std::string_view fieldSeparator) noexcept {
+inline std::string_view NextField(std::string_view& line,
+                                  std::string_view fieldSeparator) noexcept {
     return NextFieldBy(line, fieldSeparator);
 }
 

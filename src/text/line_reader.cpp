@@ -9,10 +9,14 @@ namespace vqd {
 namespace {
 constexpr std::size_t blockSize = 1 << 20;
 
-std::string systemReason(int error) { return std::generic_category().message(error); }
+std::string systemReason(int error) {
+    return std::generic_category().message(error);
+}
 } // namespace
 
-LineReader::~LineReader() { close(); }
+LineReader::~LineReader() {
+    close();
+}
 
 void LineReader::close() noexcept {
     if (file_ != nullptr) std::fclose(file_);

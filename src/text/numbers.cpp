@@ -9,8 +9,12 @@ namespace vqd {
 
 namespace {
 
-bool isIgnoredInNumber(char c) noexcept { return c == ' ' || c == '\t' || c == '\n'; }
-bool isDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+bool isIgnoredInNumber(char c) noexcept {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool isDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
 
 // Walks the characters of a number, skipping the blanks the numeric rule ignores.
 class NumberScanner {
@@ -100,7 +104,8 @@ double numericValue(std::string_view text) noexcept {
         scan.take();
         if (scan.peek() == '+' || scan.peek() == '-') scan.take();
         if (isDigit(scan.peek())) {
-            while (isDigit(scan.peek())) scan.take();
+            while (isDigit(scan.peek()))
+                scan.take();
             end = scan.position();
         }
     }
@@ -140,8 +145,10 @@ double roundHalfEven(double value) noexcept {
 std::int32_t wholeNumberClamped32(double value) noexcept {
     const double whole = roundHalfEven(value);
     if (std::isnan(whole)) return 0;
-    if (whole <= std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    if (whole >= std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (whole <= std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    if (whole >= std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(whole);
 }
 
@@ -162,14 +169,16 @@ void appendCostText(std::string& out, double value) {
     }
     // 15 significant digits in scientific form: "d.dddddddddddddde+XX".
     std::array<char, 40> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
-                                      std::chars_format::scientific, 14);
-    const std::string_view text(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                      std::fabs(value), std::chars_format::scientific, 14);
+    const std::string_view text(buffer.data(),
+                                static_cast<std::size_t>(result.ptr - buffer.data()));
     const auto ePos = text.find('e');
     std::string digits;
     digits.push_back(text[0]);
     digits.append(text.substr(2, ePos - 2));
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
     int exponent = 0;
     std::from_chars(text.data() + ePos + 1 + (text[ePos + 1] == '+' ? 1 : 0),
                     text.data() + text.size(), exponent);

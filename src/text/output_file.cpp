@@ -14,12 +14,15 @@ std::string temporaryNameFor(const std::string& finalPath) {
     static std::mt19937_64 generator{std::random_device{}()};
     static constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string name = finalPath + ".part-";
-    for (int i = 0; i < 8; ++i) name.push_back(digits[generator() % 36]);
+    for (int i = 0; i < 8; ++i)
+        name.push_back(digits[generator() % 36]);
     return name;
 }
 } // namespace
 
-AtomicOutputFile::~AtomicOutputFile() { discard(); }
+AtomicOutputFile::~AtomicOutputFile() {
+    discard();
+}
 
 bool AtomicOutputFile::create(std::string finalPath) {
     discard();
@@ -27,6 +30,12 @@ bool AtomicOutputFile::create(std::string finalPath) {
     error_.clear();
     buffer_.clear();
     buffer_.reserve(flushThreshold + 4096);
+    // A folder of the final name could not be replaced at the end; refuse before writing anything.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(finalPath_, ignored)) {
+        fail(EISDIR);
+        return false;
+    }
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
         tempPath_ = temporaryNameFor(finalPath_);
         errno = 0;

@@ -1,3 +1,75 @@
 #include "text/fields.h"
+
 #include <gtest/gtest.h>
-TEST(Fields, Placeholder) { std::string_view l = "a;b"; EXPECT_EQ(vqd::NextFieldBy(l, ";"), "a"); }
+#include <string>
+#include <vector>
+
+namespace vqd {
+namespace {
+
+// Every field NextFieldBy yields until the line is empty (at most 10, for the empty separator).
+std::vector<std::string> splitAll(std::string_view line, std::string_view separator) {
+    std::vector<std::string> fields;
+    do {
+        fields.emplace_back(NextFieldBy(line, separator));
+    } while (!line.empty() && fields.size() < 10);
+    return fields;
+}
+
+struct FirstFieldCase {
+    std::string line, separator, field, rest;
+};
+
+class FirstField : public testing::TestWithParam<FirstFieldCase> {};
+
+TEST_P(FirstField, YieldsFieldAndLeavesTrimmedRest) {
+    const auto& c = GetParam();
+    std::string_view line = c.line;
+    EXPECT_EQ(NextFieldBy(line, c.separator), c.field);
+    EXPECT_EQ(line, c.rest);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Separators, FirstField,
+    testing::Values(FirstFieldCase{"a;b;c", ";", "a", "b;c"},
+                    FirstFieldCase{"  a ; b ", ";", "a ", "b"}, // blank before separator stays
+                    FirstFieldCase{";x", ";", "", "x"}, FirstFieldCase{"a;", ";", "a", ""},
+                    FirstFieldCase{"", ";", "", ""}, FirstFieldCase{"abc", ";", "abc", ""},
+                    FirstFieldCase{"\ta\t", ";", "\ta\t", ""},   // tabs are not blanks
+                    FirstFieldCase{"xaby", "ab", "x", "by"},     // only one character dropped
+                    FirstFieldCase{"x ab y", "ab", "x ", "b y"}, // rest of a long separator trimmed
+                    FirstFieldCase{"abc", "", "", "bc"},         // empty separator
+                    FirstFieldCase{"a, b", ",", "a", "b"}));
+
+TEST(NextFieldBy, ConsumesLineFieldByField) {
+    EXPECT_EQ(splitAll("a;b;c", ";"), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(splitAll("a;;b", ";"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(splitAll("a\t\tb", "\t"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(splitAll("a\t b", "\t"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(splitAll("abc", ""), (std::vector<std::string>{"", "", ""}));
+}
+
+TEST(NextFieldBy, EmptyLineYieldsEmptyFieldsForever) {
+    std::string_view line;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(NextFieldBy(line, ";"), "");
+    EXPECT_TRUE(line.empty());
+}
+
+TEST(ReplaceCommaPoint, ReplacesEveryComma) {
+    EXPECT_EQ(ReplaceCommaPoint("1,5"), "1.5");
+    EXPECT_EQ(ReplaceCommaPoint("1,234,5"), "1.234.5");
+    EXPECT_EQ(ReplaceCommaPoint("12.5"), "12.5");
+    EXPECT_EQ(ReplaceCommaPoint(""), "");
+}
+
+TEST(SeparatorFromText, TabInAnyCaseIsTheTabCharacter) {
+    for (const char* tab : {"TAB", "tab", "Tab", "tAb"})
+        EXPECT_EQ(separatorFromText(tab), "\t");
+    EXPECT_EQ(separatorFromText("TAB "), "TAB ");
+    EXPECT_EQ(separatorFromText(";"), ";");
+    EXPECT_EQ(separatorFromText(""), "");
+}
+
+} // namespace
+} // namespace vqd

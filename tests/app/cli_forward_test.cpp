@@ -1,0 +1,114 @@
+#include "../support/test_support.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace vqd {
+namespace {
+
+using test::crlfLines;
+
+struct CliRun {
+    int exitStatus;
+    std::string out, err;
+};
+
+// Runs the built command line in `folder` with the arguments as a shell would split them.
+CliRun runCli(const test::ScratchFolder& folder, const std::string& arguments,
+              const std::string& environment = "LC_ALL=C") {
+    const std::string command = "cd '" + folder.path("") + "' && " + environment + " '" +
+                                VQD_CLI_PATH + "' " + arguments + " >.out 2>.err";
+    const int status = std::system(command.c_str());
+    CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readBytes(folder.path(".out")),
+               test::readBytes(folder.path(".err"))};
+    std::filesystem::remove(folder.path(".out"));
+    std::filesystem::remove(folder.path(".err"));
+    return run;
+}
+
+const std::string cells = crlfLines({"Region;Age;Value;Freq;Flag;Dom", "NL;Total;1234,5;20;S;10",
+                                     "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"});
+const std::string totals = "--total1 NL --total2 Total";
+
+struct CliCase {
+    const char* name;
+    std::string arguments;
+    int exitStatus;
+    std::string out;
+    std::string err; // the start of standard error
+    bool writesOutputs;
+};
+
+class ForwardCommand : public testing::TestWithParam<CliCase> {};
+
+TEST_P(ForwardCommand, ExitStatusAndMessages) {
+    test::ScratchFolder folder;
+    folder.write("cells.csv", cells);
+    folder.write("cells.tsv", "a\tb\t1\t1\tS\t0\r\n");
+    folder.write("r.hrc", crlfLines({"GR", "@x"}));
+    const auto run = runCli(folder, GetParam().arguments);
+    EXPECT_EQ(run.exitStatus, GetParam().exitStatus);
+    EXPECT_EQ(run.out, GetParam().out);
+    EXPECT_EQ(run.err.substr(0, GetParam().err.size()), GetParam().err) << run.err;
+    EXPECT_EQ(folder.fileNames().size(), GetParam().writesOutputs ? 7u : 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ForwardCommand,
+    testing::Values(
+        CliCase{"Converts", "forward cells.csv --dim 2 --names-first " + totals, 0,
+                "3 records processed\n", "", true},
+        CliCase{"NotesMissingTotal",
+                "forward cells.csv --dim 2 --names-first --total1 X --total2 Total", 0,
+                "3 records processed\n",
+                "vqd2zavek-cli: note: No record with totalcode (X) found for variable: Region\n",
+                true},
+        CliCase{"TabSeparator",
+                "forward cells.tsv --dim 2 --sep tab --name1 A --name2 B --total1 a --total2 b", 0,
+                "1 records processed\n", "", true},
+        CliCase{"MissingInput", "forward none.csv --dim 2", 1, "",
+                "vqd2zavek-cli: error: Cannot read file: none.csv: No such file or directory\n",
+                false},
+        CliCase{"NoSeparator", "forward cells.csv --dim 2 --sep ,", 1, "",
+                "vqd2zavek-cli: error: No separator found in file: cells.csv\n", false},
+        CliCase{"RefusedPercentage", "forward cells.csv --dim 2 --names-first --dom1 0 " + totals,
+                1, "", "vqd2zavek-cli: error: Illegal Percentage for Dominance 1:0\n", false},
+        CliCase{"BothHierarchies",
+                "forward cells.csv --dim 2 --names-first --hier1 r.hrc --levels1 '1 1' " + totals,
+                1, "", "vqd2zavek-cli: error: Error in hier.levels specification for var 1\n",
+                false},
+        CliCase{"DimensionAbove4", "forward cells.csv --dim 4.6 --names-first", 1, "",
+                "vqd2zavek-cli: error: Dimension above 4 is not supported: 5\n", false},
+        CliCase{"NoNamesWithoutNamesFirst", "forward cells.csv --dim 2 " + totals, 1, "",
+                "vqd2zavek-cli: error: no variable name specified for var 1\n", false},
+        CliCase{"VariableFive", "forward cells.csv --dim 2 --name5 x", 2, "",
+                "vqd2zavek-cli: error: ", false},
+        CliCase{"DimensionMissing", "forward cells.csv", 2, "", "vqd2zavek-cli: error: ", false},
+        CliCase{"DimensionEmpty", "forward cells.csv --dim ' '", 2, "",
+                "vqd2zavek-cli: error: --dim is empty\n", false},
+        CliCase{"NoCommand", "", 2, "", "vqd2zavek-cli: error: ", false},
+        CliCase{"Version", "--version", 0, "vqd2zavek-cli 1.1.0\n", "", false}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(ForwardCommandFiles, NamesFromFirstLineUnlessGivenAndSameUnderDecimalCommaLocale) {
+    test::ScratchFolder folder;
+    folder.write("cells.csv", cells);
+    ASSERT_EQ(
+        runCli(folder, "forward cells.csv --dim 2 --names-first --name2 Ages " + totals).exitStatus,
+        0);
+    const auto rda = test::readBytes(folder.path("cells.csv.rda"));
+    EXPECT_NE(rda.find("\r\nRegion 5\r\n"), std::string::npos);
+    EXPECT_NE(rda.find("\r\nAges 5\r\n"), std::string::npos);
+
+    const auto tab = test::readBytes(folder.path("cells.csv.tab"));
+    ASSERT_EQ(runCli(folder, "forward cells.csv --dim 2 --names-first --name2 Ages " + totals,
+                     "LC_ALL=de_DE.UTF-8")
+                  .exitStatus,
+              0);
+    EXPECT_EQ(test::readBytes(folder.path("cells.csv.tab")), tab);
+    EXPECT_EQ(test::readBytes(folder.path("cells.csv.rda")), rda);
+}
+
+} // namespace
+} // namespace vqd

@@ -1,0 +1,107 @@
+#include "forward/cell_record.h"
+
+#include <gtest/gtest.h>
+
+namespace vqd {
+namespace {
+
+ConversionRequest requestFor(int varCount) {
+    ConversionRequest request;
+    request.Separator = ";";
+    request.VarCount = varCount;
+    request.Dom1Perc = 90;
+    request.Dom2Perc = 80;
+    request.FreqFraction = 0.1;
+    for (int i = 0; i < varCount; ++i)
+        request.Variables.push_back({"V", false, "", "", false, "", "T"});
+    return request;
+}
+
+struct RuleCase {
+    std::string fields; // value;freq;flag;dom
+    std::string lower, upper;
+    char status;
+    bool illegalDom, illegalLevel;
+};
+
+class ProtectionRules : public testing::TestWithParam<RuleCase> {};
+
+TEST_P(ProtectionRules, DeriveStatusAndLevels) {
+    const auto& c = GetParam();
+    const auto request = requestFor(0);
+    TotalsFound found{};
+    CellRecord record;
+    ASSERT_TRUE(ReadCellRecord(c.fields, request, found, record));
+    EXPECT_EQ(record.LowerText, c.lower);
+    EXPECT_EQ(record.UpperText, c.upper);
+    EXPECT_EQ(record.Status, c.status);
+    EXPECT_EQ(record.IllegalDomPercentage, c.illegalDom);
+    EXPECT_EQ(record.IllegalProtectionLevel, c.illegalLevel);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CellValue1000, ProtectionRules,
+    testing::Values(RuleCase{"1000;5;A;0", "100.000", "100.000", 'U', false, false},
+                    RuleCase{"1000;5;B;95", "55.556", "55.556", 'U', false, false},
+                    RuleCase{"1000;5;B;85", "100.000", "100.000", 'U', true, false},
+                    RuleCase{"1000;5;B;90", "0.001", "0.001", 'U', false, false},
+                    RuleCase{"1000;5;C;80", "0.001", "0.001", 'U', false, false},
+                    RuleCase{"1000;5;C;79,9", "100.000", "100.000", 'U', true, false},
+                    RuleCase{"1000;5;S;99", "0.001", "0.001", 'S', false, false},
+                    RuleCase{"1000;5;;", "0.001", "0.001", 'S', false, false},
+                    RuleCase{"1000;5;b;95", "55.556", "55.556", 'U', false, false},
+                    RuleCase{"1000;5;AB;95", "0.001", "0.001", 'U', false, false},
+                    RuleCase{"1000;5;B1;95", "0.001", "0.001", 'U', false, false},
+                    RuleCase{"1000;5;A ;95", "0.001", "0.001", 'U', false, false},
+                    RuleCase{"1000;5;C1;95", "0.001", "0.001", 'S', false, false},
+                    RuleCase{"1000;5;D;95", "0.001", "0.001", 'S', false, false}));
+
+INSTANTIATE_TEST_SUITE_P(
+    OtherValues, ProtectionRules,
+    testing::Values(RuleCase{"0;0;S;0", "0.000", "0.001", 'S', false, false},
+                    RuleCase{"-100;1;A;0", "-100.000", "-10.000", 'U', false, true},
+                    RuleCase{"-100;1;B;50", "-100.000", "-10.000", 'U', true, true},
+                    RuleCase{"", "0.000", "0.001", 'S', false, false},
+                    RuleCase{"1200,5;7;B;95", "66.694", "66.694", 'U', false, false},
+                    RuleCase{"10;1;A;0", "1.000", "1.000", 'U', false, false},
+                    RuleCase{"0,5;1;B;180", "0.500", "0.500", 'U', false, false}));
+
+TEST(CellRecord, FieldsAndTotalsOfATwoVariableLine) {
+    const auto request = requestFor(2);
+    TotalsFound found{};
+    CellRecord record;
+    ASSERT_TRUE(ReadCellRecord("  A01 ; T;1200,50; 7,0 ;b;95;ignored", request, found, record));
+    EXPECT_EQ(record.Codes[0], "A01 ");
+    EXPECT_EQ(record.Codes[1], "T");
+    EXPECT_EQ(record.ValueText, "1200.50");
+    EXPECT_EQ(record.FreqText, "7.0 ");
+    EXPECT_EQ(record.CostText, " 1200.5");
+    EXPECT_EQ(record.Flag, "B");
+    EXPECT_EQ(found, (TotalsFound{false, true, false, false}));
+}
+
+TEST(CellRecord, TotalsMatchExactly) {
+    const auto request = requestFor(1);
+    CellRecord record;
+    for (const char* line : {"t;1;1;S;0", "T ;1;1;S;0"}) {
+        TotalsFound found{};
+        ASSERT_TRUE(ReadCellRecord(line, request, found, record));
+        EXPECT_FALSE(found[0]) << line;
+    }
+}
+
+TEST(CellRecord, NumbersBeyondTheFloatRangeStopTheRecord) {
+    const auto request = requestFor(0);
+    TotalsFound found{};
+    CellRecord record;
+    EXPECT_FALSE(ReadCellRecord("1e400;1;S;0", request, found, record));
+    EXPECT_EQ(record.OutOfRangeText, "1e400");
+    EXPECT_FALSE(ReadCellRecord("1;1;S;-1e999", request, found, record));
+    EXPECT_EQ(record.OutOfRangeText, "-1e999");
+    // A level beyond the range from a value within it.
+    EXPECT_FALSE(ReadCellRecord("1e308;1;B;1e10", request, found, record));
+    EXPECT_EQ(record.OutOfRangeText, "1e308");
+}
+
+} // namespace
+} // namespace vqd

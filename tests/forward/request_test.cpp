@@ -1,0 +1,161 @@
+#include "../support/test_support.h"
+#include "forward/conversion_request.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace vqd {
+namespace {
+
+using test::RecordedMessage;
+
+// Two complete variable rows; each case breaks one thing.
+ForwardPageValues validPage() {
+    ForwardPageValues page;
+    page.txtVQDFileName = "cells.csv";
+    page.FieldSeparator = ";";
+    page.VarCount = 2;
+    page.rows[0] = {"Region", false, "", "", false, "", "NL"};
+    page.rows[1] = {"Age", false, "", "", true, "1 2", "Total"};
+    return page;
+}
+
+struct RefusalCase {
+    const char* name;
+    std::function<void(ForwardPageValues&)> change;
+    const char* message;
+};
+
+class Refusals : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(Refusals, FirstFailingCheckShowsItsMessage) {
+    auto page = validPage();
+    GetParam().change(page);
+    test::RecordingMessages messages;
+    EXPECT_FALSE(gatherRequest(page, messages));
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{true, GetParam().message}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, Refusals,
+    testing::Values(RefusalCase{"DimensionAbove4",
+                                [](auto& p) {
+                                    p.VarCount = 5;
+                                    p.txtPerc[1] = "0";
+                                },
+                                "Dimension above 4 is not supported: 5"},
+                    RefusalCase{"Dom1Zero",
+                                [](auto& p) {
+                                    p.txtPerc[1] = "0";
+                                    p.txtPerc[2] = "0";
+                                },
+                                "Illegal Percentage for Dominance 1:0"},
+                    RefusalCase{"Dom1Text", [](auto& p) { p.txtPerc[1] = "abc"; },
+                                "Illegal Percentage for Dominance 1:abc"},
+                    RefusalCase{"Dom1Empty", [](auto& p) { p.txtPerc[1] = ""; },
+                                "Illegal Percentage for Dominance 1:"},
+                    RefusalCase{"Dom2Zero", [](auto& p) { p.txtPerc[2] = " 0,5"; },
+                                "Illegal Percentage for Dominance 2: 0,5"},
+                    RefusalCase{"Dom1TooLarge", [](auto& p) { p.txtPerc[1] = "1e999"; },
+                                "Number out of range: 1e999"},
+                    RefusalCase{"FreqTooLarge", [](auto& p) { p.txtPerc[0] = "-1e999"; },
+                                "Number out of range: -1e999"},
+                    RefusalCase{"NoName", [](auto& p) { p.rows[1].txtVarName = "  "; },
+                                "no variable name specified for var 2"},
+                    RefusalCase{"NoHierFile", [](auto& p) { p.rows[0].chkHierch = true; },
+                                "no hierarchy file specified for var 1"},
+                    RefusalCase{"EmptyLevels", [](auto& p) { p.rows[1].txtlevels = ""; },
+                                "Error in hier.levels specification for var 2"},
+                    RefusalCase{"BothHierarchies",
+                                [](auto& p) {
+                                    p.rows[1].chkHierch = true;
+                                    p.rows[1].txtHierFile = "x.hrc";
+                                },
+                                "Error in hier.levels specification for var 2"},
+                    RefusalCase{"NoTotal", [](auto& p) { p.rows[0].txtTotCode = ""; },
+                                "no total code specified for var 1"},
+                    RefusalCase{"MissingHierFile",
+                                [](auto& p) {
+                                    p.rows[0].chkHierch = true;
+                                    p.rows[0].txtHierFile = "/nonexistent/r.hrc";
+                                },
+                                "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Request, PassesWithPercentagesReadAsNumbers) {
+    auto page = validPage();
+    page.txtPerc = {"-5", "0.5", "85,5"};
+    test::RecordingMessages messages;
+    const auto request = gatherRequest(page, messages);
+    ASSERT_TRUE(request);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(request->FreqFraction, -0.05);
+    EXPECT_EQ(request->Dom1Perc, 0.5);
+    EXPECT_EQ(request->Dom2Perc, 85);
+    EXPECT_EQ(request->Variables.size(), 2u);
+}
+
+TEST(Request, NegativeDimensionAndRowsBeyondItAreNotChecked) {
+    auto page = validPage();
+    page.rows[0].txtVarName = "";
+    page.VarCount = -3;
+    test::RecordingMessages messages;
+    const auto request = gatherRequest(page, messages);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->VarCount, 0);
+    EXPECT_TRUE(request->Variables.empty());
+}
+
+TEST(Request, LeadStringOfEarlierVariableKeptWhenLaterOneFails) {
+    test::ScratchFolder folder;
+    auto page = validPage();
+    page.rows[0].chkHierch = true;
+    page.rows[0].txtHierFile = folder.write("r.hrc", test::crlfLines({"North", "@GR", "@FR"}));
+    page.rows[1].txtVarName = "";
+    test::RecordingMessages messages;
+    EXPECT_FALSE(gatherRequest(page, messages));
+    EXPECT_EQ(page.rows[0].txtleadString, "@");
+    EXPECT_EQ(messages.shown.at(0).text, "no variable name specified for var 2");
+}
+
+struct LeadCase {
+    std::vector<std::string> lines;
+    std::string lead;
+};
+
+class LeadString : public testing::TestWithParam<LeadCase> {};
+
+TEST_P(LeadString, MostCommonFirstCharacterFirstSeenOnTies) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    EXPECT_EQ(ZoekLeadstring(folder.write("h.hrc", test::crlfLines(GetParam().lines)), messages),
+              GetParam().lead);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+std::vector<std::string> fortyOneFirstCharacters() {
+    std::vector<std::string> lines;
+    for (char c = '0'; c < '0' + 40; ++c)
+        lines.emplace_back(1, c);
+    // A 41st distinct character is not counted however often it occurs.
+    for (int i = 0; i < 5; ++i)
+        lines.emplace_back("~x");
+    return lines;
+}
+
+INSTANTIATE_TEST_SUITE_P(CodeLists, LeadString,
+                         testing::Values(LeadCase{{"1", "+11", "+12", "++111", "2", "+21"}, "+"},
+                                         LeadCase{{"A", "B"}, "A"}, LeadCase{{"@a", "@b"}, "@"},
+                                         LeadCase{{"", "", "x"}, ""},
+                                         LeadCase{fortyOneFirstCharacters(), "0"}));
+
+TEST(LeadString, EmptyCodeListIsRefused) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    const auto path = folder.write("empty.hrc", "");
+    EXPECT_FALSE(ZoekLeadstring(path, messages));
+    EXPECT_EQ(messages.shown.at(0).text, "No lines in hierarchy file: " + path);
+}
+
+} // namespace
+} // namespace vqd

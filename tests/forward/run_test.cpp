@@ -1,0 +1,223 @@
+#include "../support/test_support.h"
+#include "forward/forward_run.h"
+
+#include <clocale>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <locale>
+
+namespace vqd {
+namespace {
+
+using test::crlfLines;
+using test::RecordedMessage;
+using Lines = std::vector<std::string>;
+
+const char* const dateTime = "2026-12-06 10:00:00";
+
+// Every end-to-end case runs under the C locale and under one that writes decimal commas: the
+// files must be the same.
+class ForwardRun : public testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        previous_ = std::setlocale(LC_ALL, nullptr);
+        ASSERT_NE(std::setlocale(LC_ALL, GetParam()), nullptr)
+            << "locale " << GetParam() << " missing: run scripts/install-deps";
+        std::locale::global(std::locale(GetParam()));
+    }
+    void TearDown() override {
+        std::setlocale(LC_ALL, previous_.c_str());
+        std::locale::global(std::locale::classic());
+    }
+
+    ForwardPageValues page(const std::string& input) const {
+        ForwardPageValues values;
+        values.txtVQDFileName = input;
+        values.chkVarNamesInFirst = true;
+        values.FieldSeparator = ";";
+        values.VarCount = 2;
+        values.rows[0] = {"Region", false, "", "", false, "", "NL"};
+        values.rows[1] = {"Age", false, "", "", false, "", "Total"};
+        return values;
+    }
+
+    ForwardRunResult run(ForwardPageValues values) {
+        ForwardRunOptions options;
+        options.dateTime = dateTime;
+        options.progress = [this](std::int64_t count) { progress.push_back(count); };
+        return runForwardConversion(values, messages, options);
+    }
+
+    std::vector<std::string> outputsOf(const std::string& input) const {
+        Lines files;
+        for (const char* extension : {".rda", ".tab", ".hst", ".log"}) {
+            files.push_back(test::readBytes(input + extension));
+        }
+        return files;
+    }
+
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    std::vector<std::int64_t> progress;
+
+private:
+    std::string previous_;
+};
+
+const std::string cells = crlfLines({"Region;Age;Value;Freq;Flag;Dom", "NL;Total;1234,5;20;S;10",
+                                     "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"});
+
+TEST_P(ForwardRun, WritesTheFourFiles) {
+    const auto input = folder.write("cells.csv", cells);
+    const auto result = run(page(input));
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(result.recordCount, 3);
+    EXPECT_EQ(progress, (std::vector<std::int64_t>{1, 2, 3, 3}));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(folder.fileNames(), (Lines{"cells.csv", "cells.csv.hst", "cells.csv.log",
+                                         "cells.csv.rda", "cells.csv.tab"}));
+    EXPECT_EQ(test::readBytes(input + ".rda"), crlfLines({" <SEPARATOR> \";\"",
+                                                          "  <SAFE>     \"S\"",
+                                                          "  <UNSAFE>   \"U\"",
+                                                          "  <PROTECT>  \"P\"",
+                                                          "Region 5",
+                                                          "  <RECODABLE>",
+                                                          "  <TOTCODE> NL",
+                                                          "Age 5",
+                                                          "  <RECODABLE>",
+                                                          "  <TOTCODE> Total",
+                                                          "CellValue",
+                                                          "  <NUMERIC>",
+                                                          "CellFreq",
+                                                          "  <FREQUENCY>",
+                                                          "CostVar",
+                                                          "  <NUMERIC> <COSTVAR>",
+                                                          "Statusvar",
+                                                          " <STATUS>",
+                                                          "LowerProt",
+                                                          "  <NUMERIC> <LOWERPL>",
+                                                          "UpperProt",
+                                                          "  <NUMERIC> <UPPERPL>"}));
+    EXPECT_EQ(test::readBytes(input + ".tab"),
+              crlfLines({"NL;Total;1234.5;20; 1234.5;S;0.001;0.001",
+                         "GR;0-14;120.5;3; 120.5;U;12.050;12.050",
+                         "GR;65+;-12.5;1;-12.5;U;-12.500;-1.250"}));
+    EXPECT_EQ(test::readBytes(input + ".hst"), crlfLines({"GR;0-14;u", "GR;0-14;pl;12.050;12.050",
+                                                          "GR;65+;u", "GR;65+;pl;-12.500;-1.250"}));
+    EXPECT_EQ(
+        test::readBytes(input + ".log"),
+        crlfLines({"Logfile for converting " + input + " to ZAVEK",
+                   "Date/Time: " + std::string(dateTime), "", "Illegal Dom percentage in line 3",
+                   "Illegal value for protection level: GR;65+;-12.5;1;", "",
+                   "3 records processed"}));
+}
+
+TEST_P(ForwardRun, MissingTotalsAreNotedInVariableOrder) {
+    const auto input = folder.write("cells.csv", crlfLines({"names", "GR;0-14;1;1;S;0"}));
+    EXPECT_TRUE(run(page(input)).completed);
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{
+                  {false, "No record with totalcode (NL) found for variable: Region"},
+                  {false, "No record with totalcode (Total) found for variable: Age"}}));
+}
+
+TEST_P(ForwardRun, NamesLineOnlyGivesNoRecords) {
+    const auto input = folder.write("cells.csv", "Region;Age;Value;Freq;Flag;Dom");
+    auto values = page(input);
+    values.VarCount = 0;
+    const auto result = run(values);
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(result.recordCount, 0);
+    const auto files = outputsOf(input);
+    EXPECT_EQ(files[1], "");
+    EXPECT_EQ(files[2], "");
+    EXPECT_EQ(files[3],
+              crlfLines({"Logfile for converting " + input + " to ZAVEK",
+                         "Date/Time: " + std::string(dateTime), "", "", "0 records processed"}));
+}
+
+TEST_P(ForwardRun, RunningAgainReplacesEveryOutput) {
+    const auto input = folder.write("cells.csv", cells);
+    ASSERT_TRUE(run(page(input)).completed);
+    test::writeBytes(input, crlfLines({"names", "NL;Total;5;1;S;0"}));
+    ASSERT_TRUE(run(page(input)).completed);
+    EXPECT_EQ(test::readBytes(input + ".tab"), crlfLines({"NL;Total;5;1; 5;S;0.001;0.001"}));
+    EXPECT_EQ(test::readBytes(input + ".hst"), "");
+    EXPECT_EQ(folder.fileNames().size(), 5u);
+}
+
+struct StopCase {
+    const char* name;
+    std::function<void(ForwardPageValues&, const test::ScratchFolder&)> breakRun;
+    std::string message; // "$" stands for the scratch folder
+};
+
+class ForwardStop : public testing::TestWithParam<StopCase> {};
+
+// A refused or failed run shows one message and leaves the earlier outputs as they were.
+TEST_P(ForwardStop, LeavesEarlierOutputsAsTheyWere) {
+    test::ScratchFolder folder;
+    const auto input = folder.write("cells.csv", cells);
+    for (const char* extension : {".rda", ".tab", ".hst", ".log"}) {
+        folder.write(std::string("cells.csv") + extension, std::string("earlier ") + extension);
+    }
+    ForwardPageValues values;
+    values.txtVQDFileName = input;
+    values.FieldSeparator = ";";
+    values.VarCount = 1;
+    values.rows[0] = {"Region", false, "", "", false, "", "NL"};
+    GetParam().breakRun(values, folder);
+    const auto before = folder.fileNames();
+    test::RecordingMessages messages;
+    EXPECT_FALSE(runForwardConversion(values, messages).completed);
+
+    std::string expected = GetParam().message;
+    if (const auto at = expected.find('$'); at != std::string::npos) {
+        expected.replace(at, 1, folder.path(""));
+    }
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{true, expected}}));
+    EXPECT_EQ(folder.fileNames(), before);
+    for (const char* extension : {".rda", ".tab", ".hst", ".log"}) {
+        if (std::filesystem::is_directory(input + extension)) continue;
+        EXPECT_EQ(test::readBytes(input + extension), std::string("earlier ") + extension);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ForwardStop,
+    testing::Values(StopCase{"RefusedCheck", [](auto& v, auto&) { v.txtPerc[2] = "0"; },
+                             "Illegal Percentage for Dominance 2:0"},
+                    StopCase{"NumberOutOfRange",
+                             [](auto& v, auto& f) {
+                                 test::writeBytes(v.txtVQDFileName, "a;1;1;S;0\rb;1e999;1;S;0");
+                                 (void)f;
+                             },
+                             "Number out of range in line 2: 1e999"},
+                    StopCase{"InputIsAFolder",
+                             [](auto& v, auto& f) {
+                                 v.txtVQDFileName = f.path("sub");
+                                 std::filesystem::create_directory(v.txtVQDFileName);
+                             },
+                             "Cannot read file: $sub\nIs a directory"},
+                    StopCase{"InputMissing",
+                             [](auto& v, auto& f) { v.txtVQDFileName = f.path("none.csv"); },
+                             "Cannot read file: $none.csv\nNo such file or directory"},
+                    StopCase{"HierarchyMissing",
+                             [](auto& v, auto& f) {
+                                 v.rows[0].chkHierch = true;
+                                 v.rows[0].txtHierFile = f.path("r.hrc");
+                             },
+                             "Cannot read file: $r.hrc\nNo such file or directory"},
+                    StopCase{"OutputIsAFolder",
+                             [](auto& v, auto&) {
+                                 std::filesystem::remove(v.txtVQDFileName + ".hst");
+                                 std::filesystem::create_directory(v.txtVQDFileName + ".hst");
+                             },
+                             "Cannot write file: $cells.csv.hst\nIs a directory"}),
+    [](const auto& info) { return info.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(Locales, ForwardRun, testing::Values("C", "de_DE.UTF-8"),
+                         [](const auto& info) { return info.index == 0 ? "C" : "DecimalComma"; });
+
+} // namespace
+} // namespace vqd

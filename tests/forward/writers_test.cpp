@@ -1,0 +1,113 @@
+#include "../support/test_support.h"
+#include "forward/writers.h"
+
+#include <gtest/gtest.h>
+
+namespace vqd {
+namespace {
+
+using test::crlfLines;
+
+const std::vector<std::string> head = {" <SEPARATOR> \";\"", "  <SAFE>     \"S\"",
+                                       "  <UNSAFE>   \"U\"", "  <PROTECT>  \"P\""};
+const std::vector<std::string> cellVariables = {
+    "CellValue", "  <NUMERIC>",           "CellFreq",  "  <FREQUENCY>",
+    "CostVar",   "  <NUMERIC> <COSTVAR>", "Statusvar", " <STATUS>",
+    "LowerProt", "  <NUMERIC> <LOWERPL>", "UpperProt", "  <NUMERIC> <UPPERPL>"};
+
+std::string metadataWith(std::vector<std::string> variableLines) {
+    std::vector<std::string> lines = head;
+    lines.insert(lines.end(), variableLines.begin(), variableLines.end());
+    lines.insert(lines.end(), cellVariables.begin(), cellVariables.end());
+    return crlfLines(lines);
+}
+
+std::string metadataOf(const std::vector<VariableSpec>& variables, const char* separator = ";") {
+    ConversionRequest request;
+    request.Separator = separator;
+    request.VarCount = static_cast<std::int32_t>(variables.size());
+    request.Variables = variables;
+    std::string out;
+    appendMetadata(out, request);
+    return out;
+}
+
+TEST(Metadata, EachHierarchyKindByteForByte) {
+    EXPECT_EQ(metadataOf({}), metadataWith({}));
+    EXPECT_EQ(metadataOf({{"Region", false, "", "", false, "", "Total"}}),
+              metadataWith({"Region 5", "  <RECODABLE>", "  <TOTCODE> Total"}));
+    EXPECT_EQ(metadataOf({{"Age", false, "", "", true, "1 2 2", "T"}}),
+              metadataWith({"Age 5", "  <RECODABLE>", "  <HIERARCHICAL>", "    <HIERLEVELS> 1 2 2",
+                            "  <TOTCODE> T"}));
+    EXPECT_EQ(metadataOf({{" Reg ion", true, "C:\\my \"codes\".hrc", "@", false, "", "NL "}}),
+              metadataWith({" Reg ion 5", "  <RECODABLE>", "  <HIERARCHICAL>",
+                            "  <HIERCODELIST> \"C:\\my \"codes\".hrc\"", "  <HIERLEADSTRING> \"@\"",
+                            "  <TOTCODE> NL "}));
+}
+
+TEST(Metadata, SeparatorLineCarriesTheSeparatorItself) {
+    EXPECT_EQ(metadataOf({}, ",").substr(0, 17), " <SEPARATOR> \",\"\r");
+    EXPECT_EQ(metadataOf({}, "\t").substr(0, 17), " <SEPARATOR> \"\t\"\r");
+}
+
+ConversionRequest twoVariables(const char* separator) {
+    ConversionRequest request;
+    request.Separator = separator;
+    request.VarCount = 2;
+    request.Dom1Perc = 90;
+    request.Dom2Perc = 80;
+    request.FreqFraction = 0.1;
+    request.Variables = {{"Region", false, "", "", false, "", "NL"},
+                         {"Age", false, "", "", false, "", "T"}};
+    return request;
+}
+
+std::string recordLines(const std::string& line, const ConversionRequest& request,
+                        std::string* log = nullptr) {
+    TotalsFound found{};
+    CellRecord record;
+    EXPECT_TRUE(ReadCellRecord(line, request, found, record));
+    std::string out;
+    appendDataLine(out, record, request);
+    if (record.Status == 'U') appendHistoryLines(out, record, request);
+    if (log != nullptr) appendSuspectLogLines(*log, record, request, 17);
+    return out;
+}
+
+TEST(DataAndHistory, WorkedUnsafeCell) {
+    EXPECT_EQ(
+        recordLines("A01;T;1200,5;7;B;95", twoVariables(";")),
+        crlfLines({"A01;T;1200.5;7; 1200.5;U;66.694;66.694", "A01;T;u", "A01;T;pl;66.694;66.694"}));
+}
+
+TEST(DataAndHistory, SafeCellHasNoHistoryAndTabsSeparate) {
+    EXPECT_EQ(recordLines("A01\tT\t1200,50\t7\tS\t0", twoVariables("\t")),
+              crlfLines({"A01\tT\t1200.50\t7\t 1200.5\tS\t0.001\t0.001"}));
+}
+
+TEST(DataAndHistory, WithoutVariablesTheKeyIsEmpty) {
+    auto request = twoVariables(";");
+    request.VarCount = 0;
+    EXPECT_EQ(recordLines("10;1;A;0", request),
+              crlfLines({"10;1; 10;U;1.000;1.000", "u", "pl;1.000;1.000"}));
+}
+
+TEST(Log, SuspectRecordGivesBothLinesDominanceFirst) {
+    std::string log;
+    recordLines("R1\tY\t-100\t1,5\tB\t50", twoVariables("\t"), &log);
+    EXPECT_EQ(log, crlfLines({"Illegal Dom percentage in line 17",
+                              "Illegal value for protection level: R1\tY\t-100\t1.5\t"}));
+}
+
+TEST(Log, HeadAndClosing) {
+    auto request = twoVariables(";");
+    request.InputFile = "c:\\data\\cells.csv";
+    std::string log;
+    appendLogHead(log, request, "2026-12-06 10:00:00");
+    appendLogClosing(log, 250);
+    EXPECT_EQ(log, crlfLines({"Logfile for converting c:\\data\\cells.csv to ZAVEK",
+                              "Date/Time: 2026-12-06 10:00:00", "", "", "250 records processed"}));
+}
+
+} // namespace
+} // namespace vqd

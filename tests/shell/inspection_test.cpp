@@ -1,0 +1,63 @@
+#include "../support/test_support.h"
+#include "shell/inspection.h"
+
+#include <gtest/gtest.h>
+
+namespace vqd {
+namespace {
+
+struct DimCase {
+    std::string bytes;
+    std::string separator;
+    std::int32_t dimension;
+};
+
+class Dimension : public testing::TestWithParam<DimCase> {};
+
+TEST_P(Dimension, LongestLineLessFourFields) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    EXPECT_EQ(GetDim(folder.write("f", GetParam().bytes), GetParam().separator, messages),
+              GetParam().dimension);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Dimension,
+    testing::Values(DimCase{"a;b;c;d;e;f\r\na;b\r\n", ";", 2}, DimCase{"a;b;c;d\r\n", ";", 0},
+                    DimCase{"", ";", 0}, DimCase{"a;b;c;d;e;\r\n", ";", 1}, // final separator
+                    DimCase{"a;;b;c;d;e\r\n", ";", 2},                      // empty field counts
+                    DimCase{"a,b,c,d,e,f,g", ";", 0}, DimCase{"a\tb\tc\td\te", "\t", 1},
+                    DimCase{"abcdefg", "", 3},                 // one field a character
+                    DimCase{"a;b;c;d;e\na;b;c;d;e", ";", 5})); // a lone LF joins lines
+
+TEST(Dimension, UnreadableFileIsReported) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    EXPECT_FALSE(GetDim(folder.path("none"), ";", messages));
+    EXPECT_EQ(messages.shown.at(0).text,
+              "Cannot read file: " + folder.path("none") + "\nNo such file or directory");
+}
+
+TEST(VarNames, FirstFieldsOfFirstLineAtMostFour) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    const auto path = folder.write("f", "Region; Age ;Value;Freq;Flag;Dom\r\nx;y;1;1;S;0\r\n");
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(ReadVarNames(path, ";", 2, messages), (Names{"Region", "Age "}));
+    EXPECT_EQ(ReadVarNames(path, ";", 7, messages), (Names{"Region", "Age ", "Value", "Freq"}));
+    const auto shortLine = folder.write("g", "Region;Age\r\n");
+    EXPECT_EQ(ReadVarNames(shortLine, ";", 3, messages), (Names{"Region", "Age", ""}));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(FileExist, OnlyFilesExist) {
+    test::ScratchFolder folder;
+    EXPECT_TRUE(FileExist(folder.write("f", "")));
+    EXPECT_FALSE(FileExist(folder.path("")));
+    EXPECT_FALSE(FileExist(folder.path("missing")));
+    EXPECT_FALSE(FileExist(""));
+}
+
+} // namespace
+} // namespace vqd

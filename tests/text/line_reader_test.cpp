@@ -1,0 +1,64 @@
+#include "../support/test_support.h"
+#include "text/line_reader.h"
+
+#include <gtest/gtest.h>
+
+namespace vqd {
+namespace {
+
+std::vector<std::string> readLines(const std::string& path) {
+    LineReader reader;
+    EXPECT_TRUE(reader.open(path));
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.next(line))
+        lines.emplace_back(line);
+    EXPECT_EQ(reader.error(), "");
+    return lines;
+}
+
+struct LineEndCase {
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+class LineEnds : public testing::TestWithParam<LineEndCase> {};
+
+TEST_P(LineEnds, SplitAtCrLfAndLoneCr) {
+    test::ScratchFolder folder;
+    EXPECT_EQ(readLines(folder.write("f", GetParam().bytes)), GetParam().lines);
+}
+
+using Lines = std::vector<std::string>;
+INSTANTIATE_TEST_SUITE_P(
+    Files, LineEnds,
+    testing::Values(LineEndCase{"", Lines{}}, LineEndCase{"a\r\nb\r\n", Lines{"a", "b"}},
+                    LineEndCase{"a\rb\r", Lines{"a", "b"}}, LineEndCase{"a\r\nb", Lines{"a", "b"}},
+                    LineEndCase{"a\nb\r\n", Lines{"a\nb"}}, LineEndCase{"a\n", Lines{"a\n"}},
+                    LineEndCase{"\r\n\r\n", Lines{"", ""}},
+                    LineEndCase{"a\r\r\nb", Lines{"a", "", "b"}},
+                    LineEndCase{"a\r\n\nb", Lines{"a", "\nb"}}));
+
+TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
+    test::ScratchFolder folder;
+    const std::string longLine(3'000'000, 'x');
+    // The CR of the first line end is the last byte of the first 1 MiB block.
+    const std::string first((1 << 20) - 1, 'a');
+    EXPECT_EQ(readLines(folder.write("f", first + "\r\n" + longLine + "\r\nend")),
+              (Lines{first, longLine, "end"}));
+}
+
+TEST(LineReader, FolderAndMissingFileAreErrors) {
+    test::ScratchFolder folder;
+    LineReader reader;
+    EXPECT_FALSE(reader.open(folder.path("missing")));
+    EXPECT_EQ(reader.error(), "No such file or directory");
+
+    ASSERT_TRUE(reader.open(folder.path(".")));
+    std::string_view line;
+    EXPECT_FALSE(reader.next(line));
+    EXPECT_EQ(reader.error(), "Is a directory");
+}
+
+} // namespace
+} // namespace vqd

@@ -1,0 +1,97 @@
+#include "text/numbers.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace vqd {
+namespace {
+
+struct NumericCase {
+    const char* text;
+    double value;
+};
+
+class NumericValue : public testing::TestWithParam<NumericCase> {};
+
+TEST_P(NumericValue, ReadsLeadingDecimalNumber) {
+    const double value = numericValue(GetParam().text);
+    EXPECT_EQ(value, GetParam().value) << "text «" << GetParam().text << "»";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, NumericValue,
+    testing::Values(NumericCase{"90", 90}, NumericCase{"0.5", 0.5}, NumericCase{"85,5", 85},
+                    NumericCase{" 3", 3}, NumericCase{"1 2", 12}, NumericCase{"1\t2\n3", 123},
+                    NumericCase{"- 4.5", -4.5}, NumericCase{"+7", 7}, NumericCase{"3x", 3},
+                    NumericCase{"abc", 0}, NumericCase{"", 0}, NumericCase{"-", 0},
+                    NumericCase{".", 0}, NumericCase{".5", 0.5}, NumericCase{"2.", 2},
+                    NumericCase{"1e3", 1000}, NumericCase{"1E+2", 100}, NumericCase{"25e-1", 2.5},
+                    NumericCase{"1e", 1}, NumericCase{"1e+", 1}, NumericCase{"1 e 2", 100},
+                    NumericCase{"inf", 0}, NumericCase{"nan", 0}, NumericCase{"0x10", 0},
+                    NumericCase{"1e-400", 0}));
+
+TEST(NumericValue, BeyondTheFloatRangeIsInfinite) {
+    EXPECT_EQ(numericValue("1e400"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(numericValue("-1e400"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(numericValue("0.000001e309"), 1e303);
+    EXPECT_EQ(numericValue(std::string(400, '9')), std::numeric_limits<double>::infinity());
+}
+
+TEST(WholeNumbers, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(3.5), 4);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+    EXPECT_EQ(roundHalfEven(2.6), 3);
+    EXPECT_EQ(wholeNumberClamped32(1e12), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(wholeNumberClamped32(-1e12), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(wholeNumberClamped32(-1), -1);
+}
+
+TEST(WholeNumbers, MessageNumbersHaveALeadingBlankUnlessNegative) {
+    EXPECT_EQ(messageNumber(3), " 3");
+    EXPECT_EQ(messageNumber(0), " 0");
+    EXPECT_EQ(messageNumber(-3), "-3");
+    EXPECT_EQ(messageNumber(5'000'000'000), " 5000000000");
+    EXPECT_EQ(countText(250), "250");
+}
+
+struct RenderCase {
+    double value;
+    const char* text;
+};
+
+class CostText : public testing::TestWithParam<RenderCase> {};
+
+TEST_P(CostText, RendersGeneralNumber) {
+    EXPECT_EQ(renderCostText(GetParam().value), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CostText,
+    testing::Values(RenderCase{1234.5, " 1234.5"}, RenderCase{-3, "-3"}, RenderCase{0, " 0"},
+                    RenderCase{-0.0, " 0"}, RenderCase{0.5, " 0.5"}, RenderCase{-0.25, "-0.25"},
+                    RenderCase{1200.50, " 1200.5"}, RenderCase{0.1 + 0.2, " 0.3"},
+                    RenderCase{1e-5, " 0.00001"}, RenderCase{9.5e-6, " 9.5E-06"},
+                    RenderCase{-2.5e-7, "-2.5E-07"},
+                    RenderCase{123456789012345, " 123456789012345"}, RenderCase{1e15, " 1E+15"},
+                    RenderCase{1e16, " 1E+16"}, RenderCase{999999999999999.9, " 1E+15"},
+                    RenderCase{1.5e300, " 1.5E+300"}, RenderCase{100, " 100"},
+                    RenderCase{24997.9, " 24997.9"}));
+
+class LevelText : public testing::TestWithParam<RenderCase> {};
+
+TEST_P(LevelText, RendersThreeDecimals) {
+    EXPECT_EQ(renderLevelText(GetParam().value), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, LevelText,
+                         testing::Values(RenderCase{0.001, "0.001"}, RenderCase{12.5, "12.500"},
+                                         RenderCase{-3, "-3.000"}, RenderCase{-0.0, "0.000"},
+                                         RenderCase{-0.0001, "0.000"}, RenderCase{0, "0.000"},
+                                         RenderCase{1000.0 * 95 / 90 - 1000, "55.556"},
+                                         RenderCase{1e15, "1000000000000000.000"},
+                                         RenderCase{0.0625, "0.062"})); // exact half: to even
+
+} // namespace
+} // namespace vqd
