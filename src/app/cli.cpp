@@ -1,5 +1,6 @@
 #include "app/cli.h"
 
+#include "app/cli_back.h"
 #include "app/cli_forward.h"
 #include "app/cli_output.h"
 
@@ -16,6 +17,8 @@ int runCommandLine(int argc, char** argv) {
 
     ForwardCommand forward;
     forward.define(app);
+    BackCommand back;
+    back.define(app);
 
     try {
         app.parse(argc, argv);
@@ -30,6 +33,7 @@ int runCommandLine(int argc, char** argv) {
         return exitUsage;
     }
     if (forward.chosen()) return forward.run();
+    if (back.chosen()) return back.run();
     return exitUsage;
 }
 

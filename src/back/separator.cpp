@@ -1,0 +1,32 @@
+#include "back/separator.h"
+
+#include "text/line_reader.h"
+#include "text/numbers.h"
+
+#include <algorithm>
+
+namespace vqd {
+
+std::string GetSeparator(const std::string& path, Messages& messages) {
+    std::string first;
+    std::string failure;
+    if (!readFirstLine(path, first, failure)) {
+        messages.critical(failure);
+        return {};
+    }
+    // Every occurrence counts, quoted or not: the header is not parsed, only counted.
+    const auto commas = std::count(first.begin(), first.end(), ',');
+    const auto semicolons = std::count(first.begin(), first.end(), ';');
+    if (commas > semicolons) return ",";
+    if (semicolons > commas) return ";";
+    if (commas == 0) {
+        messages.critical("No separator (, or ;) found in file: " + path);
+    } else {
+        messages.information("unable to decide about the separator in file " + path +
+                             "\r\nBoth  \",\"  and \";\" have been found " + countText(commas) +
+                             " times");
+    }
+    return {};
+}
+
+} // namespace vqd
