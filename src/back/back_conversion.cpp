@@ -48,13 +48,14 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
                                            Messages& messages) {
     LineReader reader;
     TemplateLayout layout;
-    std::string_view line;
-    if (reader.open(path) && reader.next(line)) {
-        layout.header.assign(line);
-        if (reader.next(line)) {
-            while (!line.empty())
-                layout.model.emplace_back(NextFieldBy(line, separator));
-        }
+    std::string_view header;
+    std::string_view model;
+    if (reader.open(path) && reader.next(header)) {
+        layout.header.assign(header);
+        // A model line of blanks only is as empty as a missing one.
+        if (reader.next(model)) model = trimBlanks(model);
+        while (!model.empty())
+            layout.model.emplace_back(NextFieldBy(model, separator));
     }
     if (!reader.error().empty()) {
         messages.critical(cannotReadMessage(path, reader.error()));

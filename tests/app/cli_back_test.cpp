@@ -1,0 +1,45 @@
+#include "back_test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace vqd {
+namespace {
+
+TEST(CliBack, RunsAsTheContractSays) {
+    const std::string records = "11,a,250,3,U,0\r\n12,b,7,1,S,0\r\n";
+    const std::string error = "vqd2zavek-cli: error: --";
+    const std::string header = "code;value;status;value\r\n";
+    // options, ZAVEK file, exit status, standard output, start of standard error, result ("":
+    // the earlier one left as it was). Two columns are named value: a name selects the first.
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, int, std::string, std::string, std::string>> cases{
+        {"--var1 code --value value --status 3 --freq none", records, 0, "ready\n", "", header + "11;250;U;A\r\n12;7;S;A\r\n"},
+        {"", records, 0, "ready\n", "", header + "x;0;-;A\r\nx;0;-;A\r\n"},
+        {"--status Status", records, 2, "", error + "status: no column named \"Status\" in the header line of DIR/my template.csv\n", ""},
+        {"--var2 5", records, 2, "", error + "var2: no column 5 in the header line of DIR/my template.csv, which has 4 columns\n", ""},
+        {"--dom 0", records, 2, "", error + "dom: no column 0 ", ""},
+        {"--value 2", "", 1, "", "vqd2zavek-cli: error: No records in file: DIR/zavek.csv\n", ""},
+    };
+    // clang-format on
+    for (const auto& [options, zavekText, exitStatus, out, err, result] : cases) {
+        SCOPED_TRACE(options);
+        testing::ScratchFolder folder;
+        folder.write("my template.csv", header + "x;0;-;A");
+        folder.write("zavek.csv", zavekText);
+        folder.write("result.csv", "earlier\r\n");
+        const auto command = folder.expand(std::string(VQD_CLI_PATH) +
+                                           " back --template 'DIR/my template.csv' --zavek "
+                                           "DIR/zavek.csv --output DIR/result.csv " +
+                                           options + " >DIR/out 2>DIR/err");
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), exitStatus);
+        EXPECT_EQ(folder.read("out"), out);
+        EXPECT_EQ(folder.read("err").substr(0, folder.expand(err).size()), folder.expand(err));
+        EXPECT_EQ(folder.read("result.csv"), result.empty() ? "earlier\r\n" : result);
+    }
+}
+
+} // namespace
+} // namespace vqd

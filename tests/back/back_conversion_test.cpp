@@ -1,0 +1,109 @@
+#include "back/back_conversion.h"
+#include "back_test_support.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+namespace vqd {
+namespace {
+
+using Choices = std::map<Destination, std::int32_t>;
+
+const std::string specimen = "code;value;status;flag\r\nx;0;-;A\r\n";
+const std::string header = "code;value;status;flag\r\n";
+const Choices specimenChoices{{ExplVar1, 1}, {CellValue, 2}, {CellStatus, 3}};
+
+BackConversionResult convert(const testing::ScratchFolder& folder, const Choices& choices,
+                             testing::RecordingMessages& messages,
+                             const std::string& result = "result.csv") {
+    BackConversionRequest request{folder.path("template.csv"), folder.path("zavek.csv"),
+                                  folder.path(result)};
+    for (const auto& [destination, column] : choices)
+        request.Columns[destination] = column;
+    return ConvertBack(request, messages);
+}
+
+struct Case {
+    std::string templateText, zavekText;
+    Choices choices;
+    std::string result;
+};
+
+TEST(ConvertBack, FillsTheChosenColumnsOfTheModelLine) {
+    // clang-format off
+    const std::vector<Case> cases{
+        {specimen, "11,a,250,3,U,0\r\n", specimenChoices, header + "11;250;U;A\r\n"},
+        {specimen, "\"11\", a,  2.5e3 ,3,U,0", specimenChoices, header + "\"11\";2.5e3 ;U;A\r\n"},
+        // Fields beyond 2v + 4 are ignored, missing ones are empty.
+        {specimen, "1,a,2,3,U,0\r\n11,a,250,3,U,0,x,y,z\r\n\r\n12,b,7", specimenChoices,
+         header + "1;2;U;A\r\n11;250;U;A\r\n;;;A\r\n12;7;;A\r\n"},
+        {"h1; h2 ;h3\r\n  a ; b;c;  \r\nignored\r\n", "11,a,250,3,U,0\r\n12,b,7,1,S,0", {},
+         "h1; h2 ;h3\r\na ;b;c\r\na ;b;c\r\n"},
+        // Later destinations win: variable, value, frequency, status, fourth field.
+        {specimen, "11,a,250,3,U,0", {{ExplVar1, 2}, {CellValue, 2}, {CellStatus, 2}, {CellFrequency, 1}},
+         header + "3;U;-;A\r\n"},
+        // Top2 has no ZAVEK field, a second variable no record field, column 9 no model field.
+        {specimen, "11,a,250,3,U,0", {{CellTop2Percentage, 4}, {ExplVar2, 1}, {CellDomPercentage, 9}},
+         header + "x;0;-;A\r\n"},
+        {"code,value\r\nx,0\r\n", "11,a,250,3,U,0", {{ExplVar1, 1}, {CellValue, 2}}, "code,value\r\n11,250\r\n"},
+        // 3 fields: no variable; 9: two (2.5 halves to even); 10: three; 11: four (3.5).
+        {"v;\r\n0", "f1,f2,f3", {{CellValue, 1}}, "v;\r\nf1\r\n"},
+        {"v;\r\n0", "f1,f2,f3,f4,f5,f6,f7,f8,f9", {{CellValue, 1}}, "v;\r\nf5\r\n"},
+        {"v;\r\n0", "f1,f2,f3,f4,f5,f6,f7,f8,f9,f10", {{CellValue, 1}}, "v;\r\nf7\r\n"},
+        {"v4;v\r\n0;0", "f1,f2,f3,f4,f5,f6,f7,f8,f9,f10,f11", {{ExplVar4, 1}, {CellValue, 2}}, "v4;v\r\nf7;f9\r\n"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zavekText);
+        testing::ScratchFolder folder;
+        folder.write("template.csv", c.templateText);
+        folder.write("zavek.csv", c.zavekText);
+        // The second run replaces the first run's file with the same bytes.
+        for (int run = 0; run < 2; ++run) {
+            testing::RecordingMessages messages;
+            EXPECT_TRUE(convert(folder, c.choices, messages).completed);
+            EXPECT_EQ(folder.read("result.csv"), c.result);
+            EXPECT_EQ(messages.shown, std::vector<std::string>{});
+        }
+        EXPECT_EQ(folder.names().size(), 3u);
+    }
+}
+
+TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
+    const std::string record = "11,a,250,3,U,0";
+    const std::string beyond = "critical: Number of explanatory variables outside 0 to 4:";
+    // template ("-": none), ZAVEK file ("-": none), result name, start of the one message
+    // clang-format off
+    const std::vector<std::tuple<std::string, std::string, std::string, std::string>> cases{
+        {"a,b;c\r\nx", record, "result.csv", "note: unable to decide about the separator in file DIR/template.csv\r\n"},
+        {"abc\r\nx", record, "result.csv", "critical: No separator (, or ;) found in file: DIR/template.csv"},
+        {"", record, "result.csv", "critical: No separator (, or ;) found in file: DIR/template.csv"},
+        {"-", record, "result.csv", "critical: Cannot read file: DIR/template.csv\n"},
+        {"a;b\r\n", record, "result.csv", "critical: No model line in template file: DIR/template.csv"},
+        {"a;b\r\n   \r\nx;y", record, "result.csv", "critical: No model line in template file: DIR/template.csv"},
+        {specimen, "-", "result.csv", "critical: Cannot read file: DIR/zavek.csv\n"},
+        {specimen, "", "result.csv", "critical: No records in file: DIR/zavek.csv"},
+        {specimen, "a,b\r\n" + record, "result.csv", beyond + "-1 (2 fields on the first line) in file: DIR/zavek.csv"},
+        {specimen, "1,2,3,4,5,6,7,8,9,10,11,12,13,14", "result.csv", beyond + " 5 (14 fields on the first line) in file: DIR/zavek.csv"},
+        {specimen, record, "no/result.csv", "critical: Cannot write file: DIR/no/result.csv\n"},
+    };
+    // clang-format on
+    for (const auto& [templateText, zavekText, result, message] : cases) {
+        SCOPED_TRACE(message);
+        testing::ScratchFolder folder;
+        if (templateText != "-") folder.write("template.csv", templateText);
+        if (zavekText != "-") folder.write("zavek.csv", zavekText);
+        folder.write("result.csv", "earlier\r\n");
+        const auto before = folder.names();
+        testing::RecordingMessages messages;
+        EXPECT_FALSE(convert(folder, specimenChoices, messages, result).completed);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].substr(0, folder.expand(message).size()),
+                  folder.expand(message));
+        EXPECT_EQ(folder.read("result.csv"), "earlier\r\n");
+        EXPECT_EQ(folder.names(), before);
+    }
+}
+
+} // namespace
+} // namespace vqd
