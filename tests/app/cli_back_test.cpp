@@ -1,4 +1,4 @@
-#include "back_test_support.h"
+#include "../back/back_test_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -24,20 +24,23 @@ TEST(CliBack, RunsAsTheContractSays) {
     // clang-format on
     for (const auto& [options, zavekText, exitStatus, out, err, result] : cases) {
         SCOPED_TRACE(options);
-        testing::ScratchFolder folder;
+        test::ScratchFolder folder;
         folder.write("my template.csv", header + "x;0;-;A");
         folder.write("zavek.csv", zavekText);
         folder.write("result.csv", "earlier\r\n");
-        const auto command = folder.expand(std::string(VQD_CLI_PATH) +
-                                           " back --template 'DIR/my template.csv' --zavek "
-                                           "DIR/zavek.csv --output DIR/result.csv " +
-                                           options + " >DIR/out 2>DIR/err");
+        const auto command =
+            test::expand(folder, std::string(VQD_CLI_PATH) +
+                                     " back --template 'DIR/my template.csv' --zavek "
+                                     "DIR/zavek.csv --output DIR/result.csv " +
+                                     options + " >DIR/out 2>DIR/err");
         const int status = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), exitStatus);
-        EXPECT_EQ(folder.read("out"), out);
-        EXPECT_EQ(folder.read("err").substr(0, folder.expand(err).size()), folder.expand(err));
-        EXPECT_EQ(folder.read("result.csv"), result.empty() ? "earlier\r\n" : result);
+        EXPECT_EQ(test::readBytes(folder.path("out")), out);
+        EXPECT_EQ(test::readBytes(folder.path("err")).substr(0, test::expand(folder, err).size()),
+                  test::expand(folder, err));
+        EXPECT_EQ(test::readBytes(folder.path("result.csv")),
+                  result.empty() ? "earlier\r\n" : result);
     }
 }
 

@@ -13,8 +13,8 @@ const std::string specimen = "code;value;status;flag\r\nx;0;-;A\r\n";
 const std::string header = "code;value;status;flag\r\n";
 const Choices specimenChoices{{ExplVar1, 1}, {CellValue, 2}, {CellStatus, 3}};
 
-BackConversionResult convert(const testing::ScratchFolder& folder, const Choices& choices,
-                             testing::RecordingMessages& messages,
+BackConversionResult convert(const test::ScratchFolder& folder, const Choices& choices,
+                             test::RecordingMessages& messages,
                              const std::string& result = "result.csv") {
     BackConversionRequest request{folder.path("template.csv"), folder.path("zavek.csv"),
                                   folder.path(result)};
@@ -55,17 +55,17 @@ TEST(ConvertBack, FillsTheChosenColumnsOfTheModelLine) {
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.zavekText);
-        testing::ScratchFolder folder;
+        test::ScratchFolder folder;
         folder.write("template.csv", c.templateText);
         folder.write("zavek.csv", c.zavekText);
         // The second run replaces the first run's file with the same bytes.
         for (int run = 0; run < 2; ++run) {
-            testing::RecordingMessages messages;
+            test::RecordingMessages messages;
             EXPECT_TRUE(convert(folder, c.choices, messages).completed);
-            EXPECT_EQ(folder.read("result.csv"), c.result);
-            EXPECT_EQ(messages.shown, std::vector<std::string>{});
+            EXPECT_EQ(test::readBytes(folder.path("result.csv")), c.result);
+            EXPECT_EQ(test::shownTexts(messages), std::vector<std::string>{});
         }
-        EXPECT_EQ(folder.names().size(), 3u);
+        EXPECT_EQ(folder.fileNames().size(), 3u);
     }
 }
 
@@ -90,18 +90,19 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     // clang-format on
     for (const auto& [templateText, zavekText, result, message] : cases) {
         SCOPED_TRACE(message);
-        testing::ScratchFolder folder;
+        test::ScratchFolder folder;
         if (templateText != "-") folder.write("template.csv", templateText);
         if (zavekText != "-") folder.write("zavek.csv", zavekText);
         folder.write("result.csv", "earlier\r\n");
-        const auto before = folder.names();
-        testing::RecordingMessages messages;
+        const auto before = folder.fileNames();
+        test::RecordingMessages messages;
         EXPECT_FALSE(convert(folder, specimenChoices, messages, result).completed);
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].substr(0, folder.expand(message).size()),
-                  folder.expand(message));
-        EXPECT_EQ(folder.read("result.csv"), "earlier\r\n");
-        EXPECT_EQ(folder.names(), before);
+        const auto shown = test::shownTexts(messages);
+        const auto expected = test::expand(folder, message);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].substr(0, expected.size()), expected);
+        EXPECT_EQ(test::readBytes(folder.path("result.csv")), "earlier\r\n");
+        EXPECT_EQ(folder.fileNames(), before);
     }
 }
 

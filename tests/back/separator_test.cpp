@@ -7,8 +7,8 @@
 namespace vqd {
 namespace {
 
-using testing::RecordingMessages;
-using testing::ScratchFolder;
+using test::RecordingMessages;
+using test::ScratchFolder;
 
 TEST(GetSeparator, DecidesFromTheFirstLineAndShowsThePathAsPassed) {
     const std::string none = "critical: No separator (, or ;) found in file: DIR/ my template.csv ";
@@ -28,8 +28,9 @@ TEST(GetSeparator, DecidesFromTheFirstLineAndShowsThePathAsPassed) {
         RecordingMessages messages;
         // Blanks around the name: the messages must not trim the path.
         EXPECT_EQ(GetSeparator(folder.write(" my template.csv ", content), messages), separator);
-        EXPECT_EQ(messages.shown, message.empty() ? std::vector<std::string>{}
-                                                  : std::vector{folder.expand(message)});
+        EXPECT_EQ(test::shownTexts(messages), message.empty()
+                                                  ? std::vector<std::string>{}
+                                                  : std::vector{test::expand(folder, message)});
     }
 }
 
