@@ -99,15 +99,5 @@ TEST(Log, SuspectRecordGivesBothLinesDominanceFirst) {
                               "Illegal value for protection level: R1\tY\t-100\t1.5\t"}));
 }
 
-TEST(Log, HeadAndClosing) {
-    auto request = twoVariables(";");
-    request.InputFile = "c:\\data\\cells.csv";
-    std::string log;
-    appendLogHead(log, request, "2026-12-06 10:00:00");
-    appendLogClosing(log, 250);
-    EXPECT_EQ(log, crlfLines({"Logfile for converting c:\\data\\cells.csv to ZAVEK",
-                              "Date/Time: 2026-12-06 10:00:00", "", "", "250 records processed"}));
-}
-
 } // namespace
 } // namespace vqd
