@@ -7,7 +7,8 @@
 namespace vqd {
 
 namespace {
-constexpr std::size_t blockSize = 1 << 20;
+// Small files need no more; the buffer doubles whenever a line does not fit.
+constexpr std::size_t blockSize = 64 << 10;
 
 std::string systemReason(int error) {
     return std::generic_category().message(error);

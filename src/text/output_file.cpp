@@ -29,7 +29,6 @@ bool AtomicOutputFile::create(std::string finalPath) {
     finalPath_ = std::move(finalPath);
     error_.clear();
     buffer_.clear();
-    buffer_.reserve(flushThreshold + 4096);
     // A folder of the final name could not be replaced at the end; refuse before writing anything.
     std::error_code ignored;
     if (std::filesystem::is_directory(finalPath_, ignored)) {
