@@ -3,7 +3,8 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run sanitize fuzz clean
+FUZZ_SECONDS ?= 60
 
 all: build
 
@@ -22,5 +23,15 @@ test: build
 run: build
 	scripts/run-examples $(BUILD_DIR)
 
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake -S . -B build-sanitize -DVQD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS; a finding fails and is kept in build-fuzz/findings.
+fuzz: deps
+	scripts/run-fuzzers $(FUZZ_SECONDS) build-fuzz
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-sanitize build-fuzz

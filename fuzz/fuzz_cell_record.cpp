@@ -1,0 +1,47 @@
+// One cell record from arbitrary bytes, under request values that are themselves taken from the
+// input and checked as the go button checks them.
+#include "forward/cell_record.h"
+#include "forward/conversion_request.h"
+#include "forward/writers.h"
+#include "fuzz_support.h"
+
+#include <cmath>
+
+using namespace vqd;
+
+namespace {
+
+const char* const separators[] = {";", ",", "\t", "", "ab", " "};
+const char* const percentages[] = {"10", "90", "80", "0.5", "-5", "1e-300", "1e300", "85,5", "abc"};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 5) return 0;
+    ForwardPageValues page;
+    page.VarCount = data[0] % 6 - 1; // -1 to 4
+    page.FieldSeparator = separators[data[1] % std::size(separators)];
+    for (std::size_t i = 0; i < 3; ++i) page.txtPerc[i] = percentages[data[2 + i] % std::size(percentages)];
+    for (auto& row : page.rows) row = {"V", false, "", "", false, "", "T"};
+    fuzz::SilentMessages messages;
+    const auto request = gatherRequest(page, messages);
+    if (!request) return 0;
+
+    TotalsFound found{};
+    CellRecord record;
+    if (!ReadCellRecord(fuzz::asText(data + 5, size - 5), *request, found, record)) {
+        fuzz::require(!record.OutOfRangeText.empty());
+        return 0;
+    }
+    fuzz::require(record.Status == 'S' || record.Status == 'U');
+    fuzz::require(std::isfinite(record.UpperPL) && std::isfinite(record.LowerPL));
+    fuzz::require(record.UpperPL != 0);
+    fuzz::require(record.LowerPL <= record.CellValue || record.LowerPL == record.UpperPL);
+    fuzz::require(record.ValueText.find(',') == std::string::npos);
+
+    std::string out;
+    appendDataLine(out, record, *request);
+    if (record.Status == 'U') appendHistoryLines(out, record, *request);
+    appendSuspectLogLines(out, record, *request, 1);
+    return 0;
+}

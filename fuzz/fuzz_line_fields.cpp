@@ -1,0 +1,57 @@
+// Lines of arbitrary bytes, and their fields: the reader must agree with a plain reading of the
+// line-end rule, and every field must be a piece of its line.
+#include "fuzz_support.h"
+#include "text/fields.h"
+#include "text/line_reader.h"
+
+#include <vector>
+
+using namespace vqd;
+
+namespace {
+
+std::vector<std::string_view> referenceLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r') continue;
+        lines.push_back(bytes.substr(start, i - start));
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) lines.push_back(bytes.substr(start));
+    return lines;
+}
+
+const char* const separators[] = {";", ",", "\t", "", "ab", " ", ";;"};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::string_view separator = separators[data[0] % std::size(separators)];
+    const std::string_view bytes = fuzz::asText(data + 1, size - 1);
+    const auto expected = referenceLines(bytes);
+
+    LineReader reader;
+    fuzz::require(reader.open(fuzz::scratchFile("lines", bytes)));
+    std::size_t index = 0;
+    std::string_view line;
+    while (reader.next(line)) {
+        fuzz::require(index < expected.size() && line == expected[index]);
+        ++index;
+        std::string_view rest = line;
+        std::size_t fieldBytes = 0;
+        for (int fields = 0; !rest.empty(); ++fields) {
+            const auto before = rest.size();
+            const auto field = NextFieldBy(rest, separator);
+            fuzz::require(field.empty() || (field.data() >= line.data() &&
+                                            field.data() + field.size() <= line.data() + line.size()));
+            fuzz::require(rest.size() < before); // every call makes progress
+            fieldBytes += field.size();
+        }
+        fuzz::require(fieldBytes <= line.size());
+    }
+    fuzz::require(reader.error().empty() && index == expected.size());
+    return 0;
+}

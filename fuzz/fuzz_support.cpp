@@ -1,0 +1,27 @@
+#include "fuzz_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace vqd::fuzz {
+
+const std::string& scratchFolder() {
+    static const std::string folder = [] {
+        const auto base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
+                                                              : std::filesystem::temp_directory_path();
+        const auto path = base / ("vqd-fuzz-" + std::to_string(getpid()));
+        std::filesystem::create_directories(path);
+        return path.string() + "/";
+    }();
+    return folder;
+}
+
+std::string scratchFile(const std::string& name, std::string_view bytes) {
+    const std::string path = scratchFolder() + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+} // namespace vqd::fuzz
