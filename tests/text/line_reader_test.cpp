@@ -42,10 +42,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
     test::ScratchFolder folder;
     const std::string longLine(3'000'000, 'x');
-    // The CR of the first line end is the last byte of the first 1 MiB block.
-    const std::string first((1 << 20) - 1, 'a');
-    EXPECT_EQ(readLines(folder.write("f", first + "\r\n" + longLine + "\r\nend")),
-              (Lines{first, longLine, "end"}));
+    // Around the first block's end, so that its last byte is the CR of a CR LF.
+    for (const std::size_t length : {(64u << 10) - 1, 64u << 10, (1u << 20) - 1}) {
+        const std::string first(length, 'a');
+        EXPECT_EQ(readLines(folder.write("f", first + "\r\n" + longLine + "\r\nend")),
+                  (Lines{first, longLine, "end"}));
+    }
 }
 
 TEST(LineReader, FolderAndMissingFileAreErrors) {
