@@ -1,6 +1,7 @@
 #include "text/line_reader.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 
@@ -14,6 +15,22 @@ std::string systemReason(int error) {
     return std::generic_category().message(error);
 }
 } // namespace
+
+void LineReader::FreeDeleter::operator()(char* p) const noexcept {
+    std::free(p);
+}
+
+bool LineReader::grow(std::size_t size) {
+    auto* grown = static_cast<char*>(std::realloc(buffer_.get(), size));
+    if (grown == nullptr) {
+        error_ = "Not enough memory for a line of " + std::to_string(end_ - begin_) + " bytes";
+        return false;
+    }
+    (void)buffer_.release();
+    buffer_.reset(grown);
+    capacity_ = size;
+    return true;
+}
 
 LineReader::~LineReader() {
     close();
@@ -36,7 +53,10 @@ bool LineReader::open(const std::string& path) {
         return false;
     }
     std::setvbuf(file_, nullptr, _IONBF, 0);
-    if (buffer_.size() < blockSize) buffer_.resize(blockSize);
+    if (capacity_ < blockSize && !grow(blockSize)) {
+        close();
+        return false;
+    }
     return true;
 }
 
@@ -45,13 +65,13 @@ bool LineReader::open(const std::string& path) {
 bool LineReader::fill() {
     if (eof_ || file_ == nullptr) return false;
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    if (end_ == capacity_ && !grow(capacity_ * 2)) return false;
     errno = 0;
-    const auto got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    const auto got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
     end_ += got;
     if (got == 0) {
         eof_ = true;
@@ -67,10 +87,10 @@ bool LineReader::next(std::string_view& line) {
     if (!error_.empty()) return false;
     std::size_t scanFrom = begin_;
     for (;;) {
-        const char* start = buffer_.data() + scanFrom;
+        const char* start = buffer_.get() + scanFrom;
         const auto* cr = static_cast<const char*>(std::memchr(start, '\r', end_ - scanFrom));
         if (cr != nullptr) {
-            const auto crPos = static_cast<std::size_t>(cr - buffer_.data());
+            const auto crPos = static_cast<std::size_t>(cr - buffer_.get());
             // A CR as the last byte read may be the first half of a CR LF.
             if (crPos + 1 == end_ && !eof_) {
                 const auto lineStart = begin_;
@@ -82,14 +102,14 @@ bool LineReader::next(std::string_view& line) {
                 scanFrom = crPos - lineStart;
                 continue;
             }
-            line = std::string_view(buffer_.data() + begin_, crPos - begin_);
+            line = std::string_view(buffer_.get() + begin_, crPos - begin_);
             begin_ = crPos + 1;
-            if (begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
+            if (begin_ < end_ && buffer_.get()[begin_] == '\n') ++begin_;
             return true;
         }
         if (eof_) {
             if (begin_ == end_) return false;
-            line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+            line = std::string_view(buffer_.get() + begin_, end_ - begin_);
             begin_ = end_;
             return true;
         }

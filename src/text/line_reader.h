@@ -2,9 +2,9 @@
 // Reading text files a line at a time, in large blocks.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vqd {
 
@@ -29,8 +29,15 @@ public:
 private:
     bool fill();
 
+    bool grow(std::size_t size);
+
+    struct FreeDeleter {
+        void operator()(char* p) const noexcept;
+    };
     std::FILE* file_ = nullptr;
-    std::vector<char> buffer_;
+    // realloc rather than a vector: a long line's buffer grows in place, without a second copy.
+    std::unique_ptr<char, FreeDeleter> buffer_;
+    std::size_t capacity_ = 0;
     std::size_t begin_ = 0; // first unread byte
     std::size_t end_ = 0;   // one past the last byte read from the file
     bool eof_ = false;
