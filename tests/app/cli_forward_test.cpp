@@ -1,31 +1,13 @@
-#include "../support/test_support.h"
+#include "cli_run.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace vqd {
 namespace {
 
 using test::crlfLines;
 
-struct CliRun {
-    int exitStatus;
-    std::string out, err;
-};
-
-// Runs the built command line in `folder` with the arguments as a shell would split them.
-CliRun runCli(const test::ScratchFolder& folder, const std::string& arguments,
-              const std::string& environment = "LC_ALL=C") {
-    const std::string command = "cd '" + folder.path("") + "' && " + environment + " '" +
-                                VQD_CLI_PATH + "' " + arguments + " >.out 2>.err";
-    const int status = std::system(command.c_str());
-    CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readBytes(folder.path(".out")),
-               test::readBytes(folder.path(".err"))};
-    std::filesystem::remove(folder.path(".out"));
-    std::filesystem::remove(folder.path(".err"));
-    return run;
-}
+using test::runCli;
 
 const std::string cells = crlfLines({"Region;Age;Value;Freq;Flag;Dom", "NL;Total;1234,5;20;S;10",
                                      "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"});
@@ -113,7 +95,8 @@ TEST(ForwardCommandFiles, NamesFromFirstLineUnlessGivenAndSameUnderDecimalCommaL
 TEST(ForwardCommandFiles, FullDiskLeavesEarlierOutputsAndNoTemporaryFile) {
     test::ScratchFolder folder;
     std::string big = "Region;Age;Value;Freq;Flag;Dom\r\n";
-    for (int i = 0; i < 40'000; ++i) big += "R" + std::to_string(i) + ";Total;1234,5;20;A;0\r\n";
+    for (int i = 0; i < 40'000; ++i)
+        big += "R" + std::to_string(i) + ";Total;1234,5;20;A;0\r\n";
     folder.write("cells.csv", big);
     folder.write("cells.csv.tab", "earlier");
     const auto before = folder.fileNames();

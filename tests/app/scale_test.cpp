@@ -1,9 +1,8 @@
 #include "../support/test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -41,9 +40,11 @@ TEST(Scale, LineOf200MegabytesConvertsInMemoryNearItsSize) {
         // Lone LF line ends do not end lines: the whole file is one record.
         const std::string piece = "a;b;1;1;S;0\n";
         std::string block;
-        while (block.size() < (1u << 20)) block += piece;
+        while (block.size() < (1u << 20))
+            block += piece;
         std::ofstream out(folder.path("long.csv"), std::ios::binary);
-        for (std::size_t written = 0; written < lineSize; written += block.size()) out << block;
+        for (std::size_t written = 0; written < lineSize; written += block.size())
+            out << block;
     }
     const auto [status, peak] =
         convert(folder, "long.csv --dim 2 --name1 A --name2 B --total1 a --total2 b");
@@ -53,7 +54,8 @@ TEST(Scale, LineOf200MegabytesConvertsInMemoryNearItsSize) {
     if (measuresMemory) {
         EXPECT_LT(peak, lineSize * 3 / 2);
     }
-    std::cout << "peak memory for a " << (lineSize >> 20) << " MiB line: " << (peak >> 20) << " MiB\n";
+    std::cout << "peak memory for a " << (lineSize >> 20) << " MiB line: " << (peak >> 20)
+              << " MiB\n";
 }
 
 TEST(Scale, MillionsOfRecordsConvertInConstantMemory) {
