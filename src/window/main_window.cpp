@@ -1,0 +1,462 @@
+#include "window/main_window.h"
+
+#include "forward/forward_run.h"
+#include "shell/inspection.h"
+#include "shell/progress_label.h"
+#include "shell/text_bytes.h"
+#include "text/fields.h"
+#include "window/dialogs.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+#include <vector>
+
+namespace vqd {
+
+namespace {
+
+// The client area at 96 dots per inch.
+constexpr int clientWidth = 675;
+constexpr int clientHeight = 628;
+
+QString indexed(const char* name, std::size_t index) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+template <class Widget> Widget* named(Widget* widget, const QString& name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+QLabel* label(const QString& name, const QString& text) {
+    return named(new QLabel(text), name);
+}
+
+QPushButton* button(const QString& name, const QString& text) {
+    return named(new QPushButton(text), name);
+}
+
+QPushButton* browseButton(const QString& name) {
+    auto* browse = button(name, QStringLiteral("..."));
+    browse->setFixedWidth(28);
+    return browse;
+}
+
+QLineEdit* narrowBox(const QString& name) {
+    auto* box = named(new QLineEdit, name);
+    box->setFixedWidth(60);
+    return box;
+}
+
+QGroupBox* frame(const QString& name, const QString& title = {}) {
+    return named(new QGroupBox(title), name);
+}
+
+// A status line: pure blue in its own font.
+QLabel* statusLine(const QString& name, const QString& family, double points, bool bold) {
+    auto* line = label(name, {});
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    line->setFont(font);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    line->setPalette(palette);
+    line->setMinimumWidth(220);
+    line->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return line;
+}
+
+// The status line above the go and ready buttons, at the right of a page.
+QVBoxLayout* statusAndButtons(QLabel* status, QPushButton* go, QPushButton* ready) {
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addStretch();
+    buttons->addWidget(go);
+    buttons->addWidget(ready);
+    auto* column = new QVBoxLayout;
+    column->addStretch();
+    column->addWidget(status);
+    column->addLayout(buttons);
+    return column;
+}
+
+// One label holds the column titles of the variable rows, padded apart with blanks so that each
+// stands over its column; `offsets` are the columns' distances from the label's left edge.
+QString paddedTitles(const QFontMetrics& metrics, const QStringList& titles,
+                     const std::vector<int>& offsets) {
+    QString text;
+    for (qsizetype i = 0; i < titles.size(); ++i) {
+        if (i > 0) text += QLatin1Char(' ');
+        while (metrics.horizontalAdvance(text + QLatin1Char(' ')) <= offsets[std::size_t(i)])
+            text += QLatin1Char(' ');
+        text += titles[i];
+    }
+    return text;
+}
+
+} // namespace
+
+VQD2ZavekMain::VQD2ZavekMain(Dialogs& dialogs, Settings& settings, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), shell_(*this, c_, dialogs, settings) {
+    setObjectName(QStringLiteral("VQD2ZavekMain"));
+    setupWindow();
+    connectHandlers();
+    shell_.startUp();
+}
+
+void VQD2ZavekMain::setupWindow() {
+    const double scale = screen() ? screen()->logicalDotsPerInch() / 96.0 : 1.0;
+    setFixedSize(static_cast<int>(std::lround(clientWidth * scale)),
+                 static_cast<int>(std::lround(clientHeight * scale)));
+
+    VQDTab1_ = named(new QTabWidget, QStringLiteral("VQDTab1"));
+    auto* page1 = new QWidget;
+    auto* page2 = new QWidget;
+    setupPage1(page1);
+    setupPage2(page2);
+    VQDTab1_->addTab(page1, QStringLiteral("VQD > ZAVEK"));
+    VQDTab1_->addTab(page2, QStringLiteral("ZAVEK > VQD"));
+
+    setupFrmHier();
+    setupFrmOutput();
+    // The two companion frames share one place below the tabs; only the page's own is shown.
+    auto* companions = new QGridLayout;
+    companions->setContentsMargins(0, 0, 0, 0);
+    companions->addWidget(frmHier_, 0, 0);
+    companions->addWidget(frmOutput_, 0, 0);
+    frmOutput_->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(VQDTab1_);
+    layout->addLayout(companions);
+    layout->addStretch();
+}
+
+void VQD2ZavekMain::setupPage1(QWidget* page) {
+    auto* frmVQD2ZAVEK = frame(QStringLiteral("frmVQD2ZAVEK"));
+    auto* grid = new QGridLayout(frmVQD2ZAVEK);
+    grid->setVerticalSpacing(4);
+    grid->setHorizontalSpacing(12);
+
+    c_.txtVQDFileName = named(new QLineEdit, QStringLiteral("txtVQDFileName"));
+    cmdZoekVQDFile_ = browseButton(QStringLiteral("cmdZoekVQDFile"));
+    grid->addWidget(label(QStringLiteral("Label1"), QStringLiteral("The VQD input file")), 0, 0, 1,
+                    3);
+    grid->addWidget(c_.txtVQDFileName, 1, 0, 1, 3);
+    grid->addWidget(cmdZoekVQDFile_, 1, 3);
+
+    for (std::size_t k = 0; k < c_.txtPerc.size(); ++k)
+        c_.txtPerc[k] = narrowBox(indexed("txtPerc", k));
+    c_.txtPerc[0]->setText(QStringLiteral("10"));
+    c_.txtPerc[1]->setText(QStringLiteral("90"));
+    c_.txtPerc[2]->setText(QStringLiteral("80"));
+    c_.txtSep = narrowBox(QStringLiteral("txtSep"));
+    c_.txtSep->setText(QStringLiteral(";"));
+    c_.txtDim = narrowBox(QStringLiteral("txtDim"));
+    c_.chkVarNamesInFirst = named(new QCheckBox, QStringLiteral("chkVarNamesInFirst"));
+
+    const std::pair<QLabel*, QWidget*> parameters[] = {
+        {label(QStringLiteral("lblFreq"), QStringLiteral("Frequency protection percentage")),
+         c_.txtPerc[0]},
+        {label(QStringLiteral("lblB"), QStringLiteral("Dom Percentage B-Flag")), c_.txtPerc[1]},
+        {label(QStringLiteral("lblC"), QStringLiteral("Dom Percentage C-Flag")), c_.txtPerc[2]},
+        {label(QStringLiteral("lblSep"), QStringLiteral("Separator")), c_.txtSep},
+        {label(QStringLiteral("lblDim"), QStringLiteral("Dimension")), c_.txtDim},
+        {label(QStringLiteral("lblMetaFirst"), QStringLiteral("Var. names on first line")),
+         c_.chkVarNamesInFirst},
+    };
+    int row = 2;
+    for (const auto& [caption, box] : parameters) {
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(box, row, 1, Qt::AlignLeft);
+        ++row;
+    }
+
+    c_.lblVerslag =
+        statusLine(QStringLiteral("lblVerslag"), QStringLiteral("Comic Sans MS"), 9, true);
+    c_.cmdGo = button(QStringLiteral("cmdGo"), QStringLiteral("&Go"));
+    cmdEnd_ = button(QStringLiteral("cmdEnd"), QStringLiteral("&Ready"));
+    grid->addLayout(statusAndButtons(c_.lblVerslag, c_.cmdGo, cmdEnd_), 2, 2, row - 2, 2);
+    grid->setColumnStretch(2, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(frmVQD2ZAVEK);
+}
+
+void VQD2ZavekMain::setupPage2(QWidget* page) {
+    auto* Frmterug = frame(QStringLiteral("Frmterug"));
+    auto* grid = new QGridLayout(Frmterug);
+    grid->setVerticalSpacing(4);
+
+    c_.txtVQDTemplateFile = named(new QLineEdit, QStringLiteral("txtVQDTemplateFile"));
+    c_.txtZavekOutputFile = named(new QLineEdit, QStringLiteral("txtZavekOutputFile"));
+    c_.txtResultFile = named(new QLineEdit, QStringLiteral("txtResultFile"));
+    cmdVQDfile_ = browseButton(QStringLiteral("cmdVQDfile"));
+    cmdZoekZavekOutput_ = browseButton(QStringLiteral("cmdZoekZavekOutput"));
+    cmdZoekResult_ = browseButton(QStringLiteral("cmdZoekResult"));
+    const std::tuple<QLabel*, QLineEdit*, QPushButton*> files[] = {
+        {label(QStringLiteral("lblVQD"), QStringLiteral("VQD template file")),
+         c_.txtVQDTemplateFile, cmdVQDfile_},
+        {label(QStringLiteral("lblZavekOut"), QStringLiteral("Zavek VQD-output file")),
+         c_.txtZavekOutputFile, cmdZoekZavekOutput_},
+        {label(QStringLiteral("LbLResult"), QStringLiteral("VQD output file")), c_.txtResultFile,
+         cmdZoekResult_},
+    };
+    int row = 0;
+    for (const auto& [heading, box, browse] : files) {
+        grid->addWidget(heading, row, 0, 1, 2);
+        grid->addWidget(box, row + 1, 0);
+        grid->addWidget(browse, row + 1, 1);
+        row += 2;
+    }
+
+    c_.lblProgress =
+        statusLine(QStringLiteral("lblProgress"), QStringLiteral("Arial"), 11.25, false);
+    c_.cmdGo2 = button(QStringLiteral("cmdGo2"), QStringLiteral("Go"));
+    cmdReady2_ = button(QStringLiteral("cmdReady2"), QStringLiteral("Ready"));
+    grid->addLayout(statusAndButtons(c_.lblProgress, c_.cmdGo2, cmdReady2_), row, 0, 1, 2);
+    grid->setRowStretch(row, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(Frmterug);
+}
+
+void VQD2ZavekMain::setupFrmHier() {
+    frmHier_ = frame(QStringLiteral("frmHier"));
+    auto* grid = new QGridLayout(frmHier_);
+    constexpr int spacing = 6;
+    grid->setHorizontalSpacing(spacing);
+    grid->setVerticalSpacing(6);
+
+    // Columns: row number, name, hierarchy box, hierarchy file (levels below it), "...", total.
+    const QFontMetrics metrics(font());
+    const QStringList titles = {QStringLiteral("Var Name"), QStringLiteral("Hierarch"),
+                                QStringLiteral("Hierarch. Structure file"),
+                                QStringLiteral("Total code")};
+    const int numberWidth = 14;
+    const int nameWidth = 120;
+    const int checkWidth = std::max(24, metrics.horizontalAdvance(titles[1]) + spacing);
+    const int fileWidth = 250;
+    const int browseWidth = 28;
+    const int totalWidth = std::max(100, metrics.horizontalAdvance(titles[3]) + spacing);
+
+    for (std::size_t i = 0; i < c_.rows.size(); ++i) {
+        VariableRowControls& row = c_.rows[i];
+        row.txtVarName = named(new QLineEdit, indexed("txtVarName", i));
+        row.chkHierch = named(new QCheckBox, indexed("chkHierch", i));
+        row.txtHierFile = named(new QLineEdit, indexed("txtHierFile", i));
+        row.cmdZoekHrc = browseButton(indexed("cmdZoekHrc", i));
+        row.txtTotCode = named(new QLineEdit, indexed("txtTotCode", i));
+        row.chkLevels = named(new QCheckBox, indexed("chkLevels", i));
+        row.txtlevels = named(new QLineEdit, indexed("txtlevels", i));
+        row.txtleadString = named(new QLineEdit(frmHier_), indexed("txtleadString", i));
+        row.txtleadString->hide();
+        row.txtleadString->setEnabled(false);
+        row.txtlevels->setEnabled(false);
+
+        auto* number = label(indexed("lblVArNo", i), QString::number(i + 1));
+        number->setFixedWidth(numberWidth);
+        row.txtVarName->setFixedWidth(nameWidth);
+        row.txtHierFile->setFixedWidth(fileWidth);
+        row.txtlevels->setFixedWidth(fileWidth);
+        row.txtTotCode->setFixedWidth(totalWidth);
+
+        const int line = 2 + 2 * static_cast<int>(i);
+        grid->addWidget(number, line, 0);
+        grid->addWidget(row.txtVarName, line, 1);
+        grid->addWidget(row.chkHierch, line, 2, Qt::AlignLeft);
+        grid->addWidget(row.txtHierFile, line, 3);
+        grid->addWidget(row.cmdZoekHrc, line, 4);
+        grid->addWidget(row.txtTotCode, line, 5);
+        grid->addWidget(row.chkLevels, line + 1, 2, Qt::AlignLeft);
+        grid->addWidget(row.txtlevels, line + 1, 3);
+    }
+
+    const std::vector<int> offsets = {0, nameWidth + spacing, nameWidth + checkWidth + 2 * spacing,
+                                      nameWidth + checkWidth + fileWidth + browseWidth +
+                                          4 * spacing};
+    auto* lblVariabelen =
+        label(QStringLiteral("lblVariabelen"), paddedTitles(metrics, titles, offsets));
+    lblVariabelen->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    grid->addWidget(lblVariabelen, 0, 1, 1, 5);
+    grid->addWidget(label(QStringLiteral("LblLevelsFromFile"), QStringLiteral("LevelsFromCode")), 1,
+                    3);
+    grid->setColumnMinimumWidth(2, checkWidth);
+    grid->setColumnStretch(6, 1);
+}
+
+void VQD2ZavekMain::setupFrmOutput() {
+    frmOutput_ = frame(QStringLiteral("frmOutput"), QStringLiteral(" ZAVEK > VQD"));
+    auto* grid = new QGridLayout(frmOutput_);
+    grid->setVerticalSpacing(4);
+    grid->addWidget(label(QStringLiteral("lblDestinatiom"), QStringLiteral("Destination Columns")),
+                    0, 0, 1, 5);
+    const QString captions[] = {
+        QStringLiteral("Cell Value"),           QStringLiteral("Cell Frequency"),
+        QStringLiteral("Cell Status"),          QStringLiteral("Cell Dom Percentage"),
+        QStringLiteral("Cell Top2 Percentage"), QStringLiteral("Expl. Var 1"),
+        QStringLiteral("Expl. Var 2"),          QStringLiteral("Expl. Var 3"),
+        QStringLiteral("Expl. Var 4")};
+    for (std::size_t k = 0; k < cmbVars_.size(); ++k) {
+        lblDesination_[k] = label(indexed("lblDesination", k), captions[k]);
+        cmbVars_[k] = named(new QComboBox, indexed("cmbVars", k));
+        cmbVars_[k]->setEditable(true);
+        cmbVars_[k]->setMinimumWidth(160);
+        // Cell fields on the left, the explanatory variables on the right.
+        const bool left = k < 5;
+        const int line = 1 + static_cast<int>(left ? k : k - 5);
+        grid->addWidget(lblDesination_[k], line, left ? 0 : 3);
+        grid->addWidget(cmbVars_[k], line, left ? 1 : 4);
+    }
+    grid->setColumnMinimumWidth(2, 24);
+    grid->setColumnStretch(5, 1);
+}
+
+void VQD2ZavekMain::connectHandlers() {
+    connect(c_.txtVQDFileName, &QLineEdit::textChanged, this, [this] { txtVQDFileName_Change(); });
+    connect(c_.txtDim, &QLineEdit::textChanged, this, [this] { txtDimOrSep_Change(); });
+    connect(c_.txtSep, &QLineEdit::textChanged, this, [this] { txtDimOrSep_Change(); });
+    connect(c_.chkVarNamesInFirst, &QCheckBox::clicked, this,
+            [this] { chkVarNamesInFirst_Click(); });
+    for (std::size_t i = 0; i < c_.rows.size(); ++i) {
+        connect(c_.rows[i].chkHierch, &QCheckBox::clicked, this, [this] { chkHierarchy_Click(); });
+        connect(c_.rows[i].chkLevels, &QCheckBox::clicked, this, [this] { chkHierarchy_Click(); });
+        connect(c_.rows[i].cmdZoekHrc, &QPushButton::clicked, this,
+                [this, i] { cmdZoekHrc_Click(i); });
+    }
+    connect(VQDTab1_, &QTabWidget::currentChanged, this, [this] { VQDTab1_Click(); });
+    connect(c_.cmdGo, &QPushButton::clicked, this, [this] { cmdGo_Click(); });
+    connect(cmdEnd_, &QPushButton::clicked, this, [this] { shell_.EINDE(); });
+    connect(cmdZoekVQDFile_, &QPushButton::clicked, this, [this] { cmdZoekVQDFile_Click(); });
+
+    connect(c_.txtVQDTemplateFile, &QLineEdit::textChanged, this,
+            [this] { txtVQDTemplateFile_Change(); });
+    connect(c_.txtZavekOutputFile, &QLineEdit::textChanged, this,
+            [this] { txtZavekOutputFile_Change(); });
+    connect(c_.txtResultFile, &QLineEdit::textChanged, this, [this] { txtResultFile_Change(); });
+    connect(c_.cmdGo2, &QPushButton::clicked, this, [this] { cmdGo2_Click(); });
+    connect(cmdReady2_, &QPushButton::clicked, this, [this] { shell_.EINDE(); });
+    connect(cmdVQDfile_, &QPushButton::clicked, this, [this] { cmdVQDfile_Click(); });
+    connect(cmdZoekZavekOutput_, &QPushButton::clicked, this,
+            [this] { cmdZoekZavekOutput_Click(); });
+    connect(cmdZoekResult_, &QPushButton::clicked, this, [this] { cmdZoekResult_Click(); });
+}
+
+void VQD2ZavekMain::closeEvent(QCloseEvent* event) {
+    shell_.EINDE();
+    event->accept();
+}
+
+void VQD2ZavekMain::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && c_.cmdGo->isDefault() && c_.cmdGo->isEnabled() && c_.cmdGo->isVisibleTo(this)) {
+        c_.cmdGo->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void VQD2ZavekMain::txtVQDFileName_Change() {
+    // The rows catch up with the new dimension at the next rule that enables them.
+    shell_.OrganiseSize();
+}
+
+void VQD2ZavekMain::txtDimOrSep_Change() {
+    shell_.OrganiseSize();
+    shell_.OrganiseEnable();
+}
+
+void VQD2ZavekMain::chkVarNamesInFirst_Click() {
+    shell_.OrganiseSize();
+    shell_.OrganiseEnable();
+}
+
+void VQD2ZavekMain::chkHierarchy_Click() {
+    shell_.OrganiseEnable();
+}
+
+void VQD2ZavekMain::VQDTab1_Click() {
+    const bool forward = VQDTab1_->currentIndex() == 0;
+    shell_.state().ForwardPageActive = forward;
+    frmHier_->setVisible(forward);
+    frmOutput_->setVisible(!forward);
+    if (!forward) {
+        c_.lblProgress->clear();
+        c_.lblProgress->repaint();
+    }
+    shell_.OrganiseSize();
+    shell_.OrganiseEnable();
+}
+
+void VQD2ZavekMain::cmdGo_Click() {
+    ProgressLabel progress(c_.lblVerslag);
+    progress.showText({});
+
+    const ShellState& state = shell_.state();
+    ForwardPageValues page;
+    page.txtVQDFileName = pathOf(c_.txtVQDFileName->text());
+    page.chkVarNamesInFirst = c_.chkVarNamesInFirst->isChecked();
+    page.VarCount = state.VarCount;
+    page.FieldSeparator = state.FieldSeparator;
+    for (std::size_t k = 0; k < page.txtPerc.size(); ++k)
+        page.txtPerc[k] = bytesOf(c_.txtPerc[k]->text());
+    for (std::size_t i = 0; i < page.rows.size(); ++i) {
+        const VariableRowControls& controls = c_.rows[i];
+        VariableRowValues& row = page.rows[i];
+        row.txtVarName = bytesOf(controls.txtVarName->text());
+        row.chkHierch = controls.chkHierch->isChecked();
+        row.txtHierFile = pathOf(controls.txtHierFile->text());
+        row.txtleadString = bytesOf(controls.txtleadString->text());
+        row.chkLevels = controls.chkLevels->isChecked();
+        row.txtlevels = bytesOf(controls.txtlevels->text());
+        row.txtTotCode = bytesOf(controls.txtTotCode->text());
+    }
+
+    ForwardRunOptions options;
+    options.progress = [&progress](std::int64_t count) { progress.showCount(count); };
+    const ForwardRunResult result = runForwardConversion(page, dialogs_, options);
+    // The checks leave the lead strings they found, also when a later check refused the run.
+    for (std::size_t i = 0; i < page.rows.size(); ++i)
+        c_.rows[i].txtleadString->setText(textOf(page.rows[i].txtleadString));
+    if (result.completed) progress.showFinalCount(result.recordCount);
+}
+
+void VQD2ZavekMain::cmdGo2_Click() {
+    // The back conversion is wired in once its engine is in.
+}
+
+void VQD2ZavekMain::txtVQDTemplateFile_Change() {
+    if (trimBlanks(bytesOf(c_.txtVQDTemplateFile->text())).empty() ||
+        !FileExist(pathOf(c_.txtVQDTemplateFile->text())))
+        return;
+    // The template's header fields become the destination choices here.
+    shell_.OrganiseEnable();
+}
+
+void VQD2ZavekMain::txtZavekOutputFile_Change() {
+    // The number of explanatory variables of the ZAVEK file is counted here, and the
+    // explanatory-variable destinations follow it after the rules.
+    shell_.OrganiseEnable();
+}
+
+void VQD2ZavekMain::txtResultFile_Change() {
+    shell_.OrganiseEnable();
+}
+
+} // namespace vqd
