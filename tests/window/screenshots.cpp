@@ -1,0 +1,58 @@
+// Saves both pages of the window as PNG pictures into the folder named on the command line: page 1
+// after converting a copy of the bundled example, page 2 with its result file named.
+
+#include "recording_dialogs.h"
+#include "shell/settings.h"
+#include "window/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    if (argc != 3) {
+        std::fputs("usage: window-screenshots EXAMPLES_FOLDER OUTPUT_FOLDER\n", stderr);
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QString output = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+    // Short names in the pictures: the copy's folder is the current one.
+    QTemporaryDir work;
+    for (const char* name : {"cells.csv", "region.hrc"})
+        QFile::copy(QString::fromLocal8Bit(argv[1]) + "/" + name, work.filePath(name));
+    QDir::setCurrent(work.path());
+
+    QTemporaryDir store;
+    vqd::Settings settings(store.path());
+    vqd::test::RecordingDialogs dialogs;
+    vqd::VQD2ZavekMain window(dialogs, settings);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+
+    window.findChild<QLineEdit*>("txtVQDFileName")->setText("cells.csv");
+    window.findChild<QLineEdit*>("txtDim")->setText("2");
+    QTest::mouseClick(window.findChild<QCheckBox*>("chkVarNamesInFirst"), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QCheckBox*>("chkHierch(0)"), Qt::LeftButton);
+    window.findChild<QLineEdit*>("txtHierFile(0)")->setText("region.hrc");
+    window.findChild<QLineEdit*>("txtTotCode(0)")->setText("NL");
+    window.findChild<QLineEdit*>("txtTotCode(1)")->setText("Total");
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdGo"), Qt::LeftButton);
+    QApplication::processEvents();
+    bool saved = window.grab().save(output + "/window-forward.png");
+
+    window.findChild<QTabWidget*>("VQDTab1")->setCurrentIndex(1);
+    window.findChild<QLineEdit*>("txtResultFile")->setText("cells-protected.csv");
+    QApplication::processEvents();
+    saved = window.grab().save(output + "/window-back.png") && saved;
+    for (const auto& message : dialogs.shown)
+        std::fprintf(stderr, "message: %s\n", message.text.c_str());
+    return saved ? 0 : 1;
+}
