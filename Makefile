@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test run sanitize fuzz clean
+.PHONY: all deps configure build test run screenshots sanitize fuzz clean
 FUZZ_SECONDS ?= 60
 
 all: build
@@ -20,8 +20,19 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The window where there is a display; otherwise the examples through the command line.
 run: build
-	scripts/run-examples $(BUILD_DIR)
+	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+		$(BUILD_DIR)/src/app/vqd2zavek; \
+	else \
+		echo "No display: converting the examples with vqd2zavek-cli instead of opening the window."; \
+		scripts/run-examples $(BUILD_DIR); \
+	fi
+
+# Pictures of both pages of the window, drawn headless, for the documentation.
+screenshots: build
+	mkdir -p docs
+	$(BUILD_DIR)/tests/window/window-screenshots examples docs
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
