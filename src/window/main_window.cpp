@@ -1,5 +1,6 @@
 #include "window/main_window.h"
 
+#include "back/back_conversion.h"
 #include "forward/forward_run.h"
 #include "shell/inspection.h"
 #include "shell/progress_label.h"
@@ -438,7 +439,18 @@ void VQD2ZavekMain::cmdGo_Click() {
 }
 
 void VQD2ZavekMain::cmdGo2_Click() {
-    // The back conversion is wired in once its engine is in.
+    c_.lblProgress->setText(QStringLiteral("processing"));
+    c_.lblProgress->repaint();
+    BackConversionRequest request;
+    request.TemplateFile = pathOf(c_.txtVQDTemplateFile->text());
+    request.ZavekOutputFile = pathOf(c_.txtZavekOutputFile->text());
+    request.ResultFile = pathOf(c_.txtResultFile->text());
+    for (std::size_t k = 0; k < cmbVars_.size(); ++k)
+        request.Columns[k] = cmbVars_[k]->currentIndex();
+    const bool completed = ConvertBack(request, dialogs_).completed;
+    // A stopped conversion has said why in its message; the line does not claim it is ready.
+    c_.lblProgress->setText(completed ? QStringLiteral("ready") : QString());
+    c_.lblProgress->repaint();
 }
 
 void VQD2ZavekMain::txtVQDTemplateFile_Change() {

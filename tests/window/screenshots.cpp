@@ -1,5 +1,5 @@
 // Saves both pages of the window as PNG pictures into the folder named on the command line: page 1
-// after converting a copy of the bundled example, page 2 with its result file named.
+// after converting a copy of the bundled example, page 2 after converting it back.
 
 #include "recording_dialogs.h"
 #include "shell/settings.h"
@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
     const QString output = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     // Short names in the pictures: the copy's folder is the current one.
     QTemporaryDir work;
-    for (const char* name : {"cells.csv", "region.hrc"})
+    for (const char* name : {"cells.csv", "region.hrc", "template.csv", "cells.zavek.csv"})
         QFile::copy(QString::fromLocal8Bit(argv[1]) + "/" + name, work.filePath(name));
     QDir::setCurrent(work.path());
 
@@ -49,7 +49,10 @@ int main(int argc, char* argv[]) {
     bool saved = window.grab().save(output + "/window-forward.png");
 
     window.findChild<QTabWidget*>("VQDTab1")->setCurrentIndex(1);
-    window.findChild<QLineEdit*>("txtResultFile")->setText("cells-protected.csv");
+    window.findChild<QLineEdit*>("txtVQDTemplateFile")->setText("template.csv");
+    window.findChild<QLineEdit*>("txtZavekOutputFile")->setText("cells.zavek.csv");
+    window.findChild<QLineEdit*>("txtResultFile")->setText("cells.protected.csv");
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdGo2"), Qt::LeftButton);
     QApplication::processEvents();
     saved = window.grab().save(output + "/window-back.png") && saved;
     for (const auto& message : dialogs.shown)
