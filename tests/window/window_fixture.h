@@ -29,46 +29,44 @@ public:
     int saves = 0;
 };
 
+inline QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
 class WindowTest : public testing::Test {
 protected:
-    // Opens the window on the store as it stands; a test may fill the store first.
+    // Opens a new window on the store as it stands.
     void open() {
-        settings = std::make_unique<CountingSettings>(QString::fromStdString(storeFolder));
+        settings = std::make_unique<CountingSettings>(qs(storeFolder));
         window = std::make_unique<VQD2ZavekMain>(dialogs, *settings);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     void SetUp() override { open(); }
 
-    template <class Widget> Widget* find(const char* name) const {
-        auto* widget = window->findChild<Widget*>(QString::fromLatin1(name));
-        if (!widget) ADD_FAILURE() << "no control " << name;
+    template <class Widget> Widget* find(const QString& name) const {
+        auto* widget = window->findChild<Widget*>(name);
+        if (!widget) ADD_FAILURE() << "no control " << name.toStdString();
         return widget;
     }
-    QLineEdit* box(const char* name) const { return find<QLineEdit>(name); }
-    QCheckBox* check(const char* name) const { return find<QCheckBox>(name); }
-    QPushButton* button(const char* name) const { return find<QPushButton>(name); }
-    QLabel* label(const char* name) const { return find<QLabel>(name); }
-
-    void type(const char* name, const QString& text) {
-        box(name)->clear();
-        QTest::keyClicks(box(name), text);
-    }
+    QLineEdit* box(const QString& name) const { return find<QLineEdit>(name); }
+    QCheckBox* check(const QString& name) const { return find<QCheckBox>(name); }
+    QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
+    QLabel* label(const QString& name) const { return find<QLabel>(name); }
     void click(QAbstractButton* control) { QTest::mouseClick(control, Qt::LeftButton); }
     void showPage(int index) { find<QTabWidget>("VQDTab1")->setCurrentIndex(index); }
 
-    // A cell file whose lines hold two explanatory codes; its first line names the columns.
+    // An input file named and the dimension typed.
+    void nameFile(const std::string& path, const QString& dimension) {
+        box("txtVQDFileName")->setText(qs(path));
+        box("txtDim")->setText(dimension);
+    }
+
+    // A cell file of two explanatory codes per line; its first line names the columns.
     std::string cellFile(const std::string& name = "cells.csv") const {
         return files.write(name,
                            crlfLines({"Region;Age;Value;Freq;Flag;Dom", "NL;Total;1234,5;20;S;10",
                                       "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"}));
-    }
-
-    std::vector<std::string> messageTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& message : dialogs.shown)
-            texts.push_back(message.text);
-        return texts;
     }
 
     ScratchFolder store;
@@ -78,9 +76,5 @@ protected:
     std::unique_ptr<CountingSettings> settings;
     std::unique_ptr<VQD2ZavekMain> window;
 };
-
-inline QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 } // namespace vqd::test
