@@ -15,19 +15,22 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, std::string_view text) {
     box.exec();
 }
 
-// Qt reads a filter's patterns from the parentheses at the end of its description; a description
-// that does not end with its pattern gets it appended.
-QStringList nameFilters(const QString& filter) {
-    const QStringList parts = filter.split(QLatin1Char('|'));
+// Qt reads a filter's patterns from the parentheses at the end of its text. Every description gets
+// its pattern appended, and the dialog hides that again, so each description is shown exactly as
+// it stands, also one that does not end with its pattern in parentheses.
+struct NameFilters {
     QStringList filters;
+    QStringList descriptions;
+};
+
+NameFilters nameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    NameFilters result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& description = parts[i];
-        const QString& pattern = parts[i + 1];
-        const QString ending = QLatin1Char('(') + pattern + QLatin1Char(')');
-        filters << (description.endsWith(ending) ? description
-                                                 : description + QLatin1Char(' ') + ending);
+        result.descriptions << parts[i];
+        result.filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
     }
-    return filters;
+    return result;
 }
 
 } // namespace
@@ -45,15 +48,22 @@ FileChoice QtDialogs::chooseFile(const QString& filter, const QString& fileName,
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = nameFilters(filter);
-    dialog.setNameFilters(filters);
-    if (filterIndex >= 1 && filterIndex <= filters.size())
-        dialog.selectNameFilter(filters[filterIndex - 1]);
+    // A platform's own dialog may show a description cut at its first parenthesis.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    const NameFilters filters = nameFilters(filter);
+    dialog.setNameFilters(filters.filters);
+    // An index beyond the pairs preselects the first.
+    if (filterIndex >= 1 && filterIndex <= filters.filters.size())
+        dialog.selectNameFilter(filters.filters[filterIndex - 1]);
     dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted) return {fileName, filterIndex};
-    const auto chosenFilter = filters.indexOf(dialog.selectedNameFilter());
+    // The dialog names the selected filter by what it shows.
+    const QString selected = dialog.selectedNameFilter();
+    auto chosen = filters.descriptions.indexOf(selected);
+    if (chosen < 0) chosen = filters.filters.indexOf(selected);
     return {dialog.selectedFiles().value(0),
-            chosenFilter >= 0 ? static_cast<std::int32_t>(chosenFilter + 1) : filterIndex};
+            chosen >= 0 ? static_cast<std::int32_t>(chosen + 1) : filterIndex};
 }
 
 } // namespace vqd
