@@ -1,6 +1,7 @@
 #include "window/main_window.h"
 
 #include "back/back_conversion.h"
+#include "back/inspection.h"
 #include "forward/forward_run.h"
 #include "shell/inspection.h"
 #include "shell/progress_label.h"
@@ -454,17 +455,38 @@ void VQD2ZavekMain::cmdGo2_Click() {
 }
 
 void VQD2ZavekMain::txtVQDTemplateFile_Change() {
-    if (trimBlanks(bytesOf(c_.txtVQDTemplateFile->text())).empty() ||
-        !FileExist(pathOf(c_.txtVQDTemplateFile->text())))
-        return;
-    // The template's header fields become the destination choices here.
+    const QString name = c_.txtVQDTemplateFile->text();
+    // A name still being typed is no template yet: the choices made so far stay.
+    if (trimBlanks(bytesOf(name)).empty() || !FileExist(pathOf(name))) return;
+    // The header is split with the template's own separator, handed to the splitter as a value:
+    // FieldSeparator keeps the separator of page 1.
+    const auto fields = templateHeaderFields(pathOf(name), dialogs_);
+    QStringList items{QStringLiteral("none")};
+    // A template without a decided separator, or unreadable, offers no columns.
+    if (fields) {
+        for (const std::string& field : *fields)
+            items << textOf(field);
+    }
+    // Columns by position: equal names and empty names stay items of their own.
+    for (QComboBox* list : cmbVars_) {
+        list->clear();
+        list->addItems(items);
+        list->setCurrentIndex(0);
+    }
     shell_.OrganiseEnable();
 }
 
 void VQD2ZavekMain::txtZavekOutputFile_Change() {
-    // The number of explanatory variables of the ZAVEK file is counted here, and the
-    // explanatory-variable destinations follow it after the rules.
+    std::int32_t v = 0;
+    const std::string path = pathOf(c_.txtZavekOutputFile->text());
+    if (FileExist(path)) v = zavekVariableCount(path, dialogs_).value_or(0);
     shell_.OrganiseEnable();
+    // Destination of explanatory variable k opens for k <= v; a closed one keeps its choice.
+    for (std::size_t i = ExplVar1; i <= ExplVar4; ++i) {
+        const auto k = static_cast<std::int32_t>(i - ExplVar1 + 1);
+        lblDesination_[i]->setEnabled(k <= v);
+        cmbVars_[i]->setEnabled(lblDesination_[i]->isEnabled());
+    }
 }
 
 void VQD2ZavekMain::txtResultFile_Change() {

@@ -8,6 +8,7 @@
 #include "window/main_window.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +54,15 @@ protected:
     QCheckBox* check(const QString& name) const { return find<QCheckBox>(name); }
     QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
     QLabel* label(const QString& name) const { return find<QLabel>(name); }
+    QComboBox* cmbVars(int k) const {
+        return find<QComboBox>(QStringLiteral("cmbVars(%1)").arg(k));
+    }
+    QStringList items(int k) const {
+        QStringList texts;
+        for (int i = 0; i < cmbVars(k)->count(); ++i)
+            texts << cmbVars(k)->itemText(i);
+        return texts;
+    }
     void click(QAbstractButton* control) { QTest::mouseClick(control, Qt::LeftButton); }
     void showPage(int index) { find<QTabWidget>("VQDTab1")->setCurrentIndex(index); }
 

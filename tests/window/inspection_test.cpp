@@ -1,0 +1,93 @@
+#include "window_fixture.h"
+
+namespace vqd::test {
+namespace {
+
+using Inspection = WindowTest;
+
+TEST_F(Inspection, TemplateHeaderBecomesTheNineChoicesAllReset) {
+    struct Case {
+        const char* header;
+        QStringList columns; // after "none"
+        bool message;        // the separator could not be decided
+    };
+    const Case cases[] = {
+        {"code1;code2;value;freq;status", {"code1", "code2", "value", "freq", "status"}, false},
+        {"a;;b", {"a", "", "b"}, false},
+        {"a;b;", {"a", "b"}, false},
+        {"x,x,y", {"x", "x", "y"}, false},
+        {"a,b;c", {}, true},
+        {"abc", {}, true},
+    };
+    const std::string earlier = files.write("earlier.csv", crlfLines({"p;q;r;s", "1;2;3;4"}));
+    for (const Case& c : cases) {
+        box("txtVQDTemplateFile")->setText(qs(earlier));
+        for (int k = 0; k < 9; ++k)
+            cmbVars(k)->setCurrentIndex(k % 5);
+        dialogs.shown.clear();
+
+        const std::string path = files.write("template.csv", crlfLines({c.header, "model"}));
+        box("txtVQDTemplateFile")->setText(qs(path));
+        for (int k = 0; k < 9; ++k) {
+            EXPECT_EQ(items(k), QStringList{"none"} + c.columns) << c.header << " list " << k;
+            EXPECT_EQ(cmbVars(k)->currentIndex(), 0) << c.header << " list " << k;
+        }
+        EXPECT_EQ(dialogs.shown.size(), c.message ? 1u : 0u) << c.header;
+        // The template's own separator splits the header; page 1 keeps its separator.
+        EXPECT_EQ(window->state().FieldSeparator, ";");
+    }
+}
+
+TEST_F(Inspection, TemplateNameTypedLetterByLetterIsReadOnceItNamesAFile) {
+    const std::string path = files.write("template.csv", crlfLines({"code;value;status", "x;0;-"}));
+    const QString name = qs(path);
+    showPage(1);
+    QTest::keyClicks(box("txtVQDTemplateFile"), name.chopped(1));
+    EXPECT_EQ(cmbVars(0)->count(), 0);
+    QTest::keyClicks(box("txtVQDTemplateFile"), name.right(1));
+    EXPECT_EQ(items(0), (QStringList{"none", "code", "value", "status"}));
+
+    cmbVars(0)->setCurrentIndex(2);
+    QTest::keyClicks(box("txtVQDTemplateFile"), "x");
+    EXPECT_EQ(cmbVars(0)->currentIndex(), 2);
+    for (const char* blank : {"", "   "}) {
+        box("txtVQDTemplateFile")->setText(blank);
+        EXPECT_EQ(cmbVars(0)->currentIndex(), 2);
+    }
+    box("txtVQDTemplateFile")->setText(name);
+    EXPECT_EQ(cmbVars(0)->currentIndex(), 0);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Inspection, ZavekFileOpensOneDestinationPerVariable) {
+    const std::pair<int, const char*> cases[] = {{3, "0000"}, {7, "1100"},  {8, "1100"},
+                                                 {9, "1110"}, {10, "1111"}, {0, "0000"},
+                                                 {30, "1111"}};
+    box("txtVQDTemplateFile")->setText(qs(files.write("template.csv", "a;b\r\n1;2\r\n")));
+    for (int k = 0; k < 9; ++k)
+        cmbVars(k)->setCurrentIndex(1);
+    for (const auto& [commas, open] : cases) {
+        std::string first = "1";
+        for (int i = 0; i < commas; ++i)
+            first += ",1";
+        const std::string name = "zavek" + std::to_string(commas) + ".csv";
+        box("txtZavekOutputFile")->setText(qs(files.write(name, first + "\r\n")));
+        std::string states;
+        for (int k = 5; k < 9; ++k) {
+            const bool enabled = label(QStringLiteral("lblDesination(%1)").arg(k))->isEnabled();
+            EXPECT_EQ(cmbVars(k)->isEnabled(), enabled) << commas << " commas, list " << k;
+            states += enabled ? '1' : '0';
+        }
+        EXPECT_EQ(states, open) << commas << " commas";
+    }
+    // No ZAVEK file: no variables, and the closed destinations keep their choices.
+    box("txtZavekOutputFile")->clear();
+    for (int k = 0; k < 9; ++k) {
+        EXPECT_EQ(cmbVars(k)->isEnabled(), k < 5) << k;
+        EXPECT_EQ(cmbVars(k)->currentIndex(), 1) << k;
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+} // namespace
+} // namespace vqd::test
