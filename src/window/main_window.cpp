@@ -8,6 +8,7 @@
 #include "shell/text_bytes.h"
 #include "text/fields.h"
 #include "window/dialogs.h"
+#include "window/file_drop.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -31,6 +32,16 @@
 namespace vqd {
 
 namespace {
+
+// The file dialogs' filters: description and pattern pairs. Each description is shown as written
+// here, the unclosed parenthesis of the result file's included.
+const QString inputFilter =
+    QStringLiteral("VQD File (*.vqd)|*.vqd|CVS File (*.csv)|*.csv|All files (*.*)|*.*");
+const QString hierarchyFilter = QStringLiteral("Hierarchy files (*.hrc)|*.hrc|All files (*.*)|*.*");
+const QString templateFilter = QStringLiteral("CSV File (*.csv)|*.csv|All files (*.*)|*.*");
+const QString zavekOutputFilter =
+    QStringLiteral("Zavek VQD output file (*.vqd)|*.vqd|All files (*.*)|*.*");
+const QString resultFilter = QStringLiteral("CSV File (*.csv|*.csv|All files (*.*)|*.*");
 
 // The client area at 96 dots per inch.
 constexpr int clientWidth = 675;
@@ -358,6 +369,27 @@ void VQD2ZavekMain::connectHandlers() {
     connect(cmdZoekZavekOutput_, &QPushButton::clicked, this,
             [this] { cmdZoekZavekOutput_Click(); });
     connect(cmdZoekResult_, &QPushButton::clicked, this, [this] { cmdZoekResult_Click(); });
+    acceptDroppedFiles();
+}
+
+// A dropped file goes where that box's dialog would have put it, under the same conditions.
+void VQD2ZavekMain::acceptDroppedFiles() {
+    acceptFileDrops(c_.txtVQDFileName, [this](const QString& path) {
+        if (takeChosenFile(c_.txtVQDFileName, path, MustExist::Yes)) inputFileChosen();
+    });
+    for (VariableRowControls& row : c_.rows) {
+        acceptFileDrops(row.txtHierFile, [this, box = row.txtHierFile](const QString& path) {
+            takeChosenFile(box, path, MustExist::No);
+        });
+    }
+    const std::pair<QLineEdit*, MustExist> page2[] = {{c_.txtVQDTemplateFile, MustExist::Yes},
+                                                      {c_.txtZavekOutputFile, MustExist::Yes},
+                                                      {c_.txtResultFile, MustExist::No}};
+    for (const auto& [box, mustExist] : page2) {
+        acceptFileDrops(box, [this, box = box, mustExist = mustExist](const QString& path) {
+            takeChosenFile(box, path, mustExist);
+        });
+    }
 }
 
 void VQD2ZavekMain::closeEvent(QCloseEvent* event) {
@@ -491,6 +523,54 @@ void VQD2ZavekMain::txtZavekOutputFile_Change() {
 
 void VQD2ZavekMain::txtResultFile_Change() {
     shell_.OrganiseEnable();
+}
+
+bool VQD2ZavekMain::chooseFileFor(QLineEdit* box, const QString& filter,
+                                  std::optional<std::int32_t> filterIndex, MustExist mustExist) {
+    CommonDialog1_.Filter = filter;
+    CommonDialog1_.FileName = box->text();
+    // Without an index of its own the dialog opens with the one its previous use ended on.
+    if (filterIndex) CommonDialog1_.FilterIndex = *filterIndex;
+    CommonDialog1_.ShowOpen(dialogs_);
+    return takeChosenFile(box, CommonDialog1_.FileName, mustExist);
+}
+
+bool VQD2ZavekMain::takeChosenFile(QLineEdit* box, const QString& name, MustExist mustExist) {
+    // A name typed into the dialog that names no file is dropped without a word.
+    if (name.isEmpty() || (mustExist == MustExist::Yes && !FileExist(pathOf(name)))) return false;
+    // Setting the text runs the box's own change handling; the same text again runs nothing.
+    box->setText(name);
+    return true;
+}
+
+// The input file's name alone runs only OrganiseSize; a chosen file also opens its rows.
+void VQD2ZavekMain::inputFileChosen() {
+    shell_.OrganiseSize();
+    shell_.OrganiseEnable();
+}
+
+void VQD2ZavekMain::cmdZoekVQDFile_Click() {
+    if (!chooseFileFor(c_.txtVQDFileName, inputFilter, shell_.state().FilterIndex, MustExist::Yes))
+        return;
+    inputFileChosen();
+    // Only the input file's dialog remembers its filter, also for the next run.
+    shell_.state().FilterIndex = CommonDialog1_.FilterIndex;
+}
+
+void VQD2ZavekMain::cmdZoekHrc_Click(std::size_t index) {
+    chooseFileFor(c_.rows[index].txtHierFile, hierarchyFilter, 1, MustExist::No);
+}
+
+void VQD2ZavekMain::cmdVQDfile_Click() {
+    chooseFileFor(c_.txtVQDTemplateFile, templateFilter, std::nullopt, MustExist::Yes);
+}
+
+void VQD2ZavekMain::cmdZoekZavekOutput_Click() {
+    chooseFileFor(c_.txtZavekOutputFile, zavekOutputFilter, std::nullopt, MustExist::Yes);
+}
+
+void VQD2ZavekMain::cmdZoekResult_Click() {
+    chooseFileFor(c_.txtResultFile, resultFilter, 1, MustExist::No);
 }
 
 } // namespace vqd

@@ -4,13 +4,16 @@
 
 #include "shell/controls.h"
 #include "shell/shell.h"
+#include "window/common_dialog.h"
 
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTabWidget;
 
@@ -52,14 +55,22 @@ private:
     void txtZavekOutputFile_Change();
     void txtResultFile_Change();
 
-    // File choosing comes with the dialogs of each "..." button.
-    void cmdZoekVQDFile_Click() {}
-    void cmdZoekHrc_Click(std::size_t /*index*/) {}
-    void cmdVQDfile_Click() {}
-    void cmdZoekZavekOutput_Click() {}
-    void cmdZoekResult_Click() {}
+    void cmdZoekVQDFile_Click();
+    void cmdZoekHrc_Click(std::size_t index);
+    void cmdVQDfile_Click();
+    void cmdZoekZavekOutput_Click();
+    void cmdZoekResult_Click();
+
+    // File choosing shared by the "..." buttons and by files dropped on their boxes.
+    enum class MustExist : bool { No, Yes };
+    bool chooseFileFor(QLineEdit* box, const QString& filter,
+                       std::optional<std::int32_t> filterIndex, MustExist mustExist);
+    bool takeChosenFile(QLineEdit* box, const QString& name, MustExist mustExist);
+    void inputFileChosen();
+    void acceptDroppedFiles();
 
     Dialogs& dialogs_;
+    CommonDialog CommonDialog1_;
     Controls c_;
     Shell shell_;
 

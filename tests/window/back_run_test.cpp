@@ -1,6 +1,5 @@
 #include "window_fixture.h"
 
-#include <QComboBox>
 #include <cstdlib>
 
 namespace vqd::test {
@@ -14,17 +13,21 @@ TEST_F(BackRun, GivesTheFileOfTheCommandLine) {
     const std::string zavekFile =
         files.write("zavek.csv", crlfLines({"11,a,250,3,U,0", "12,b,7,1,S,0"}));
     showPage(1);
-    box("txtVQDTemplateFile")->setText(qs(templateFile));
-    box("txtZavekOutputFile")->setText(qs(zavekFile));
-    box("txtResultFile")->setText(qs(files.path("result.csv")));
-    // The template's columns as naming the template offers them; value, status and variable 1
-    // chosen.
-    const int columns[] = {2, 0, 3, 0, 0, 1, 0, 0, 0};
-    for (int k = 0; k < 9; ++k) {
-        auto* list = find<QComboBox>(QStringLiteral("cmbVars(%1)").arg(k));
-        list->addItems({"none", "code", "value", "status", "flag"});
-        list->setCurrentIndex(columns[k]);
+    const std::pair<const char*, std::string> chosen[] = {
+        {"cmdVQDfile", templateFile},
+        {"cmdZoekZavekOutput", zavekFile},
+        {"cmdZoekResult", files.path("result.csv")}};
+    for (const auto& [browse, path] : chosen) {
+        dialogs.willChoose(qs(path));
+        click(button(browse));
     }
+    // The template's columns on offer; one explanatory variable in ZAVEK's records.
+    EXPECT_EQ(items(0), (QStringList{"none", "code", "value", "status", "flag"}));
+    EXPECT_TRUE(cmbVars(5)->isEnabled());
+    EXPECT_FALSE(cmbVars(6)->isEnabled());
+    const std::pair<int, const char*> choices[] = {{0, "value"}, {2, "status"}, {5, "code"}};
+    for (const auto& [k, column] : choices)
+        cmbVars(k)->setCurrentIndex(cmbVars(k)->findText(column));
     click(button("cmdGo2"));
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(label("lblProgress")->text(), "ready");

@@ -1,8 +1,11 @@
 #pragma once
-// The test side of the window's seam: records every message, so no test waits on a modal box.
+// The test side of the window's seam: records every message and every file dialog, and answers
+// the dialogs from a script, so no test waits on a modal box.
 
 #include "window/dialogs.h"
 
+#include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,13 +23,37 @@ public:
     void information(std::string_view text) override {
         shown.push_back({false, std::string(text)});
     }
-    // As if the user cancelled.
-    FileChoice chooseFile(const QString&, const QString& fileName,
+    // The next file dialog ends with `fileName` chosen and the `filterIndex` pair selected (0: the
+    // pair it opened with).
+    void willChoose(const QString& fileName, std::int32_t filterIndex = 0) {
+        answers.push_back(FileChoice{fileName, filterIndex});
+    }
+    void willCancel() { answers.push_back(std::nullopt); }
+
+    // Unscripted dialogs are cancelled.
+    FileChoice chooseFile(const QString& filter, const QString& fileName,
                           std::int32_t filterIndex) override {
-        return {fileName, filterIndex};
+        opened.push_back({filter, fileName, filterIndex});
+        std::optional<FileChoice> answer;
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        }
+        if (!answer) return {fileName, filterIndex};
+        return {answer->fileName, answer->filterIndex ? answer->filterIndex : filterIndex};
     }
 
+    // What a file dialog was opened with.
+    struct OpenedDialog {
+        QString filter;
+        QString fileName;
+        std::int32_t filterIndex;
+        bool operator==(const OpenedDialog&) const = default;
+    };
+
     std::vector<ShownMessage> shown;
+    std::vector<OpenedDialog> opened;
+    std::deque<std::optional<FileChoice>> answers;
 };
 
 } // namespace vqd::test

@@ -1,0 +1,53 @@
+#include "window/file_drop.h"
+
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+
+namespace vqd {
+
+namespace {
+
+// The path of the one local file a drag carries; empty for several files, a web address or
+// plain text.
+QString droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+    return urls.front().toLocalFile();
+}
+
+class FileDropFilter : public QObject {
+public:
+    FileDropFilter(QLineEdit* box, std::function<void(const QString&)> take)
+        : QObject(box), box_(box), take_(std::move(take)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != box_) return false;
+        const auto type = event->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+            return false;
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString path = droppedFile(drop->mimeData());
+        // Anything but one file is the line edit's own business.
+        if (path.isEmpty()) return false;
+        drop->acceptProposedAction();
+        if (type == QEvent::Drop) take_(path);
+        return true;
+    }
+
+private:
+    QLineEdit* box_;
+    std::function<void(const QString&)> take_;
+};
+
+} // namespace
+
+void acceptFileDrops(QLineEdit* box, std::function<void(const QString& path)> take) {
+    box->setAcceptDrops(true);
+    box->installEventFilter(new FileDropFilter(box, std::move(take)));
+}
+
+} // namespace vqd
