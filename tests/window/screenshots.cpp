@@ -1,5 +1,6 @@
 // Saves both pages of the window as PNG pictures into the folder named on the command line: page 1
-// after converting a copy of the bundled example, page 2 after converting it back.
+// after converting a copy of the bundled example, page 2 after converting it back, the
+// template's columns chosen as destinations.
 
 #include "recording_dialogs.h"
 #include "shell/settings.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -52,6 +54,13 @@ int main(int argc, char* argv[]) {
     window.findChild<QLineEdit*>("txtVQDTemplateFile")->setText("template.csv");
     window.findChild<QLineEdit*>("txtZavekOutputFile")->setText("cells.zavek.csv");
     window.findChild<QLineEdit*>("txtResultFile")->setText("cells.protected.csv");
+    // The destinations of the bundled example's back conversion, among the template's columns.
+    const std::pair<int, const char*> destinations[] = {
+        {0, "Turnover"}, {1, "Enterprises"}, {2, "Flag"}, {5, "Region"}, {6, "Age"}};
+    for (const auto& [k, column] : destinations) {
+        auto* list = window.findChild<QComboBox*>(QStringLiteral("cmbVars(%1)").arg(k));
+        list->setCurrentIndex(list->findText(column));
+    }
     QTest::mouseClick(window.findChild<QPushButton*>("cmdGo2"), Qt::LeftButton);
     QApplication::processEvents();
     saved = window.grab().save(output + "/window-back.png") && saved;
