@@ -56,6 +56,30 @@ TEST(NextFieldBy, EmptyLineYieldsEmptyFieldsForever) {
     EXPECT_TRUE(line.empty());
 }
 
+// The everyday separators take a quicker road than the rule as stated; both must agree.
+TEST(NextFieldBy, QuickSeparatorsFollowTheRule) {
+    const char* const lines[] = {"", " ", "  ", "a", " a ", ";", " ; ", ";;", "a;b;c", "  a ; b ",
+                                 "a;", "a; ", ";a", " ;a; ;", "a;;b", "\ta\t;b", "a \t; b\t",
+                                 "x;y;z;;;  ",
+                                 // longer than the eight bytes counted at once
+                                 "aaaaaaa;bbbbbbb;cccccccc;;;;;;;;;d", "   ;;;;;;;;;;;;;;;;   "};
+    for (const char* text : lines) {
+        for (const std::string_view separator : {";", "\t", ",", "a"}) {
+            SCOPED_TRACE(std::string("«") + text + "» by «" + std::string(separator) + "»");
+            std::string_view quick = text;
+            std::string_view rule = text;
+            do {
+                EXPECT_EQ(NextFieldBy(quick, separator), nextFieldBySeparatorText(rule, separator));
+                EXPECT_EQ(quick, rule);
+            } while (!rule.empty());
+            std::int64_t fields = 0;
+            for (std::string_view rest = text; !rest.empty(); ++fields)
+                nextFieldBySeparatorText(rest, separator);
+            EXPECT_EQ(countFields(text, separator), fields);
+        }
+    }
+}
+
 TEST(ReplaceCommaPoint, ReplacesEveryComma) {
     EXPECT_EQ(ReplaceCommaPoint("1,5"), "1.5");
     EXPECT_EQ(ReplaceCommaPoint("1,234,5"), "1.234.5");
