@@ -31,6 +31,11 @@ std::string countText(std::int64_t number);
 void appendCostText(std::string& out, double value);
 std::string renderCostText(double value);
 
+// appendCostText(out, numericValue(text)) without rendering, for a `text` that is a plain decimal
+// («-1200.50», «0.0003») of at most 15 significant digits from 1E-5 to below 1E+15, or zero: the
+// digits themselves make the text. False, with nothing appended, for any other text.
+bool appendCostTextOfDecimal(std::string& out, std::string_view text);
+
 // A protection level with exactly three decimals, correctly rounded («0.001», «-3.000»). A value
 // that rounds to zero is «0.000», never «-0.000». `value` must be finite.
 void appendLevelText(std::string& out, double value);
