@@ -61,12 +61,13 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
         return false;
     }
 
+    const std::string_view flag = record.Flag;
     double upper = 0;
-    if (record.Flag == "A") {
+    if (flag == "A") {
         upper = record.CellValue * request.FreqFraction;
-    } else if (record.Flag == "B") {
+    } else if (flag == "B") {
         upper = dominanceLevel(record, request.Dom1Perc, request.FreqFraction);
-    } else if (record.Flag == "C") {
+    } else if (flag == "C") {
         upper = dominanceLevel(record, request.Dom2Perc, request.FreqFraction);
     }
     if (!std::isfinite(upper)) {
@@ -79,11 +80,11 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
     // The lower level never exceeds the cell value.
     record.LowerPL = record.CellValue - upper < 0 ? record.CellValue : upper;
 
-    const std::string_view flag = record.Flag;
     record.Status = (flag >= "A" && flag <= "C") ? 'U' : 'S';
 
     record.CostText.clear();
-    appendCostText(record.CostText, record.CellValue);
+    if (!appendCostTextOfDecimal(record.CostText, record.ValueText))
+        appendCostText(record.CostText, record.CellValue);
     record.LowerText.clear();
     appendLevelText(record.LowerText, record.LowerPL);
     record.UpperText.clear();

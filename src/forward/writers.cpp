@@ -2,6 +2,7 @@
 
 #include "text/numbers.h"
 
+#include <cstring>
 #include <ctime>
 
 namespace vqd {
@@ -14,13 +15,52 @@ void appendLine(std::string& out, std::string_view text) {
     out.append(lineEnd);
 }
 
-// Each code followed by the separator: the key of a history line, and the start of a data line.
-void appendCodes(std::string& out, const CellRecord& record, const ConversionRequest& request) {
-    for (std::int32_t i = 0; i < request.VarCount; ++i) {
-        out.append(record.Codes[static_cast<std::size_t>(i)]);
-        out.append(request.Separator);
+// Copies of a few bytes in fixed-size, overlapping moves, which compile to plain loads and stores.
+inline char* copyShort(char* to, std::string_view text) noexcept {
+    const char* from = text.data();
+    const std::size_t n = text.size();
+    if (n >= 8) {
+        if (n > 16) {
+            std::memcpy(to, from, n);
+        } else {
+            std::memcpy(to, from, 8);
+            std::memcpy(to + n - 8, from + n - 8, 8);
+        }
+    } else if (n >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
     }
+    return to + n;
 }
+
+// Room for `size` more bytes at the end of `out`: one growth per output line, since the data and
+// history lines are written once per cell and a growth check per piece costs more than its copy.
+char* extend(std::string& out, std::size_t size) {
+    const auto start = out.size();
+    out.resize(start + size);
+    return out.data() + start;
+}
+
+std::size_t codesSize(const CellRecord& record, const ConversionRequest& request) noexcept {
+    std::size_t size = 0;
+    for (std::int32_t i = 0; i < request.VarCount; ++i)
+        size += record.Codes[static_cast<std::size_t>(i)].size() + request.Separator.size();
+    return size;
+}
+
+// Each code followed by the separator: the key of a history line, and the start of a data line.
+char* copyCodes(char* to, const CellRecord& record, const ConversionRequest& request) noexcept {
+    for (std::int32_t i = 0; i < request.VarCount; ++i) {
+        to = copyShort(to, record.Codes[static_cast<std::size_t>(i)]);
+        to = copyShort(to, request.Separator);
+    }
+    return to;
+}
+
 } // namespace
 
 void appendMetadata(std::string& out, const ConversionRequest& request) {
@@ -52,25 +92,42 @@ void appendMetadata(std::string& out, const ConversionRequest& request) {
 
 void appendDataLine(std::string& out, const CellRecord& record, const ConversionRequest& request) {
     const std::string_view separator = request.Separator;
-    appendCodes(out, record, request);
-    out.append(record.ValueText).append(separator);
-    out.append(record.FreqText).append(separator);
-    out.append(record.CostText).append(separator);
-    out.push_back(record.Status);
-    out.append(separator);
-    out.append(record.LowerText).append(separator);
-    out.append(record.UpperText).append(lineEnd);
+    const auto size = codesSize(record, request) + record.ValueText.size() +
+                      record.FreqText.size() + record.CostText.size() + 1 +
+                      record.LowerText.size() + record.UpperText.size() + 5 * separator.size() +
+                      lineEnd.size();
+    char* to = copyCodes(extend(out, size), record, request);
+    for (const std::string_view field :
+         {std::string_view(record.ValueText), std::string_view(record.FreqText),
+          std::string_view(record.CostText)}) {
+        to = copyShort(to, field);
+        to = copyShort(to, separator);
+    }
+    *to++ = record.Status;
+    to = copyShort(to, separator);
+    to = copyShort(to, record.LowerText);
+    to = copyShort(to, separator);
+    to = copyShort(to, record.UpperText);
+    copyShort(to, lineEnd);
 }
 
 void appendHistoryLines(std::string& out, const CellRecord& record,
                         const ConversionRequest& request) {
     const std::string_view separator = request.Separator;
-    appendCodes(out, record, request);
-    out.append("u").append(lineEnd);
-    appendCodes(out, record, request);
-    out.append("pl").append(separator);
-    out.append(record.LowerText).append(separator);
-    out.append(record.UpperText).append(lineEnd);
+    const auto codes = codesSize(record, request);
+    const auto size = codes + 1 + lineEnd.size() + codes + 2 + separator.size() +
+                      record.LowerText.size() + separator.size() + record.UpperText.size() +
+                      lineEnd.size();
+    char* to = copyCodes(extend(out, size), record, request);
+    *to++ = 'u';
+    to = copyShort(to, lineEnd);
+    to = copyCodes(to, record, request);
+    to = copyShort(to, "pl");
+    to = copyShort(to, separator);
+    to = copyShort(to, record.LowerText);
+    to = copyShort(to, separator);
+    to = copyShort(to, record.UpperText);
+    copyShort(to, lineEnd);
 }
 
 void appendLogHead(std::string& out, const ConversionRequest& request, std::string_view dateTime) {
@@ -88,7 +145,7 @@ void appendSuspectLogLines(std::string& out, const CellRecord& record,
     if (record.IllegalProtectionLevel) {
         const std::string_view separator = request.Separator;
         out.append("Illegal value for protection level: ");
-        appendCodes(out, record, request);
+        copyCodes(extend(out, codesSize(record, request)), record, request);
         out.append(record.ValueText).append(separator);
         out.append(record.FreqText).append(separator);
         out.append(lineEnd);
