@@ -31,12 +31,7 @@ std::optional<std::int64_t> firstRecordFieldCount(const std::string& path, Messa
         messages.critical("No records in file: " + path);
         return std::nullopt;
     }
-    std::int64_t count = 0;
-    while (!line.empty()) {
-        NextFieldBy(line, zavekSeparator);
-        ++count;
-    }
-    return count;
+    return countFields(line, zavekSeparator);
 }
 
 struct TemplateLayout {
@@ -97,7 +92,7 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     if (separator.empty()) return result;
     auto layout = readTemplate(request.TemplateFile, separator, messages);
     if (!layout) return result;
-    std::vector<std::string>& row = layout->model;
+    const std::vector<std::string>& row = layout->model;
 
     AtomicOutputFile out;
     if (!out.create(request.ResultFile)) {
@@ -111,30 +106,34 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         messages.critical(cannotReadMessage(request.ZavekOutputFile, zavek.error()));
         return result;
     }
-    // A column beyond the model line has no place in any output line, so it is not kept.
-    const auto place = [&row](std::string_view field, std::int32_t column) {
+    // Every record writes the same targets, so a column shows either its model value for the
+    // whole run or the field of the last target that writes it (a later target overwrites an
+    // earlier one); a target beyond the model line has no place in any output line.
+    constexpr std::size_t noField = 0;
+    std::vector<std::size_t> columnField(row.size(), noField); // 1 + the record field's index
+    for (std::size_t t = 0; t < targetCount; ++t) {
+        const auto column = targets[t];
+        const auto field = t < static_cast<std::size_t>(varCount) ? 2 * t : varCount + t;
         if (column >= 1 && static_cast<std::size_t>(column) <= row.size())
-            row[static_cast<std::size_t>(column) - 1].assign(field);
-    };
+            columnField[static_cast<std::size_t>(column) - 1] = 1 + field;
+    }
+    const std::size_t recordFields = 2 * static_cast<std::size_t>(varCount) + 4;
+
     std::int64_t recordCount = 0;
     std::string_view line;
+    std::array<std::string_view, 12> fields;
     while (zavek.next(line)) {
         ++recordCount;
         if (options.progress) options.progress(recordCount);
-        // The row is not reset between records; within one, a later target overwrites an earlier
-        // one in the same column.
-        std::size_t target = 0;
-        for (std::int32_t k = 0; k < varCount; ++k) {
-            place(NextFieldBy(line, zavekSeparator), targets[target++]);
-            NextFieldBy(line, zavekSeparator); // the variable's second field is not carried over
-        }
-        while (target < targetCount)
-            place(NextFieldBy(line, zavekSeparator), targets[target++]);
+        // A variable's second field, its level, is taken apart but not carried over.
+        for (std::size_t i = 0; i < recordFields; ++i)
+            fields[i] = NextFieldBy(line, zavekSeparator);
 
         std::string& buffer = out.buffer();
         for (std::size_t i = 0; i < row.size(); ++i) {
             if (i > 0) buffer += separator;
-            buffer += row[i];
+            buffer +=
+                columnField[i] == noField ? std::string_view(row[i]) : fields[columnField[i] - 1];
         }
         buffer += "\r\n";
         out.flushIfFull();
