@@ -57,9 +57,10 @@ int ForwardCommand::run() {
     page.FieldSeparator = separatorFromText(sep_);
     page.txtPerc = {freq_, dom1_, dom2_};
 
-    const auto fields = GetDim(input_, page.FieldSeparator, messages);
-    if (!fields) return exitStopped;
-    if (*fields == 0) {
+    // The window's GetDim answers only this here; the conversion reads the whole file anyway.
+    const auto splits = splitsIntoFields(input_, page.FieldSeparator, messages);
+    if (!splits) return exitStopped;
+    if (!*splits) {
         messages.critical("No separator found in file: " + input_);
         return exitStopped;
     }

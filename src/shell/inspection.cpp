@@ -4,8 +4,10 @@
 #include "text/line_reader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <limits>
+#include <mutex>
 
 namespace vqd {
 
@@ -15,8 +17,74 @@ bool FileExist(const std::string& FN) {
     return std::filesystem::is_regular_file(FN, error);
 }
 
-std::optional<std::int32_t> GetDim(const std::string& FN, std::string_view separator,
-                                   Messages& messages) {
+namespace {
+
+// What identifies a file's contents without reading them: a file rewritten in place changes its
+// size or its modification time.
+struct FileStamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type modified;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+std::optional<FileStamp> stampOf(const std::string& path) {
+    std::error_code error;
+    FileStamp stamp;
+    stamp.size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    stamp.modified = std::filesystem::last_write_time(path, error);
+    if (error) return std::nullopt;
+    return stamp;
+}
+
+// Each keystroke in the dimension or separator box inspects the input again; a large cell file
+// that has not changed is not read again. A few entries cover switching separators back and forth.
+class DimensionCache {
+public:
+    std::optional<std::int32_t> find(const std::string& path, const FileStamp& stamp,
+                                     std::string_view separator) {
+        const std::lock_guard lock(mutex_);
+        for (const Entry& entry : entries_) {
+            if (entry.path == path && entry.stamp == stamp && entry.separator == separator)
+                return entry.dimension;
+        }
+        return std::nullopt;
+    }
+
+    void remember(const std::string& path, const FileStamp& stamp, std::string_view separator,
+                  std::int32_t dimension) {
+        const std::lock_guard lock(mutex_);
+        Entry entry{path, stamp, std::string(separator), dimension};
+        if (entries_.size() < capacity) {
+            entries_.push_back(std::move(entry));
+        } else {
+            entries_[next_] = std::move(entry);
+            next_ = (next_ + 1) % capacity;
+        }
+    }
+
+private:
+    static constexpr std::size_t capacity = 8;
+    struct Entry {
+        std::string path;
+        FileStamp stamp;
+        std::string separator;
+        std::int32_t dimension;
+    };
+    std::mutex mutex_;
+    std::vector<Entry> entries_;
+    std::size_t next_ = 0; // the oldest entry once all places are taken
+};
+
+DimensionCache& dimensionCache() {
+    static DimensionCache cache;
+    return cache;
+}
+
+// The largest number of fields on a line, up to the first line that has `enough`.
+std::optional<std::int64_t> mostFields(const std::string& FN, std::string_view separator,
+                                       std::int64_t enough, Messages& messages) {
     LineReader reader;
     if (!reader.open(FN)) {
         messages.critical(cannotReadMessage(FN, reader.error()));
@@ -24,21 +92,48 @@ std::optional<std::int32_t> GetDim(const std::string& FN, std::string_view separ
     }
     std::int64_t maximum = 0;
     std::string_view line;
-    while (reader.next(line)) {
-        std::int64_t count = 0;
-        while (!line.empty()) {
-            NextField(line, separator);
-            ++count;
-        }
-        maximum = std::max(maximum, count);
-    }
+    while (maximum < enough && reader.next(line))
+        maximum = std::max(maximum, countFields(line, separator));
     if (!reader.error().empty()) {
         messages.critical(cannotReadMessage(FN, reader.error()));
         return std::nullopt;
     }
-    const auto dimension = maximum > 4 ? maximum - 4 : 0;
+    return maximum;
+}
+
+std::optional<std::int32_t> readDimension(const std::string& FN, std::string_view separator,
+                                          Messages& messages) {
+    const auto maximum =
+        mostFields(FN, separator, std::numeric_limits<std::int64_t>::max(), messages);
+    if (!maximum) return std::nullopt;
+    const auto dimension = *maximum > 4 ? *maximum - 4 : 0;
     return static_cast<std::int32_t>(
         std::min<std::int64_t>(dimension, std::numeric_limits<std::int32_t>::max()));
+}
+
+} // namespace
+
+std::optional<std::int32_t> GetDim(const std::string& FN, std::string_view separator,
+                                   Messages& messages) {
+    // Stamped before reading: a file changed while being read gets a new stamp next time.
+    const auto stamp = stampOf(FN);
+    if (stamp) {
+        if (const auto known = dimensionCache().find(FN, *stamp, separator)) return known;
+    }
+    const auto dimension = readDimension(FN, separator, messages);
+    // A file written a moment ago may be written again within the file system's clock tick with
+    // the same size, and its stamp would not tell; only settled files are remembered.
+    const auto settled = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
+    if (stamp && dimension && stamp->modified < settled)
+        dimensionCache().remember(FN, *stamp, separator, *dimension);
+    return dimension;
+}
+
+std::optional<bool> splitsIntoFields(const std::string& FN, std::string_view separator,
+                                     Messages& messages) {
+    const auto maximum = mostFields(FN, separator, 5, messages);
+    if (!maximum) return std::nullopt;
+    return *maximum > 4;
 }
 
 std::optional<std::vector<std::string>> ReadVarNames(const std::string& FN,

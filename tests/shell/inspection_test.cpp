@@ -1,6 +1,8 @@
 #include "../support/test_support.h"
 #include "shell/inspection.h"
 
+#include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace vqd {
@@ -37,6 +39,39 @@ TEST(Dimension, UnreadableFileIsReported) {
     EXPECT_FALSE(GetDim(folder.path("none"), ";", messages));
     EXPECT_EQ(messages.shown.at(0).text,
               "Cannot read file: " + folder.path("none") + "\nNo such file or directory");
+}
+
+// Each keystroke in the dimension or separator box inspects the input again.
+TEST(Dimension, SettledFileIsReadAgainOnlyWhenSizeOrTimeChanges) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    const auto path = folder.write("f", "a;b;c;d;e\r\n");
+    const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto settle = [&](std::chrono::seconds later) {
+        std::filesystem::last_write_time(path, hourAgo + later);
+    };
+    settle(std::chrono::seconds(0));
+    EXPECT_EQ(GetDim(path, ";", messages), 1);
+    test::writeBytes(path, "a;b;c;d;e;f"); // as long as before
+    settle(std::chrono::seconds(0));
+    EXPECT_EQ(GetDim(path, ";", messages), 1) << "remembered";
+    EXPECT_EQ(GetDim(path, "\t", messages), 0) << "another separator";
+    settle(std::chrono::seconds(1));
+    EXPECT_EQ(GetDim(path, ";", messages), 2) << "modified later";
+    test::writeBytes(path, "a;b;c;d;e;f;g");
+    settle(std::chrono::seconds(1));
+    EXPECT_EQ(GetDim(path, ";", messages), 3) << "longer";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(Dimension, FileJustWrittenIsNotRemembered) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    const auto path = folder.write("f", "a;b;c;d;e\r\n");
+    EXPECT_EQ(GetDim(path, ";", messages), 1);
+    // Rewritten within the same tick of the file system's clock, perhaps: size and time agree.
+    test::writeBytes(path, "a;b;c;d;e;f");
+    EXPECT_EQ(GetDim(path, ";", messages), 2);
 }
 
 TEST(VarNames, FirstFieldsOfFirstLineAtMostFour) {
