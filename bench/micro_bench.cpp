@@ -1,0 +1,108 @@
+// The text primitives of the conversions, one at a time: where a slow conversion would look first.
+
+#include "text/fields.h"
+#include "text/line_reader.h"
+#include "text/numbers.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using namespace vqd;
+
+constexpr std::string_view cellLine = "North;15-64;G47;2983671,8;468;S;91,7";
+
+void splitCellLine(benchmark::State& state) {
+    for (auto _ : state) {
+        std::string_view line = cellLine;
+        while (!line.empty())
+            benchmark::DoNotOptimize(NextFieldBy(line, ";"));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * cellLine.size()));
+}
+BENCHMARK(splitCellLine);
+
+void splitWithLongSeparator(benchmark::State& state) {
+    for (auto _ : state) {
+        std::string_view line = "North;;15-64;;G47;;2983671,8;;468;;S;;91,7";
+        while (!line.empty())
+            benchmark::DoNotOptimize(NextFieldBy(line, ";;"));
+    }
+}
+BENCHMARK(splitWithLongSeparator);
+
+void countFieldsOfLine(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(countFields(cellLine, ";"));
+}
+BENCHMARK(countFieldsOfLine);
+
+void numericRule(benchmark::State& state, std::string_view text) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(numericValue(text));
+}
+BENCHMARK_CAPTURE(numericRule, plainDecimal, "2983671.8");
+BENCHMARK_CAPTURE(numericRule, decimalComma, "91,7");
+BENCHMARK_CAPTURE(numericRule, blanksAndExponent, " - 1 234.5e-3");
+
+void costText(benchmark::State& state, double value) {
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        appendCostText(out, value);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK_CAPTURE(costText, rendered, 2983671.8);
+BENCHMARK_CAPTURE(costText, exponent, 1.5e300);
+
+void costTextOfDecimal(benchmark::State& state, std::string_view text) {
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        benchmark::DoNotOptimize(appendCostTextOfDecimal(out, text));
+    }
+}
+BENCHMARK_CAPTURE(costTextOfDecimal, plain, "2983671.8");
+BENCHMARK_CAPTURE(costTextOfDecimal, trailingZeros, "2983671.80");
+
+void levelText(benchmark::State& state, double value) {
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        appendLevelText(out, value);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK_CAPTURE(levelText, safeCell, 0.001);
+BENCHMARK_CAPTURE(levelText, frequencyRule, 298367.18);
+BENCHMARK_CAPTURE(levelText, exactHalf, 0.0625);
+
+// 100,000 cell lines read back from a file in the page cache.
+void lineReader(benchmark::State& state) {
+    const auto path = (std::filesystem::temp_directory_path() / "vqd_micro_bench_lines").string();
+    {
+        std::string bytes;
+        for (int i = 0; i < 100000; ++i)
+            bytes.append(cellLine).append("\r\n");
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        LineReader reader;
+        reader.open(path);
+        std::string_view line;
+        while (reader.next(line))
+            bytes += static_cast<std::int64_t>(line.size() + 2);
+    }
+    state.SetBytesProcessed(bytes);
+    std::filesystem::remove(path);
+}
+BENCHMARK(lineReader)->Unit(benchmark::kMillisecond);
+
+} // namespace
