@@ -2,6 +2,7 @@
 
 #include "back/separator.h"
 #include "text/fields.h"
+#include "text/line_building.h"
 #include "text/line_reader.h"
 #include "text/numbers.h"
 #include "text/output_file.h"
@@ -15,6 +16,7 @@ namespace {
 
 // ZAVEK separates its fields with commas, whatever the template uses.
 constexpr std::string_view zavekSeparator = ",";
+constexpr std::string_view lineEnd = "\r\n";
 
 // The number of fields of the first ZAVEK record; nothing, with a message shown, when the file
 // cannot be read or holds no record at all.
@@ -129,13 +131,20 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         for (std::size_t i = 0; i < recordFields; ++i)
             fields[i] = NextFieldBy(line, zavekSeparator);
 
-        std::string& buffer = out.buffer();
+        // The model line has at least one field.
+        const auto column = [&](std::size_t i) {
+            return columnField[i] == noField ? std::string_view(row[i])
+                                             : fields[columnField[i] - 1];
+        };
+        std::size_t size = (row.size() - 1) * separator.size() + lineEnd.size();
+        for (std::size_t i = 0; i < row.size(); ++i)
+            size += column(i).size();
+        char* to = extendBy(out.buffer(), size);
         for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i > 0) buffer += separator;
-            buffer +=
-                columnField[i] == noField ? std::string_view(row[i]) : fields[columnField[i] - 1];
+            if (i > 0) to = copyShort(to, separator);
+            to = copyShort(to, column(i));
         }
-        buffer += "\r\n";
+        copyShort(to, lineEnd);
         out.flushIfFull();
         if (!out.ok()) break;
     }

@@ -1,8 +1,8 @@
 #include "forward/writers.h"
 
+#include "text/line_building.h"
 #include "text/numbers.h"
 
-#include <cstring>
 #include <ctime>
 
 namespace vqd {
@@ -13,36 +13,6 @@ constexpr std::string_view lineEnd = "\r\n";
 void appendLine(std::string& out, std::string_view text) {
     out.append(text);
     out.append(lineEnd);
-}
-
-// Copies of a few bytes in fixed-size, overlapping moves, which compile to plain loads and stores.
-inline char* copyShort(char* to, std::string_view text) noexcept {
-    const char* from = text.data();
-    const std::size_t n = text.size();
-    if (n >= 8) {
-        if (n > 16) {
-            std::memcpy(to, from, n);
-        } else {
-            std::memcpy(to, from, 8);
-            std::memcpy(to + n - 8, from + n - 8, 8);
-        }
-    } else if (n >= 4) {
-        std::memcpy(to, from, 4);
-        std::memcpy(to + n - 4, from + n - 4, 4);
-    } else if (n > 0) {
-        to[0] = from[0];
-        to[n / 2] = from[n / 2];
-        to[n - 1] = from[n - 1];
-    }
-    return to + n;
-}
-
-// Room for `size` more bytes at the end of `out`: one growth per output line, since the data and
-// history lines are written once per cell and a growth check per piece costs more than its copy.
-char* extend(std::string& out, std::size_t size) {
-    const auto start = out.size();
-    out.resize(start + size);
-    return out.data() + start;
 }
 
 std::size_t codesSize(const CellRecord& record, const ConversionRequest& request) noexcept {
@@ -96,7 +66,7 @@ void appendDataLine(std::string& out, const CellRecord& record, const Conversion
                       record.FreqText.size() + record.CostText.size() + 1 +
                       record.LowerText.size() + record.UpperText.size() + 5 * separator.size() +
                       lineEnd.size();
-    char* to = copyCodes(extend(out, size), record, request);
+    char* to = copyCodes(extendBy(out, size), record, request);
     for (const std::string_view field :
          {std::string_view(record.ValueText), std::string_view(record.FreqText),
           std::string_view(record.CostText)}) {
@@ -118,7 +88,7 @@ void appendHistoryLines(std::string& out, const CellRecord& record,
     const auto size = codes + 1 + lineEnd.size() + codes + 2 + separator.size() +
                       record.LowerText.size() + separator.size() + record.UpperText.size() +
                       lineEnd.size();
-    char* to = copyCodes(extend(out, size), record, request);
+    char* to = copyCodes(extendBy(out, size), record, request);
     *to++ = 'u';
     to = copyShort(to, lineEnd);
     to = copyCodes(to, record, request);
@@ -145,7 +115,7 @@ void appendSuspectLogLines(std::string& out, const CellRecord& record,
     if (record.IllegalProtectionLevel) {
         const std::string_view separator = request.Separator;
         out.append("Illegal value for protection level: ");
-        copyCodes(extend(out, codesSize(record, request)), record, request);
+        copyCodes(extendBy(out, codesSize(record, request)), record, request);
         out.append(record.ValueText).append(separator);
         out.append(record.FreqText).append(separator);
         out.append(lineEnd);
