@@ -13,27 +13,19 @@ std::optional<std::vector<std::string>> templateHeaderFields(const std::string& 
                                                              Messages& messages) {
     const auto separator = GetSeparator(path, messages);
     if (separator.empty()) return std::nullopt;
-    std::string header;
-    std::string failure;
-    if (!readFirstLine(path, header, failure)) {
-        messages.critical(failure);
-        return std::nullopt;
-    }
+    const auto header = readFirstLine(path, messages);
+    if (!header) return std::nullopt;
     std::vector<std::string> fields;
-    std::string_view rest = header;
+    std::string_view rest = *header;
     while (!rest.empty())
         fields.emplace_back(NextFieldBy(rest, separator));
     return fields;
 }
 
 std::optional<std::int32_t> zavekVariableCount(const std::string& path, Messages& messages) {
-    std::string first;
-    std::string failure;
-    if (!readFirstLine(path, first, failure)) {
-        messages.critical(failure);
-        return std::nullopt;
-    }
-    const auto commas = std::count(first.begin(), first.end(), ',');
+    const auto first = readFirstLine(path, messages);
+    if (!first) return std::nullopt;
+    const auto commas = std::count(first->begin(), first->end(), ',');
     return wholeNumberClamped32((static_cast<double>(commas) - 3) / 2);
 }
 

@@ -8,15 +8,11 @@
 namespace vqd {
 
 std::string GetSeparator(const std::string& path, Messages& messages) {
-    std::string first;
-    std::string failure;
-    if (!readFirstLine(path, first, failure)) {
-        messages.critical(failure);
-        return {};
-    }
+    const auto first = readFirstLine(path, messages);
+    if (!first) return {};
     // Every occurrence counts, quoted or not: the header is not parsed, only counted.
-    const auto commas = std::count(first.begin(), first.end(), ',');
-    const auto semicolons = std::count(first.begin(), first.end(), ';');
+    const auto commas = std::count(first->begin(), first->end(), ',');
+    const auto semicolons = std::count(first->begin(), first->end(), ';');
     if (commas > semicolons) return ",";
     if (semicolons > commas) return ";";
     if (commas == 0) {

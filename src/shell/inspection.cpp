@@ -139,14 +139,10 @@ std::optional<bool> splitsIntoFields(const std::string& FN, std::string_view sep
 std::optional<std::vector<std::string>> ReadVarNames(const std::string& FN,
                                                      std::string_view separator, std::int32_t N,
                                                      Messages& messages) {
-    std::string first;
-    std::string message;
-    if (!readFirstLine(FN, first, message)) {
-        messages.critical(message);
-        return std::nullopt;
-    }
+    const auto first = readFirstLine(FN, messages);
+    if (!first) return std::nullopt;
     std::vector<std::string> names;
-    std::string_view rest = first;
+    std::string_view rest = *first;
     for (std::int32_t i = 0; i < std::min(N, 4); ++i)
         names.emplace_back(NextField(rest, separator));
     return names;

@@ -132,20 +132,15 @@ std::string cannotReadMessage(std::string_view path, std::string_view reason) {
     return message;
 }
 
-bool readFirstLine(const std::string& path, std::string& line, std::string& message) {
+std::optional<std::string> readFirstLine(const std::string& path, Messages& messages) {
     LineReader reader;
     std::string_view first;
-    if (!reader.open(path)) {
-        message = cannotReadMessage(path, reader.error());
-        return false;
-    }
-    line.clear();
-    if (reader.next(first)) line.assign(first);
+    if (reader.open(path) && !reader.next(first)) first = {};
     if (!reader.error().empty()) {
-        message = cannotReadMessage(path, reader.error());
-        return false;
+        messages.critical(cannotReadMessage(path, reader.error()));
+        return std::nullopt;
     }
-    return true;
+    return std::string(first);
 }
 
 } // namespace vqd

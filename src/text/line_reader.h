@@ -1,8 +1,11 @@
 #pragma once
 // Reading text files a line at a time, in large blocks.
 
+#include "text/messages.h"
+
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,8 +50,8 @@ private:
 // "Cannot read file: " and the path, then the system's reason on a second line.
 std::string cannotReadMessage(std::string_view path, std::string_view reason);
 
-// The first line of `path` (empty when the file has none) through `line`; false with a
-// cannotReadMessage in `message` when the file cannot be opened or read.
-bool readFirstLine(const std::string& path, std::string& line, std::string& message);
+// The first line of `path` (empty when the file has none); nothing, with a cannotReadMessage
+// shown, when the file cannot be opened or read.
+std::optional<std::string> readFirstLine(const std::string& path, Messages& messages);
 
 } // namespace vqd
