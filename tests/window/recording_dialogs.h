@@ -2,6 +2,7 @@
 // The test side of the window's seam: records every message and every file dialog, and answers
 // the dialogs from a script, so no test waits on a modal box.
 
+#include "../support/test_support.h"
 #include "window/dialogs.h"
 
 #include <deque>
@@ -11,11 +12,7 @@
 
 namespace vqd::test {
 
-struct ShownMessage {
-    bool critical;
-    std::string text;
-    bool operator==(const ShownMessage&) const = default;
-};
+using ShownMessage = RecordedMessage;
 
 class RecordingDialogs : public Dialogs {
 public:
