@@ -11,10 +11,11 @@ namespace vqd {
 
 std::optional<std::vector<std::string>> templateHeaderFields(const std::string& path,
                                                              Messages& messages) {
-    const auto separator = GetSeparator(path, messages);
-    if (separator.empty()) return std::nullopt;
+    // One reading of the header line decides the separator and gives the fields.
     const auto header = readFirstLine(path, messages);
     if (!header) return std::nullopt;
+    const auto separator = separatorOfFirstLine(*header, path, messages);
+    if (separator.empty()) return std::nullopt;
     std::vector<std::string> fields;
     std::string_view rest = *header;
     while (!rest.empty())

@@ -9,10 +9,14 @@ namespace vqd {
 
 std::string GetSeparator(const std::string& path, Messages& messages) {
     const auto first = readFirstLine(path, messages);
-    if (!first) return {};
+    return first ? separatorOfFirstLine(*first, path, messages) : std::string();
+}
+
+std::string separatorOfFirstLine(std::string_view first, const std::string& path,
+                                 Messages& messages) {
     // Every occurrence counts, quoted or not: the header is not parsed, only counted.
-    const auto commas = std::count(first->begin(), first->end(), ',');
-    const auto semicolons = std::count(first->begin(), first->end(), ';');
+    const auto commas = std::count(first.begin(), first.end(), ',');
+    const auto semicolons = std::count(first.begin(), first.end(), ';');
     if (commas > semicolons) return ",";
     if (semicolons > commas) return ";";
     if (commas == 0) {

@@ -4,6 +4,7 @@
 #include "text/messages.h"
 
 #include <string>
+#include <string_view>
 
 namespace vqd {
 
@@ -12,5 +13,9 @@ namespace vqd {
 // first line included), an information message when both occur equally often, and the "Cannot
 // read file: " message when the file cannot be read. Messages show the path as passed.
 std::string GetSeparator(const std::string& path, Messages& messages);
+
+// GetSeparator for a first line the caller has already read from `path`.
+std::string separatorOfFirstLine(std::string_view first, const std::string& path,
+                                 Messages& messages);
 
 } // namespace vqd
