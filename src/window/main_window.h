@@ -42,6 +42,7 @@ private:
     void setupPage2(QWidget* page);
     void setupFrmHier();
     void setupFrmOutput();
+    void setupTabOrder();
     void connectHandlers();
 
     void txtVQDFileName_Change();

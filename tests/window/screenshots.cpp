@@ -1,6 +1,6 @@
 // Saves both pages of the window as PNG pictures into the folder named on the command line: page 1
-// after converting a copy of the bundled example, page 2 after converting it back, the
-// template's columns chosen as destinations.
+// after converting a copy of the bundled example (once more with a tooltip showing), page 2 after
+// converting it back, the template's columns chosen as destinations.
 
 #include "recording_dialogs.h"
 #include "shell/settings.h"
@@ -12,11 +12,30 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPainter>
+#include <QToolTip>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+
+// The window with the tooltip of one control showing, as the mouse resting on it would show it.
+static bool saveWithTooltip(QWidget& window, const char* control, const QString& path) {
+    auto* target = window.findChild<QWidget*>(control);
+    const QPoint at = target->mapToGlobal(QPoint(target->width() / 2, target->height()));
+    QToolTip::showText(at, target->toolTip(), target);
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->inherits("QTipLabel") && top->isVisible()) {
+            QPainter painter(&picture);
+            painter.drawPixmap(window.mapFromGlobal(top->pos()), top->grab());
+        }
+    }
+    QToolTip::hideText();
+    return picture.save(path);
+}
 
 int main(int argc, char* argv[]) {
     if (argc != 3) {
@@ -49,6 +68,7 @@ int main(int argc, char* argv[]) {
     QTest::mouseClick(window.findChild<QPushButton*>("cmdGo"), Qt::LeftButton);
     QApplication::processEvents();
     bool saved = window.grab().save(output + "/window-forward.png");
+    saved = saveWithTooltip(window, "txtDim", output + "/window-tooltip.png") && saved;
 
     window.findChild<QTabWidget*>("VQDTab1")->setCurrentIndex(1);
     window.findChild<QLineEdit*>("txtVQDTemplateFile")->setText("template.csv");
