@@ -1,7 +1,6 @@
-#include "../back/back_test_support.h"
+#include "cli_run.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace vqd {
 namespace {
@@ -16,10 +15,10 @@ TEST(CliBack, RunsAsTheContractSays) {
     const std::vector<std::tuple<std::string, std::string, int, std::string, std::string, std::string>> cases{
         {"--var1 code --value value --status 3 --freq none", records, 0, "ready\n", "", header + "11;250;U;A\r\n12;7;S;A\r\n"},
         {"", records, 0, "ready\n", "", header + "x;0;-;A\r\nx;0;-;A\r\n"},
-        {"--status Status", records, 2, "", error + "status: no column named \"Status\" in the header line of DIR/my template.csv\n", ""},
-        {"--var2 5", records, 2, "", error + "var2: no column 5 in the header line of DIR/my template.csv, which has 4 columns\n", ""},
+        {"--status Status", records, 2, "", error + "status: no column named \"Status\" in the header line of my template.csv\n", ""},
+        {"--var2 5", records, 2, "", error + "var2: no column 5 in the header line of my template.csv, which has 4 columns\n", ""},
         {"--dom 0", records, 2, "", error + "dom: no column 0 ", ""},
-        {"--value 2", "", 1, "", "vqd2zavek-cli: error: No records in file: DIR/zavek.csv\n", ""},
+        {"--value 2", "", 1, "", "vqd2zavek-cli: error: No records in file: zavek.csv\n", ""},
     };
     // clang-format on
     for (const auto& [options, zavekText, exitStatus, out, err, result] : cases) {
@@ -28,17 +27,11 @@ TEST(CliBack, RunsAsTheContractSays) {
         folder.write("my template.csv", header + "x;0;-;A");
         folder.write("zavek.csv", zavekText);
         folder.write("result.csv", "earlier\r\n");
-        const auto command =
-            test::expand(folder, std::string(VQD_CLI_PATH) +
-                                     " back --template 'DIR/my template.csv' --zavek "
-                                     "DIR/zavek.csv --output DIR/result.csv " +
-                                     options + " >DIR/out 2>DIR/err");
-        const int status = std::system(command.c_str());
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), exitStatus);
-        EXPECT_EQ(test::readBytes(folder.path("out")), out);
-        EXPECT_EQ(test::readBytes(folder.path("err")).substr(0, test::expand(folder, err).size()),
-                  test::expand(folder, err));
+        const auto run = test::runCli(folder, "back --template 'my template.csv' --zavek zavek.csv "
+                                              "--output result.csv " + options);
+        EXPECT_EQ(run.exitStatus, exitStatus);
+        EXPECT_EQ(run.out, out);
+        EXPECT_EQ(run.err.substr(0, err.size()), err);
         EXPECT_EQ(test::readBytes(folder.path("result.csv")),
                   result.empty() ? "earlier\r\n" : result);
     }

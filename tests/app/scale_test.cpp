@@ -58,32 +58,5 @@ TEST(Scale, LineOf200MegabytesConvertsInMemoryNearItsSize) {
               << " MiB\n";
 }
 
-TEST(Scale, MillionsOfRecordsConvertInConstantMemory) {
-    test::ScratchFolder folder;
-    constexpr int records = 3'000'000;
-    {
-        std::ofstream out(folder.path("cells.csv"), std::ios::binary);
-        std::string chunk;
-        for (int i = 0; i < records; ++i) {
-            chunk += "R" + std::to_string(i % 5000) + ";A" + std::to_string(i % 17) + ";" +
-                     std::to_string(i) + ",5;" + std::to_string(i % 300) + ";" + "SABC"[i % 4] +
-                     ";" + std::to_string(i % 100) + ",5\r\n";
-            if (chunk.size() > (1u << 20)) {
-                out << chunk;
-                chunk.clear();
-            }
-        }
-        out << chunk;
-    }
-    const auto [status, peak] =
-        convert(folder, "cells.csv --dim 2 --name1 R --name2 A --total1 R0 --total2 A0");
-    EXPECT_EQ(status, 0) << test::readBytes(folder.path("err.txt"));
-    EXPECT_EQ(test::readBytes(folder.path("out.txt")), "3000000 records processed\n");
-    if (measuresMemory) {
-        EXPECT_LT(peak, 32l << 20);
-    }
-    std::cout << "peak memory for " << records << " records: " << (peak >> 20) << " MiB\n";
-}
-
 } // namespace
 } // namespace vqd

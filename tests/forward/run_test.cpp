@@ -76,28 +76,10 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(folder.fileNames(), (Lines{"cells.csv", "cells.csv.hst", "cells.csv.log",
                                          "cells.csv.rda", "cells.csv.tab"}));
-    EXPECT_EQ(test::readBytes(input + ".rda"), crlfLines({" <SEPARATOR> \";\"",
-                                                          "  <SAFE>     \"S\"",
-                                                          "  <UNSAFE>   \"U\"",
-                                                          "  <PROTECT>  \"P\"",
-                                                          "Region 5",
-                                                          "  <RECODABLE>",
-                                                          "  <TOTCODE> NL",
-                                                          "Age 5",
-                                                          "  <RECODABLE>",
-                                                          "  <TOTCODE> Total",
-                                                          "CellValue",
-                                                          "  <NUMERIC>",
-                                                          "CellFreq",
-                                                          "  <FREQUENCY>",
-                                                          "CostVar",
-                                                          "  <NUMERIC> <COSTVAR>",
-                                                          "Statusvar",
-                                                          " <STATUS>",
-                                                          "LowerProt",
-                                                          "  <NUMERIC> <LOWERPL>",
-                                                          "UpperProt",
-                                                          "  <NUMERIC> <UPPERPL>"}));
+    // The metadata's bytes are the writer's own tests; here the page's variables reach it.
+    EXPECT_NE(test::readBytes(input + ".rda")
+                  .find("\r\nRegion 5\r\n  <RECODABLE>\r\n  <TOTCODE> NL\r\nAge 5\r\n"),
+              std::string::npos);
     EXPECT_EQ(test::readBytes(input + ".tab"),
               crlfLines({"NL;Total;1234.5;20; 1234.5;S;0.001;0.001",
                          "GR;0-14;120.5;3; 120.5;U;12.050;12.050",

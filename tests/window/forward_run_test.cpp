@@ -1,7 +1,6 @@
 #include "window_fixture.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <regex>
 
 namespace vqd::test {
@@ -60,19 +59,6 @@ TEST_F(ForwardRun, RefusedRunShowsItsMessageAndWritesNothing) {
     EXPECT_TRUE(label("lblVerslag")->text().isEmpty());
     // The checks got as far as the code list of Region.
     EXPECT_EQ(box("txtleadString(0)")->text(), "@");
-}
-
-TEST_F(ForwardRun, InputGoneBeforeGoIsReportedAndEarlierOutputsStay) {
-    fillPage();
-    for (const char* extension : {".rda", ".tab", ".hst", ".log"})
-        files.write(std::string("cells.csv") + extension, "earlier");
-    std::filesystem::remove(files.path("cells.csv"));
-    click(button("cmdGo"));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text,
-              "Cannot read file: " + files.path("cells.csv") + "\nNo such file or directory");
-    EXPECT_EQ(outputs(), "earlierearlierearlierearlier");
-    EXPECT_EQ(files.fileNames().size(), 5u);
 }
 
 TEST_F(ForwardRun, EnterAndAccessKeysPressGoOnlyWhileItIsEnabledAndInSight) {

@@ -104,9 +104,9 @@ TEST_F(Rules, BothHierarchyOptionsAreWarnedAtEveryLaterTrigger) {
 }
 
 TEST_F(Rules, DimensionIsTheTypedNumberRoundedHalfEven) {
+    // How a text reads as a number is the numeric rule's own test; here its rounding and range.
     const std::pair<const char*, std::int32_t> cases[] = {
-        {"2.5", 2}, {"3.5", 4}, {" 3", 3}, {"1 2", 12},          {"3x", 3},
-        {"abc", 0}, {"-1", -1}, {"", 0},   {"1e12", 2147483647}, {"-1e12", -2147483647 - 1}};
+        {"2.5", 2}, {"3.5", 4}, {"abc", 0}, {"-1", -1}, {"1e12", 2147483647}};
     const std::string path = cellFile();
     for (const auto& [typed, varCount] : cases) {
         nameFile(path, typed);
