@@ -32,7 +32,7 @@ run: build
 # Pictures of both pages of the window, drawn headless, for the documentation.
 screenshots: build
 	mkdir -p docs
-	$(BUILD_DIR)/tests/window/window-screenshots examples docs
+	$(BUILD_DIR)/tools/window-screenshots examples docs
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

@@ -18,7 +18,8 @@ struct FaultCase {
 
 class Faults : public testing::TestWithParam<FaultCase> {};
 
-// Whatever fails, the user gets one message naming the file, and finds every file as it was.
+// Whatever stops a conversion, the user gets one message naming the file or value, and finds
+// every file as it was.
 TEST_P(Faults, OneMessageNamingTheFileAndEverythingAsItWas) {
     test::ScratchFolder folder;
     std::string records;
@@ -63,6 +64,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "Cannot read file: folder: Is a directory"},
         FaultCase{"HierarchyIsAFolder", forward + "--hier1 hrc", "mkdir hrc",
                   "Cannot read file: hrc: Is a directory"},
+        FaultCase{"RefusedCheck", forward + "--dom2 0", "true",
+                  "Illegal Percentage for Dominance 2:0"},
+        FaultCase{"NumberOutOfRange", forward, "printf 'R1;T;1;1;S;0\\r\\nR2;T;1e999;1;S;0' >cells.csv",
+                  "Number out of range in line 2: 1e999"},
         FaultCase{"OutputNameIsAFolder", forward, "rm cells.csv.log && mkdir cells.csv.log",
                   "Cannot write file: cells.csv.log: Is a directory"},
         FaultCase{"ForwardDiskFull", forward, "true",

@@ -2,7 +2,6 @@
 #include "forward/forward_run.h"
 
 #include <clocale>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <locale>
 
@@ -127,61 +126,6 @@ TEST_P(ForwardRun, RunningAgainReplacesEveryOutput) {
     EXPECT_EQ(test::readBytes(input + ".hst"), "");
     EXPECT_EQ(folder.fileNames().size(), 5u);
 }
-
-struct StopCase {
-    const char* name;
-    std::function<void(ForwardPageValues&, const test::ScratchFolder&)> breakRun;
-    std::string message; // "$" stands for the scratch folder
-};
-
-class ForwardStop : public testing::TestWithParam<StopCase> {};
-
-// A refused or failed run shows one message and leaves the earlier outputs as they were.
-TEST_P(ForwardStop, LeavesEarlierOutputsAsTheyWere) {
-    test::ScratchFolder folder;
-    const auto input = folder.write("cells.csv", cells);
-    for (const char* extension : {".rda", ".tab", ".hst", ".log"}) {
-        folder.write(std::string("cells.csv") + extension, std::string("earlier ") + extension);
-    }
-    ForwardPageValues values;
-    values.txtVQDFileName = input;
-    values.FieldSeparator = ";";
-    values.VarCount = 1;
-    values.rows[0] = {"Region", false, "", "", false, "", "NL"};
-    GetParam().breakRun(values, folder);
-    const auto before = folder.fileNames();
-    test::RecordingMessages messages;
-    EXPECT_FALSE(runForwardConversion(values, messages).completed);
-
-    std::string expected = GetParam().message;
-    if (const auto at = expected.find('$'); at != std::string::npos) {
-        expected.replace(at, 1, folder.path(""));
-    }
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{true, expected}}));
-    EXPECT_EQ(folder.fileNames(), before);
-    for (const char* extension : {".rda", ".tab", ".hst", ".log"}) {
-        if (std::filesystem::is_directory(input + extension)) continue;
-        EXPECT_EQ(test::readBytes(input + extension), std::string("earlier ") + extension);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ForwardStop,
-    testing::Values(StopCase{"RefusedCheck", [](auto& v, auto&) { v.txtPerc[2] = "0"; },
-                             "Illegal Percentage for Dominance 2:0"},
-                    StopCase{"NumberOutOfRange",
-                             [](auto& v, auto& f) {
-                                 test::writeBytes(v.txtVQDFileName, "a;1;1;S;0\rb;1e999;1;S;0");
-                                 (void)f;
-                             },
-                             "Number out of range in line 2: 1e999"},
-                    StopCase{"InputIsAFolder",
-                             [](auto& v, auto& f) {
-                                 v.txtVQDFileName = f.path("sub");
-                                 std::filesystem::create_directory(v.txtVQDFileName);
-                             },
-                             "Cannot read file: $sub\nIs a directory"}),
-    [](const auto& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(Locales, ForwardRun, testing::Values("C", "de_DE.UTF-8"),
                          [](const auto& info) { return info.index == 0 ? "C" : "DecimalComma"; });
