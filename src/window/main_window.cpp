@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -378,6 +379,13 @@ void VQD2ZavekMain::connectHandlers() {
                 [this, i] { cmdZoekHrc_Click(i); });
     }
     connect(VQDTab1_, &QTabWidget::currentChanged, this, [this] { VQDTab1_Click(); });
+    // The other page from anywhere in the window, not only from the tab bar.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+          QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_PageUp)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                [this] { VQDTab1_->setCurrentIndex(1 - VQDTab1_->currentIndex()); });
+    }
     connect(c_.cmdGo, &QPushButton::clicked, this, [this] { cmdGo_Click(); });
     connect(cmdEnd_, &QPushButton::clicked, this, [this] { shell_.EINDE(); });
     connect(cmdZoekVQDFile_, &QPushButton::clicked, this, [this] { cmdZoekVQDFile_Click(); });

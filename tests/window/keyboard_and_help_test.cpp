@@ -8,10 +8,13 @@ namespace {
 class KeyboardAndHelp : public WindowTest {
 protected:
     // The controls that Tab reaches from `start`, in order, until it comes round again.
-    QStringList tabWalk(const QString& start) {
+    void focus(const QString& name) {
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        find<QWidget>(start)->setFocus();
+        find<QWidget>(name)->setFocus();
+    }
+    QStringList tabWalk(const QString& start) {
+        focus(start);
         QStringList walk;
         for (int step = 0; step < 100; ++step) {
             QWidget* focus = QApplication::focusWidget();
@@ -70,6 +73,16 @@ TEST_F(KeyboardAndHelp, TabFollowsTheSecondPageAsItReads) {
                            "cmdZoekZavekOutput", "txtResultFile", "cmdZoekResult", "cmdGo2",
                            "cmdReady2", "cmbVars(0)", "cmbVars(1)", "cmbVars(2)", "cmbVars(3)",
                            "cmbVars(4)", "cmbVars(5)", "VQDTab1"}));
+}
+
+TEST_F(KeyboardAndHelp, ControlTabSwitchesPagesFromAnywhere) {
+    nameFile(cellFile(), "2");
+    focus("txtVarName(0)");
+    QTest::keyClick(box("txtVarName(0)"), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_FALSE(window->state().ForwardPageActive);
+    EXPECT_TRUE(find<QWidget>("frmOutput")->isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_TRUE(window->state().ForwardPageActive);
 }
 
 } // namespace
