@@ -97,7 +97,7 @@ int BackCommand::run() {
         }
     }
 
-    StderrMessages messages;
+    CliOutput messages;
     // The same header fields the window offers in its lists.
     const auto header = templateHeaderFields(template_, messages);
     if (!header) return exitStopped;
@@ -116,11 +116,10 @@ int BackCommand::run() {
         request.Columns[i] = *choice;
     }
 
-    TerminalProgress terminal;
     BackConversionOptions options;
-    options.progress = [&terminal](std::int64_t count) { terminal.update(count); };
+    options.progress = [&messages](std::int64_t count) { messages.progress(count); };
     if (!ConvertBack(request, messages, options).completed) return exitStopped;
-    std::fputs("ready\n", stdout);
+    messages.result("ready");
     return exitDone;
 }
 

@@ -50,7 +50,7 @@ int ForwardCommand::run() {
         return exitUsage;
     }
 
-    StderrMessages messages;
+    CliOutput messages;
     ForwardPageValues page;
     page.txtVQDFileName = input_;
     page.chkVarNamesInFirst = namesFirst_;
@@ -85,13 +85,11 @@ int ForwardCommand::run() {
         row.txtlevels = levels_[i];
     }
 
-    TerminalProgress terminal;
     ForwardRunOptions options;
-    options.progress = [&terminal](std::int64_t count) { terminal.update(count); };
+    options.progress = [&messages](std::int64_t count) { messages.progress(count); };
     const auto result = runForwardConversion(page, messages, options);
     if (!result.completed) return exitStopped;
-    const auto done = progressText(result.recordCount) + "\n";
-    std::fputs(done.c_str(), stdout);
+    messages.result(progressText(result.recordCount));
     return exitDone;
 }
 

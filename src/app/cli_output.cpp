@@ -29,31 +29,34 @@ void printMessage(std::string_view kind, std::string_view text) {
 
 } // namespace
 
-void StderrMessages::critical(std::string_view text) {
-    anyCritical_ = true;
+CliOutput::CliOutput()
+    : terminal_(isatty(STDERR_FILENO) != 0), start_(std::chrono::steady_clock::now()),
+      nextPaint_(start_ + std::chrono::milliseconds(500)) {}
+
+CliOutput::~CliOutput() {
+    clearProgress();
+}
+
+void CliOutput::critical(std::string_view text) {
+    clearProgress();
     printMessage("error", text);
 }
 
-void StderrMessages::information(std::string_view text) {
+void CliOutput::information(std::string_view text) {
+    clearProgress();
     printMessage("note", text);
 }
 
-void printUsageError(std::string_view text) {
-    printMessage("error", text);
-    std::fputs("Run with --help for more information.\n", stderr);
+void CliOutput::result(std::string_view text) {
+    clearProgress();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
 }
 
-TerminalProgress::TerminalProgress()
-    : enabled_(isatty(STDERR_FILENO) != 0), start_(std::chrono::steady_clock::now()),
-      nextPaint_(start_ + std::chrono::milliseconds(500)) {}
-
-TerminalProgress::~TerminalProgress() {
-    if (shown_) std::fputs("\r\033[K", stderr);
-}
-
-void TerminalProgress::update(std::int64_t recordCount) {
+void CliOutput::progress(std::int64_t recordCount) {
     // Reading the clock for every record would cost more than the record itself.
-    if (!enabled_ || (recordCount & 0xFFF) != 0) return;
+    if (!terminal_ || recordCount < nextClockRead_) return;
+    nextClockRead_ = recordCount + 4096;
     const auto now = std::chrono::steady_clock::now();
     if (now < nextPaint_) return;
     nextPaint_ = now + std::chrono::milliseconds(250);
@@ -63,7 +66,18 @@ void TerminalProgress::update(std::int64_t recordCount) {
         "\r" + countText(recordCount) + " records, " + countText(perSecond) + " records/s\033[K";
     std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
-    shown_ = true;
+    progressShown_ = true;
+}
+
+void CliOutput::clearProgress() {
+    if (!progressShown_) return;
+    std::fputs("\r\033[K", stderr);
+    progressShown_ = false;
+}
+
+void printUsageError(std::string_view text) {
+    printMessage("error", text);
+    std::fputs("Run with --help for more information.\n", stderr);
 }
 
 } // namespace vqd
