@@ -19,6 +19,21 @@ int runCommandLine(int argc, char** argv) {
     forward.define(app);
     BackCommand back;
     back.define(app);
+    // Set after the commands are defined, which would otherwise repeat it under their own help.
+    app.footer(
+        "Examples, in a folder holding the bundled examples:\n"
+        "  vqd2zavek-cli forward cells.csv --dim 2 --names-first --hier1 region.hrc \\\n"
+        "      --total1 NL --total2 Total\n"
+        "  vqd2zavek-cli back --template template.csv --zavek cells.zavek.csv \\\n"
+        "      --output cells.protected.csv --var1 Region --var2 Age --value Turnover \\\n"
+        "      --freq 4 --status Flag\n"
+        "\n"
+        "Each command's options: vqd2zavek-cli forward --help, vqd2zavek-cli back --help.\n"
+        "\n"
+        "Messages go to standard error as \"vqd2zavek-cli: error: ...\" or \"vqd2zavek-cli: note: "
+        "...\".\n"
+        "Exit status: 0 done (notes allowed); 1 stopped by a check or an error, nothing written or\n"
+        "replaced; 2 a usage error (unknown option, missing value, unknown column).");
 
     try {
         app.parse(argc, argv);
