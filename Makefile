@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test run screenshots sanitize fuzz bench clean
+.PHONY: all deps configure build test package run screenshots sanitize fuzz bench clean
 FUZZ_SECONDS ?= 60
 
 all: build
@@ -19,6 +19,13 @@ build: configure
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# A .deb made from the build the tests ran on (RelWithDebInfo; the package strips the debug
+# information), then unpacked and its programs run on the examples.
+package: build
+	rm -f $(BUILD_DIR)/vqd2zavek_*.deb
+	cmake --build $(BUILD_DIR) --target package -j $(JOBS)
+	scripts/test-package $(BUILD_DIR)
 
 # The window where there is a display; otherwise the examples through the command line.
 run: build

@@ -14,6 +14,11 @@ int runCommandLine(int argc, char** argv) {
                  "vqd2zavek-cli"};
     app.set_version_flag("--version", std::string("vqd2zavek-cli ") + VQD_VERSION);
     app.require_subcommand(1);
+    // Scripts and schedulers decide by the exit status alone whether the files are there.
+    app.footer("Exit status:\n"
+               "  0  done; notes may have been shown\n"
+               "  1  stopped by a check or an error: nothing written or replaced\n"
+               "  2  usage error: unknown option, missing value or unknown column");
 
     ForwardCommand forward;
     forward.define(app);

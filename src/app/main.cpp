@@ -5,9 +5,14 @@
 #include "window/qt_dialogs.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Installed, the desktop entry and the themed icon carry this name; the desktop matches the
+    // window to them by it. Run from the build folder there is no icon, and the window has none.
+    QApplication::setDesktopFileName("vqd2zavek");
+    QApplication::setWindowIcon(QIcon::fromTheme("vqd2zavek"));
     vqd::QtDialogs dialogs;
     vqd::Settings settings;
     vqd::VQD2ZavekMain window(dialogs, settings);
