@@ -14,17 +14,13 @@ int runCommandLine(int argc, char** argv) {
                  "vqd2zavek-cli"};
     app.set_version_flag("--version", std::string("vqd2zavek-cli ") + VQD_VERSION);
     app.require_subcommand(1);
-    // Scripts and schedulers decide by the exit status alone whether the files are there.
-    app.footer("Exit status:\n"
-               "  0  done; notes may have been shown\n"
-               "  1  stopped by a check or an error: nothing written or replaced\n"
-               "  2  usage error: unknown option, missing value or unknown column");
 
     ForwardCommand forward;
     forward.define(app);
     BackCommand back;
     back.define(app);
     // Set after the commands are defined, which would otherwise repeat it under their own help.
+    // Scripts and schedulers decide by the exit status alone whether the files are there.
     app.footer(
         "Examples, in a folder holding the bundled examples:\n"
         "  vqd2zavek-cli forward cells.csv --dim 2 --names-first --hier1 region.hrc \\\n"
@@ -34,11 +30,13 @@ int runCommandLine(int argc, char** argv) {
         "      --freq 4 --status Flag\n"
         "\n"
         "Each command's options: vqd2zavek-cli forward --help, vqd2zavek-cli back --help.\n"
-        "\n"
         "Messages go to standard error as \"vqd2zavek-cli: error: ...\" or \"vqd2zavek-cli: note: "
         "...\".\n"
-        "Exit status: 0 done (notes allowed); 1 stopped by a check or an error, nothing written or\n"
-        "replaced; 2 a usage error (unknown option, missing value, unknown column).");
+        "\n"
+        "Exit status:\n"
+        "  0  done; notes may have been shown\n"
+        "  1  stopped by a check or an error: nothing written or replaced\n"
+        "  2  usage error: unknown option, missing value or unknown column");
 
     try {
         app.parse(argc, argv);
