@@ -54,6 +54,24 @@ std::string_view nextFieldBySeparatorText(std::string_view& line,
     return field;
 }
 
+void takeFields(std::string_view line, std::string_view separator,
+                std::span<std::string_view> fields) noexcept {
+    auto field = fields.begin();
+    if (separator.size() != 1 || separator[0] == ' ') {
+        for (; field != fields.end(); ++field)
+            *field = nextFieldBySeparatorText(line, separator);
+        return;
+    }
+    const char c = separator[0];
+    const char* first = fieldsDetail::skipBlanks(line.data(), line.data() + line.size());
+    const char* const last = fieldsDetail::dropTrailingBlanks(first, line.data() + line.size());
+    for (; field != fields.end(); ++field) {
+        const char* const end = fieldsDetail::findByte(first, last, c);
+        *field = {first, static_cast<std::size_t>(end - first)};
+        first = end == last ? last : fieldsDetail::skipBlanks(end + 1, last);
+    }
+}
+
 std::int64_t countFields(std::string_view line, std::string_view separator) noexcept {
     if (separator.size() != 1 || separator[0] == ' ') {
         std::int64_t count = 0;
