@@ -45,8 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const std::string cost = renderCostText(value);
-    std::string costOfDecimal;
-    if (appendCostTextOfDecimal(costOfDecimal, text)) fuzz::require(costOfDecimal == cost);
+    char costOfDecimal[maxCostTextSize];
+    if (const char* end = writeCostTextOfDecimal(costOfDecimal, text))
+        fuzz::require(std::string_view(costOfDecimal, static_cast<std::size_t>(end - costOfDecimal)) == cost);
     const double costBack = numericValue(cost);
     fuzz::require(std::fabs(costBack - value) <= std::fabs(value) * 1e-14 || value == 0);
     fuzz::require(cost[0] == (std::signbit(value) && value != 0 ? '-' : ' '));

@@ -139,13 +139,12 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         std::size_t size = (row.size() - 1) * separator.size() + lineEnd.size();
         for (std::size_t i = 0; i < row.size(); ++i)
             size += column(i).size();
-        char* to = extendBy(out.buffer(), size);
+        char* to = out.room(size);
         for (std::size_t i = 0; i < row.size(); ++i) {
             if (i > 0) to = copyShort(to, separator);
             to = copyShort(to, column(i));
         }
-        copyShort(to, lineEnd);
-        out.flushIfFull();
+        out.wrote(copyShort(to, lineEnd));
         if (!out.ok()) break;
     }
     if (!zavek.error().empty()) {

@@ -92,16 +92,9 @@ std::int64_t countFields(std::string_view line, std::string_view separator) noex
 }
 
 std::string ReplaceCommaPoint(std::string_view St) {
-    std::string result;
-    appendReplacingCommas(result, St);
+    std::string result(St.size(), '\0');
+    copyReplacingCommas(result.data(), St);
     return result;
-}
-
-void appendReplacingCommas(std::string& out, std::string_view St) {
-    const auto start = out.size();
-    out.resize(start + St.size());
-    std::transform(St.begin(), St.end(), out.begin() + static_cast<std::ptrdiff_t>(start),
-                   [](char c) { return c == ',' ? '.' : c; });
 }
 
 std::string separatorFromText(std::string_view typed) {

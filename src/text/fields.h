@@ -91,8 +91,12 @@ inline std::string_view NextField(std::string_view& line,
 // St with every "," replaced by ".": decimal commas become decimal points.
 std::string ReplaceCommaPoint(std::string_view St);
 
-// Appends ReplaceCommaPoint(St) to `out` without a temporary.
-void appendReplacingCommas(std::string& out, std::string_view St);
+// Writes ReplaceCommaPoint(St) at `to` and returns the end.
+inline char* copyReplacingCommas(char* to, std::string_view St) noexcept {
+    for (const char c : St)
+        *to++ = c == ',' ? '.' : c;
+    return to;
+}
 
 // `text` without leading and trailing spaces (code 32 only).
 std::string_view trimBlanks(std::string_view text) noexcept;
