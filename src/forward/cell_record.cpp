@@ -39,7 +39,10 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
         if (fields[i] == request.Variables[i].TotCode) found[i] = true;
     }
     record.ValueField = fields[varCount];
-    record.CellValue = numericValueCommaAsPoint(record.ValueField);
+    record.PlainValue = readPlainDecimal(record.ValueField);
+    record.CellValue = record.PlainValue && record.PlainValue->exact
+                           ? record.PlainValue->value
+                           : numericValueCommaAsPoint(record.ValueField);
     record.FreqField = fields[varCount + 1];
     const auto flag = fields[varCount + 2];
     // Flags compare in upper case; a rule applies to its letter alone.

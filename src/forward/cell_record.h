@@ -2,8 +2,10 @@
 // One cell of a VQD cell file, with its status and protection levels.
 
 #include "forward/conversion_request.h"
+#include "text/numbers.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace vqd {
@@ -12,6 +14,7 @@ namespace vqd {
 struct CellRecord {
     std::array<std::string_view, 4> Codes;
     std::string_view ValueField; // the cell value as written, decimal commas not yet made points
+    std::optional<PlainDecimal> PlainValue; // its digits, when it is written as plain digits
     std::string_view FreqField;  // the cell frequency as written
     double CellValue = 0;
     double DomPerc = 0; // read for the dominance rules only

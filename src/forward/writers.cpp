@@ -66,14 +66,20 @@ RecordLinesEnd writeRecordLines(char* data, char* history, const CellRecord& rec
     const std::string_view separator = request.Separator;
     char* to = copyCodes(data, record, request);
     const std::string_view key(data, static_cast<std::size_t>(to - data));
-    const char* const value = to;
-    to = copyReplacingCommas(to, record.ValueField);
-    const std::string_view valueText(value, static_cast<std::size_t>(to - value));
+    const auto& plain = record.PlainValue;
+    if (plain) {
+        // Its only comma can be the decimal one.
+        char* const value = to;
+        to = copyShort(to, record.ValueField);
+        if (plain->pointed) value[plain->whole.end() - record.ValueField.begin()] = '.';
+    } else {
+        to = copyReplacingCommas(to, record.ValueField);
+    }
     to = copyShort(to, separator);
     to = copyReplacingCommas(to, record.FreqField);
     to = copyShort(to, separator);
     char* const cost = to;
-    to = writeCostTextOfDecimal(cost, valueText);
+    to = plain ? writeCostTextOfDecimal(cost, *plain) : nullptr;
     if (to == nullptr) to = writeCostText(cost, record.CellValue);
     to = copyShort(to, separator);
     *to++ = record.Status;

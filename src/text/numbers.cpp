@@ -259,23 +259,42 @@ char* writeCostText(char* to, double value) noexcept {
     return std::to_chars(to, to + 3, magnitude).ptr;
 }
 
-char* writeCostTextOfDecimal(char* to, std::string_view text) noexcept {
+std::optional<PlainDecimal> readPlainDecimal(std::string_view text) noexcept {
     const char* p = text.data();
     const char* const end = p + text.size();
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
+    PlainDecimal number;
+    number.negative = p != end && *p == '-';
+    if (number.negative) ++p;
     const char* const whole = p;
-    while (p != end && isDigit(*p))
-        ++p;
-    const char* const wholeEnd = p;
-    const char* decimals = p;
-    if (p != end && *p == '.') {
-        decimals = ++p;
-        while (p != end && isDigit(*p))
-            ++p;
+    std::uint64_t digits = 0;
+    for (; p != end && isDigit(*p); ++p)
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    if (p == whole) return std::nullopt;
+    number.whole = {whole, static_cast<std::size_t>(p - whole)};
+    if (p != end && (*p == '.' || *p == ',')) {
+        number.pointed = true;
+        const char* const decimals = ++p;
+        for (; p != end && isDigit(*p); ++p)
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        number.decimals = {decimals, static_cast<std::size_t>(p - decimals)};
     }
-    if (p != end || whole == wholeEnd) return nullptr;
-    const char* decimalsEnd = p;
+    if (p != end) return std::nullopt;
+    // As in plainDecimalValue: the digits and the power of ten are exact.
+    number.exact = number.whole.size() + number.decimals.size() <= 15;
+    if (number.exact) {
+        const double magnitude =
+            static_cast<double>(digits) / exactPowersOfTen[number.decimals.size()];
+        number.value = number.negative ? -magnitude : magnitude;
+    }
+    return number;
+}
+
+char* writeCostTextOfDecimal(char* to, const PlainDecimal& number) noexcept {
+    const bool negative = number.negative;
+    const char* const whole = number.whole.data();
+    const char* const wholeEnd = whole + number.whole.size();
+    const char* const decimals = number.decimals.data();
+    const char* decimalsEnd = decimals + number.decimals.size();
     while (decimalsEnd != decimals && decimalsEnd[-1] == '0')
         --decimalsEnd;
     const auto wholeDigits = wholeEnd - whole;

@@ -2,6 +2,7 @@
 // Numbers read from and written into texts, independent of the locale.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,10 +40,25 @@ constexpr std::size_t maxCostTextSize = 24;
 char* writeCostText(char* to, double value) noexcept;
 std::string renderCostText(double value);
 
-// writeCostText(to, numericValue(text)) without rendering, for a `text` that is a plain decimal
-// («-1200.50», «0.0003») of at most 15 significant digits from 1E-5 to below 1E+15, or zero: the
-// digits themselves make the text. Nothing written, and nullptr, for any other text.
-char* writeCostTextOfDecimal(char* to, std::string_view text) noexcept;
+// A number written as plain digits, the whole of its text: an optional minus, at least one
+// digit, and a decimal point or comma followed by digits («-1200,50», «0.0003», «5,»).
+struct PlainDecimal {
+    bool negative = false;
+    std::string_view whole;    // the digits before the point
+    bool pointed = false;      // whether a point or comma follows them
+    std::string_view decimals; // the digits after it
+    bool exact = false;        // at most 15 digits: `value` is the correctly rounded number
+    double value = 0;
+};
+
+// The parts of `text` when all of it is a plain decimal; nothing otherwise. Its value is that of
+// numericValue(ReplaceCommaPoint(text)).
+std::optional<PlainDecimal> readPlainDecimal(std::string_view text) noexcept;
+
+// writeCostText(to, value of `number`) without rendering, for a number of at most 15
+// significant digits from 1E-5 to below 1E+15, or zero: the digits themselves make the text.
+// Nothing written, and nullptr, for any other number.
+char* writeCostTextOfDecimal(char* to, const PlainDecimal& number) noexcept;
 
 // A protection level with exactly three decimals, correctly rounded («0.001», «-3.000»). A value
 // that rounds to zero is «0.000», never «-0.000». `value` must be finite. Writes at most
