@@ -17,9 +17,19 @@ void appendLine(std::string& out, std::string_view text) {
 }
 
 // Each code followed by the separator: the key of a history line, and the start of a data line.
+// Usually it stands as one piece at the start of the cell line, when no blanks were dropped
+// between the codes.
 char* copyCodes(char* to, const CellRecord& record, const ConversionRequest& request) noexcept {
-    for (std::int32_t i = 0; i < request.VarCount; ++i) {
-        to = copyShort(to, record.Codes[static_cast<std::size_t>(i)]);
+    const auto varCount = static_cast<std::size_t>(request.VarCount);
+    if (varCount == 0) return to;
+    std::size_t size = varCount * request.Separator.size();
+    for (std::size_t i = 0; i < varCount; ++i)
+        size += record.Codes[i].size();
+    const char* const start = record.Codes[0].data();
+    if (record.ValueField.data() - start == static_cast<std::ptrdiff_t>(size))
+        return copyShort(to, {start, size});
+    for (std::size_t i = 0; i < varCount; ++i) {
+        to = copyShort(to, record.Codes[i]);
         to = copyShort(to, request.Separator);
     }
     return to;
@@ -64,6 +74,12 @@ std::size_t recordLinesBound(std::string_view line, const ConversionRequest& req
 RecordLinesEnd writeRecordLines(char* data, char* history, const CellRecord& record,
                                 const ConversionRequest& request) noexcept {
     const std::string_view separator = request.Separator;
+    // Nearly always one character, written without a length check.
+    const auto putSeparator = [separator, single = separator.size() == 1](char* to) {
+        if (!single) return copyShort(to, separator);
+        *to = separator[0];
+        return to + 1;
+    };
     char* to = copyCodes(data, record, request);
     const std::string_view key(data, static_cast<std::size_t>(to - data));
     const auto& plain = record.PlainValue;
@@ -75,19 +91,19 @@ RecordLinesEnd writeRecordLines(char* data, char* history, const CellRecord& rec
     } else {
         to = copyReplacingCommas(to, record.ValueField);
     }
-    to = copyShort(to, separator);
+    to = putSeparator(to);
     to = copyReplacingCommas(to, record.FreqField);
-    to = copyShort(to, separator);
+    to = putSeparator(to);
     char* const cost = to;
     to = plain ? writeCostTextOfDecimal(cost, *plain) : nullptr;
     if (to == nullptr) to = writeCostText(cost, record.CellValue);
-    to = copyShort(to, separator);
+    to = putSeparator(to);
     *to++ = record.Status;
-    to = copyShort(to, separator);
+    to = putSeparator(to);
     const char* const levels = to;
     to = writeLevelText(to, record.LowerPL);
     const std::string_view lowerText(levels, static_cast<std::size_t>(to - levels));
-    to = copyShort(to, separator);
+    to = putSeparator(to);
     // The levels differ only when the lower one is held at the cell value.
     to = record.UpperPL == record.LowerPL ? copyShort(to, lowerText)
                                           : writeLevelText(to, record.UpperPL);
@@ -96,11 +112,10 @@ RecordLinesEnd writeRecordLines(char* data, char* history, const CellRecord& rec
     if (record.Status != 'U') return {to, history};
 
     char* h = copyShort(history, key);
-    *h++ = 'u';
-    h = copyShort(h, lineEnd);
+    h = copyShort(h, "u\r\n");
     h = copyShort(h, key);
     h = copyShort(h, "pl");
-    h = copyShort(h, separator);
+    h = putSeparator(h);
     h = copyShort(h, levelsText);
     return {to, copyShort(h, lineEnd)};
 }

@@ -11,7 +11,7 @@ namespace vqd {
 
 namespace {
 // Large writes: the kernel's cost per call is paid once per megabyte, not per line.
-constexpr std::size_t bufferSize = 1 << 20;
+constexpr std::size_t bufferSize = 128 << 10;
 
 std::string temporaryNameFor(const std::string& finalPath) {
     static std::mt19937_64 generator{std::random_device{}()};
