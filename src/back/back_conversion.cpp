@@ -170,7 +170,12 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
             size += fields[piece.field].size();
         char* to = out.room(size);
         for (const auto& piece : plan.pieces) {
-            to = copyShort(to, piece.before);
+            // Mostly just the separator, stored without the length tests of a general copy.
+            if (piece.before.size() == 1) {
+                *to++ = piece.before[0];
+            } else {
+                to = copyShort(to, piece.before);
+            }
             to = copyShort(to, fields[piece.field]);
         }
         out.wrote(copyShort(to, plan.tail));
