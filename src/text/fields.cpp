@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vqd {
 
@@ -72,6 +75,22 @@ std::uint64_t separatorBits(const char* first, const char* last, char c) noexcep
     };
     const auto size = static_cast<int>(std::min<std::ptrdiff_t>(last - first, 64));
     std::uint64_t bits = 0;
+#if defined(__SSE2__)
+    // Every x86-64 processor compares sixteen bytes at once.
+    if (size >= 16) {
+        const __m128i separators = _mm_set1_epi8(c);
+        const auto blockBits = [&](const char* at) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            return static_cast<std::uint64_t>(
+                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, separators))));
+        };
+        int i = 0;
+        for (; i + 16 <= size; i += 16)
+            bits |= blockBits(first + i) << i;
+        if (i < size) bits |= (blockBits(first + size - 16) >> (i + 16 - size)) << i;
+        return bits;
+    }
+#endif
     if (size < 8) {
         for (int i = 0; i < size; ++i)
             bits |= static_cast<std::uint64_t>(first[i] == c) << i;

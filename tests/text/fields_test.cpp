@@ -62,8 +62,9 @@ TEST(NextFieldBy, QuickSeparatorsFollowTheRule) {
     const char* const lines[] = {"", " ", "  ", "a", " a ", ";", " ; ", ";;", "a;b;c", "  a ; b ",
                                  "a;", "a; ", ";a", " ;a; ;", "a;;b", "\ta\t;b", "a \t; b\t",
                                  "x;y;z;;;  ",
-                                 // longer than the eight bytes counted at once
-                                 "aaaaaaa;bbbbbbb;cccccccc;;;;;;;;;d", "   ;;;;;;;;;;;;;;;;   "};
+                                 // longer than the bytes compared at once, and than 64
+                                 "aaaaaaa;bbbbbbb;cccccccc;;;;;;;;;d", "   ;;;;;;;;;;;;;;;;   ",
+                                 "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa;b; c"};
     for (const char* text : lines) {
         for (const std::string_view separator : {";", "\t", ",", "a"}) {
             SCOPED_TRACE(std::string("«") + text + "» by «" + std::string(separator) + "»");
