@@ -49,33 +49,25 @@ BENCHMARK_CAPTURE(numericRule, decimalComma, "91,7");
 BENCHMARK_CAPTURE(numericRule, blanksAndExponent, " - 1 234.5e-3");
 
 void costText(benchmark::State& state, double value) {
-    std::string out;
-    for (auto _ : state) {
-        out.clear();
-        appendCostText(out, value);
-        benchmark::DoNotOptimize(out.data());
-    }
+    char out[maxCostTextSize];
+    for (auto _ : state)
+        benchmark::DoNotOptimize(writeCostText(out, value));
 }
 BENCHMARK_CAPTURE(costText, rendered, 2983671.8);
 BENCHMARK_CAPTURE(costText, exponent, 1.5e300);
 
 void costTextOfDecimal(benchmark::State& state, std::string_view text) {
-    std::string out;
-    for (auto _ : state) {
-        out.clear();
-        benchmark::DoNotOptimize(appendCostTextOfDecimal(out, text));
-    }
+    char out[maxCostTextSize];
+    for (auto _ : state)
+        benchmark::DoNotOptimize(writeCostTextOfDecimal(out, *readPlainDecimal(text)));
 }
 BENCHMARK_CAPTURE(costTextOfDecimal, plain, "2983671.8");
 BENCHMARK_CAPTURE(costTextOfDecimal, trailingZeros, "2983671.80");
 
 void levelText(benchmark::State& state, double value) {
-    std::string out;
-    for (auto _ : state) {
-        out.clear();
-        appendLevelText(out, value);
-        benchmark::DoNotOptimize(out.data());
-    }
+    char out[maxLevelTextSize];
+    for (auto _ : state)
+        benchmark::DoNotOptimize(writeLevelText(out, value));
 }
 BENCHMARK_CAPTURE(levelText, safeCell, 0.001);
 BENCHMARK_CAPTURE(levelText, frequencyRule, 298367.18);

@@ -37,11 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(std::isfinite(record.UpperPL) && std::isfinite(record.LowerPL));
     fuzz::require(record.UpperPL != 0);
     fuzz::require(record.LowerPL <= record.CellValue || record.LowerPL == record.UpperPL);
-    fuzz::require(record.ValueText.find(',') == std::string::npos);
 
-    std::string out;
-    appendDataLine(out, record, *request);
-    if (record.Status == 'U') appendHistoryLines(out, record, *request);
-    appendSuspectLogLines(out, record, *request, 1);
+    const std::string_view line = fuzz::asText(data + 5, size - 5);
+    std::string lines(recordLinesBound(line, *request), '\0');
+    std::string history = lines;
+    const auto end = writeRecordLines(lines.data(), history.data(), record, *request);
+    fuzz::require(end.data <= lines.data() + lines.size());
+    fuzz::require(end.history <= history.data() + history.size());
+    appendSuspectLogLines(lines, record, *request, 1);
     return 0;
 }

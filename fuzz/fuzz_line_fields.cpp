@@ -4,6 +4,7 @@
 #include "text/fields.h"
 #include "text/line_reader.h"
 
+#include <array>
 #include <vector>
 
 using namespace vqd;
@@ -56,6 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fieldBytes += field.size();
         }
         fuzz::require(fieldBytes <= line.size());
+        std::array<std::string_view, 8> atOnce;
+        takeFields(line, separator, atOnce);
+        std::string_view again = line;
+        for (const auto field : atOnce)
+            fuzz::require(field == NextFieldBy(again, separator));
         fuzz::require(countFields(line, separator) == fields);
     }
     fuzz::require(reader.error().empty() && index == expected.size());

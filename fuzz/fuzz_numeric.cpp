@@ -45,8 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const std::string cost = renderCostText(value);
-    std::string costOfDecimal;
-    if (appendCostTextOfDecimal(costOfDecimal, text)) fuzz::require(costOfDecimal == cost);
+    // A plain decimal reads its comma as the point: its cost text is of that reading.
+    if (const auto number = readPlainDecimal(text)) {
+        const double commaAsPoint = numericValueCommaAsPoint(text);
+        fuzz::require(!number->exact || number->value == commaAsPoint);
+        char costOfDecimal[maxCostTextSize];
+        if (const char* end = writeCostTextOfDecimal(costOfDecimal, *number))
+            fuzz::require(std::string_view(costOfDecimal, static_cast<std::size_t>(
+                                                              end - costOfDecimal)) ==
+                          renderCostText(commaAsPoint));
+    }
     const double costBack = numericValue(cost);
     fuzz::require(std::fabs(costBack - value) <= std::fabs(value) * 1e-14 || value == 0);
     fuzz::require(cost[0] == (std::signbit(value) && value != 0 ? '-' : ' '));

@@ -65,6 +65,42 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
     return layout;
 }
 
+constexpr std::size_t noField = 0;
+
+// A result line is the model line with some of its columns replaced by record fields. The text
+// between those fields, model values and separators, is the same on every line and joined once.
+struct ResultLinePlan {
+    struct Piece {
+        std::string before;
+        std::size_t field; // the record field's index
+    };
+    std::vector<Piece> pieces;
+    std::string tail; // after the last field, the line end included
+    std::size_t fixedSize = 0;
+};
+
+// `columnField` holds, per column of the model line, noField or 1 + the index of the record
+// field that the column shows.
+ResultLinePlan planResultLine(const std::vector<std::string>& row,
+                              const std::vector<std::size_t>& columnField,
+                              std::string_view separator) {
+    ResultLinePlan plan;
+    std::string text;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (i > 0) text += separator;
+        if (columnField[i] == noField) {
+            text += row[i];
+        } else {
+            plan.fixedSize += text.size();
+            plan.pieces.push_back({std::move(text), columnField[i] - 1});
+            text.clear();
+        }
+    }
+    plan.tail = text.append(lineEnd);
+    plan.fixedSize += plan.tail.size();
+    return plan;
+}
+
 } // namespace
 
 BackConversionResult ConvertBack(const BackConversionRequest& request, Messages& messages,
@@ -111,14 +147,14 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     // Every record writes the same targets, so a column shows either its model value for the
     // whole run or the field of the last target that writes it (a later target overwrites an
     // earlier one); a target beyond the model line has no place in any output line.
-    constexpr std::size_t noField = 0;
-    std::vector<std::size_t> columnField(row.size(), noField); // 1 + the record field's index
+    std::vector<std::size_t> columnField(row.size(), noField);
     for (std::size_t t = 0; t < targetCount; ++t) {
         const auto column = targets[t];
         const auto field = t < static_cast<std::size_t>(varCount) ? 2 * t : varCount + t;
         if (column >= 1 && static_cast<std::size_t>(column) <= row.size())
             columnField[static_cast<std::size_t>(column) - 1] = 1 + field;
     }
+    const auto plan = planResultLine(row, columnField, separator);
     const std::size_t recordFields = 2 * static_cast<std::size_t>(varCount) + 4;
 
     std::int64_t recordCount = 0;
@@ -128,24 +164,21 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         ++recordCount;
         if (options.progress) options.progress(recordCount);
         // A variable's second field, its level, is taken apart but not carried over.
-        for (std::size_t i = 0; i < recordFields; ++i)
-            fields[i] = NextFieldBy(line, zavekSeparator);
-
-        // The model line has at least one field.
-        const auto column = [&](std::size_t i) {
-            return columnField[i] == noField ? std::string_view(row[i])
-                                             : fields[columnField[i] - 1];
-        };
-        std::size_t size = (row.size() - 1) * separator.size() + lineEnd.size();
-        for (std::size_t i = 0; i < row.size(); ++i)
-            size += column(i).size();
-        char* to = extendBy(out.buffer(), size);
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i > 0) to = copyShort(to, separator);
-            to = copyShort(to, column(i));
+        takeFields(line, zavekSeparator, std::span(fields).first(recordFields));
+        std::size_t size = plan.fixedSize;
+        for (const auto& piece : plan.pieces)
+            size += fields[piece.field].size();
+        char* to = out.room(size);
+        for (const auto& piece : plan.pieces) {
+            // Mostly just the separator, stored without the length tests of a general copy.
+            if (piece.before.size() == 1) {
+                *to++ = piece.before[0];
+            } else {
+                to = copyShort(to, piece.before);
+            }
+            to = copyShort(to, fields[piece.field]);
         }
-        copyShort(to, lineEnd);
-        out.flushIfFull();
+        out.wrote(copyShort(to, plan.tail));
         if (!out.ok()) break;
     }
     if (!zavek.error().empty()) {

@@ -9,11 +9,8 @@ namespace vqd {
 
 namespace {
 
-void assignUpperCase(std::string& out, std::string_view text) {
-    out.assign(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+char upperCase(char c) noexcept {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // A dominance rule: a percentage below the rule's own is suspect, and the frequency rule's level
@@ -30,30 +27,34 @@ double dominanceLevel(CellRecord& record, double rulePerc, double freqFraction) 
 
 bool ReadCellRecord(std::string_view line, const ConversionRequest& request, TotalsFound& found,
                     CellRecord& record) {
-    const std::string_view separator = request.Separator;
     record.IllegalDomPercentage = false;
     record.IllegalProtectionLevel = false;
     record.OutOfRangeText = {};
 
-    for (std::int32_t i = 0; i < request.VarCount; ++i) {
-        const auto code = NextField(line, separator);
-        record.Codes[static_cast<std::size_t>(i)] = code;
-        if (code == request.Variables[static_cast<std::size_t>(i)].TotCode) {
-            found[static_cast<std::size_t>(i)] = true;
-        }
+    const auto varCount = static_cast<std::size_t>(request.VarCount);
+    std::array<std::string_view, 8> fields;
+    takeFields(line, request.Separator, std::span(fields).first(varCount + 4));
+    for (std::size_t i = 0; i < varCount; ++i) {
+        record.Codes[i] = fields[i];
+        if (fields[i] == request.Variables[i].TotCode) found[i] = true;
     }
-    const auto valueField = NextField(line, separator);
-    record.ValueText.clear();
-    appendReplacingCommas(record.ValueText, valueField);
-    record.CellValue = numericValue(record.ValueText);
-    record.FreqText.clear();
-    appendReplacingCommas(record.FreqText, NextField(line, separator));
-    assignUpperCase(record.Flag, NextField(line, separator));
-    const auto domField = NextField(line, separator);
-    record.DomPerc = numericValue(domField);
+    record.ValueField = fields[varCount];
+    record.PlainValue = readPlainDecimal(record.ValueField);
+    record.CellValue = record.PlainValue && record.PlainValue->exact
+                           ? record.PlainValue->value
+                           : numericValueCommaAsPoint(record.ValueField);
+    record.FreqField = fields[varCount + 1];
+    const auto flag = fields[varCount + 2];
+    // Flags compare in upper case; a rule applies to its letter alone.
+    const char letter = flag.empty() ? '\0' : upperCase(flag[0]);
+    const char rule = flag.size() == 1 ? letter : '\0';
+    // Only the dominance rules use the percentage, but a number out of range stops any record.
+    const auto domField = fields[varCount + 3];
+    const bool dominance = rule == 'B' || rule == 'C';
+    record.DomPerc = dominance || !certainlyFinite(domField) ? numericValue(domField) : 0;
 
     if (!std::isfinite(record.CellValue)) {
-        record.OutOfRangeText = valueField;
+        record.OutOfRangeText = record.ValueField;
         return false;
     }
     if (!std::isfinite(record.DomPerc)) {
@@ -61,17 +62,16 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
         return false;
     }
 
-    const std::string_view flag = record.Flag;
     double upper = 0;
-    if (flag == "A") {
+    if (rule == 'A') {
         upper = record.CellValue * request.FreqFraction;
-    } else if (flag == "B") {
+    } else if (rule == 'B') {
         upper = dominanceLevel(record, request.Dom1Perc, request.FreqFraction);
-    } else if (flag == "C") {
+    } else if (rule == 'C') {
         upper = dominanceLevel(record, request.Dom2Perc, request.FreqFraction);
     }
     if (!std::isfinite(upper)) {
-        record.OutOfRangeText = valueField;
+        record.OutOfRangeText = record.ValueField;
         return false;
     }
     if (upper < 0) record.IllegalProtectionLevel = true;
@@ -80,15 +80,9 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
     // The lower level never exceeds the cell value.
     record.LowerPL = record.CellValue - upper < 0 ? record.CellValue : upper;
 
-    record.Status = (flag >= "A" && flag <= "C") ? 'U' : 'S';
-
-    record.CostText.clear();
-    if (!appendCostTextOfDecimal(record.CostText, record.ValueText))
-        appendCostText(record.CostText, record.CellValue);
-    record.LowerText.clear();
-    appendLevelText(record.LowerText, record.LowerPL);
-    record.UpperText.clear();
-    appendLevelText(record.UpperText, record.UpperPL);
+    // Unsafe are the flags from "A" to "C" in text order: any starting with A or B, and C alone.
+    const bool unsafe = letter == 'A' || letter == 'B' || rule == 'C';
+    record.Status = unsafe ? 'U' : 'S';
     return true;
 }
 

@@ -2,26 +2,25 @@
 // One cell of a VQD cell file, with its status and protection levels.
 
 #include "forward/conversion_request.h"
+#include "text/numbers.h"
 
 #include <array>
-#include <string>
+#include <optional>
 #include <string_view>
 
 namespace vqd {
 
+// Views into the line read, valid while it is: the writers copy them straight into the output.
 struct CellRecord {
-    std::array<std::string_view, 4> Codes; // views into the line read; valid while it is
-    std::string ValueText;                 // cell value, decimal commas made points
-    std::string FreqText;                  // cell frequency, decimal commas made points
+    std::array<std::string_view, 4> Codes;
+    std::string_view ValueField; // the cell value as written, decimal commas not yet made points
+    std::optional<PlainDecimal> PlainValue; // its digits, when it is written as plain digits
+    std::string_view FreqField;  // the cell frequency as written
     double CellValue = 0;
-    std::string Flag; // upper case
-    double DomPerc = 0;
+    double DomPerc = 0; // read for the dominance rules only
     double UpperPL = 0;
     double LowerPL = 0;
     char Status = 'S'; // 'S' safe or 'U' unsafe
-    std::string CostText;
-    std::string LowerText;
-    std::string UpperText;
 
     // The two suspect cases, logged by the run; the record is converted all the same.
     bool IllegalDomPercentage = false;
@@ -33,9 +32,9 @@ struct CellRecord {
 // Which variables' total codes occurred, in variable order.
 using TotalsFound = std::array<bool, 4>;
 
-// Reads one line of the cell file into `record` (whose buffers are reused) and marks the totals
-// seen. False when a number of the line, or a protection level derived from it, is beyond the
-// 64-bit float range: the run stops there.
+// Reads one line of the cell file into `record` and marks the totals seen. False when a number
+// of the line, or a protection level derived from it, is beyond the 64-bit float range: the run
+// stops there.
 bool ReadCellRecord(std::string_view line, const ConversionRequest& request, TotalsFound& found,
                     CellRecord& record);
 

@@ -51,8 +51,10 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         return result;
     }
 
-    appendLogHead(out.log.buffer(), request,
+    std::string logLines;
+    appendLogHead(logLines, request,
                   options.dateTime.empty() ? localDateTimeNow() : options.dateTime);
+    out.log.write(logLines);
 
     std::string_view line;
     if (request.NamesInFirstLine) input.next(line);
@@ -68,12 +70,15 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
                               std::string(record.OutOfRangeText));
             return result;
         }
-        appendSuspectLogLines(out.log.buffer(), record, request, recordCount);
-        appendDataLine(out.tab.buffer(), record, request);
-        if (record.Status == 'U') appendHistoryLines(out.hst.buffer(), record, request);
-        out.tab.flushIfFull();
-        out.hst.flushIfFull();
-        out.log.flushIfFull();
+        if (record.IllegalDomPercentage || record.IllegalProtectionLevel) {
+            logLines.clear();
+            appendSuspectLogLines(logLines, record, request, recordCount);
+            out.log.write(logLines);
+        }
+        const auto bound = recordLinesBound(line, request);
+        const auto end = writeRecordLines(out.tab.room(bound), out.hst.room(bound), record, request);
+        out.tab.wrote(end.data);
+        out.hst.wrote(end.history);
         if (!out.tab.ok() || !out.hst.ok() || !out.log.ok()) break;
     }
     if (!input.error().empty()) {
@@ -96,10 +101,14 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     }
 
     if (out.rda.create(request.InputFile + ".rda")) {
-        appendMetadata(out.rda.buffer(), request);
+        std::string metadata;
+        appendMetadata(metadata, request);
+        out.rda.write(metadata);
         out.rda.finish();
     }
-    appendLogClosing(out.log.buffer(), recordCount);
+    logLines.clear();
+    appendLogClosing(logLines, recordCount);
+    out.log.write(logLines);
     out.log.finish();
     if (auto* failedFile = out.failed()) {
         messages.critical(failedFile->failureMessage());

@@ -1,5 +1,6 @@
 #include "forward/writers.h"
 
+#include "text/fields.h"
 #include "text/line_building.h"
 #include "text/numbers.h"
 
@@ -15,17 +16,20 @@ void appendLine(std::string& out, std::string_view text) {
     out.append(lineEnd);
 }
 
-std::size_t codesSize(const CellRecord& record, const ConversionRequest& request) noexcept {
-    std::size_t size = 0;
-    for (std::int32_t i = 0; i < request.VarCount; ++i)
-        size += record.Codes[static_cast<std::size_t>(i)].size() + request.Separator.size();
-    return size;
-}
-
 // Each code followed by the separator: the key of a history line, and the start of a data line.
+// Usually it stands as one piece at the start of the cell line, when no blanks were dropped
+// between the codes.
 char* copyCodes(char* to, const CellRecord& record, const ConversionRequest& request) noexcept {
-    for (std::int32_t i = 0; i < request.VarCount; ++i) {
-        to = copyShort(to, record.Codes[static_cast<std::size_t>(i)]);
+    const auto varCount = static_cast<std::size_t>(request.VarCount);
+    if (varCount == 0) return to;
+    std::size_t size = varCount * request.Separator.size();
+    for (std::size_t i = 0; i < varCount; ++i)
+        size += record.Codes[i].size();
+    const char* const start = record.Codes[0].data();
+    if (record.ValueField.data() - start == static_cast<std::ptrdiff_t>(size))
+        return copyShort(to, {start, size});
+    for (std::size_t i = 0; i < varCount; ++i) {
+        to = copyShort(to, record.Codes[i]);
         to = copyShort(to, request.Separator);
     }
     return to;
@@ -60,44 +64,60 @@ void appendMetadata(std::string& out, const ConversionRequest& request) {
     }
 }
 
-void appendDataLine(std::string& out, const CellRecord& record, const ConversionRequest& request) {
-    const std::string_view separator = request.Separator;
-    const auto size = codesSize(record, request) + record.ValueText.size() +
-                      record.FreqText.size() + record.CostText.size() + 1 +
-                      record.LowerText.size() + record.UpperText.size() + 5 * separator.size() +
-                      lineEnd.size();
-    char* to = copyCodes(extendBy(out, size), record, request);
-    for (const std::string_view field :
-         {std::string_view(record.ValueText), std::string_view(record.FreqText),
-          std::string_view(record.CostText)}) {
-        to = copyShort(to, field);
-        to = copyShort(to, separator);
-    }
-    *to++ = record.Status;
-    to = copyShort(to, separator);
-    to = copyShort(to, record.LowerText);
-    to = copyShort(to, separator);
-    to = copyShort(to, record.UpperText);
-    copyShort(to, lineEnd);
+std::size_t recordLinesBound(std::string_view line, const ConversionRequest& request) noexcept {
+    // Codes, value and frequency are parts of the line; a history line repeats the codes.
+    return 2 * line.size() + (2 * static_cast<std::size_t>(request.VarCount) + 6) *
+                                 request.Separator.size() +
+           maxCostTextSize + 2 * maxLevelTextSize + 2 * (lineEnd.size() + 2);
 }
 
-void appendHistoryLines(std::string& out, const CellRecord& record,
-                        const ConversionRequest& request) {
+RecordLinesEnd writeRecordLines(char* data, char* history, const CellRecord& record,
+                                const ConversionRequest& request) noexcept {
     const std::string_view separator = request.Separator;
-    const auto codes = codesSize(record, request);
-    const auto size = codes + 1 + lineEnd.size() + codes + 2 + separator.size() +
-                      record.LowerText.size() + separator.size() + record.UpperText.size() +
-                      lineEnd.size();
-    char* to = copyCodes(extendBy(out, size), record, request);
-    *to++ = 'u';
+    // Nearly always one character, written without a length check.
+    const auto putSeparator = [separator, single = separator.size() == 1](char* to) {
+        if (!single) return copyShort(to, separator);
+        *to = separator[0];
+        return to + 1;
+    };
+    char* to = copyCodes(data, record, request);
+    const std::string_view key(data, static_cast<std::size_t>(to - data));
+    const auto& plain = record.PlainValue;
+    if (plain) {
+        // Its only comma can be the decimal one.
+        char* const value = to;
+        to = copyShort(to, record.ValueField);
+        if (plain->pointed) value[plain->whole.end() - record.ValueField.begin()] = '.';
+    } else {
+        to = copyReplacingCommas(to, record.ValueField);
+    }
+    to = putSeparator(to);
+    to = copyReplacingCommas(to, record.FreqField);
+    to = putSeparator(to);
+    char* const cost = to;
+    to = plain ? writeCostTextOfDecimal(cost, *plain) : nullptr;
+    if (to == nullptr) to = writeCostText(cost, record.CellValue);
+    to = putSeparator(to);
+    *to++ = record.Status;
+    to = putSeparator(to);
+    const char* const levels = to;
+    to = writeLevelText(to, record.LowerPL);
+    const std::string_view lowerText(levels, static_cast<std::size_t>(to - levels));
+    to = putSeparator(to);
+    // The levels differ only when the lower one is held at the cell value.
+    to = record.UpperPL == record.LowerPL ? copyShort(to, lowerText)
+                                          : writeLevelText(to, record.UpperPL);
+    const std::string_view levelsText(levels, static_cast<std::size_t>(to - levels));
     to = copyShort(to, lineEnd);
-    to = copyCodes(to, record, request);
-    to = copyShort(to, "pl");
-    to = copyShort(to, separator);
-    to = copyShort(to, record.LowerText);
-    to = copyShort(to, separator);
-    to = copyShort(to, record.UpperText);
-    copyShort(to, lineEnd);
+    if (record.Status != 'U') return {to, history};
+
+    char* h = copyShort(history, key);
+    h = copyShort(h, "u\r\n");
+    h = copyShort(h, key);
+    h = copyShort(h, "pl");
+    h = putSeparator(h);
+    h = copyShort(h, levelsText);
+    return {to, copyShort(h, lineEnd)};
 }
 
 void appendLogHead(std::string& out, const ConversionRequest& request, std::string_view dateTime) {
@@ -115,9 +135,10 @@ void appendSuspectLogLines(std::string& out, const CellRecord& record,
     if (record.IllegalProtectionLevel) {
         const std::string_view separator = request.Separator;
         out.append("Illegal value for protection level: ");
-        copyCodes(extendBy(out, codesSize(record, request)), record, request);
-        out.append(record.ValueText).append(separator);
-        out.append(record.FreqText).append(separator);
+        for (std::int32_t i = 0; i < request.VarCount; ++i)
+            out.append(record.Codes[static_cast<std::size_t>(i)]).append(separator);
+        out.append(ReplaceCommaPoint(record.ValueField)).append(separator);
+        out.append(ReplaceCommaPoint(record.FreqField)).append(separator);
         out.append(lineEnd);
     }
 }

@@ -15,12 +15,19 @@ namespace vqd {
 // hierarchy and total code, then the six cell variables.
 void appendMetadata(std::string& out, const ConversionRequest& request);
 
-// The record's line of the table data file.
-void appendDataLine(std::string& out, const CellRecord& record, const ConversionRequest& request);
+// The most bytes writeRecordLines puts in either file for a record read from `line`.
+std::size_t recordLinesBound(std::string_view line, const ConversionRequest& request) noexcept;
 
-// The two history lines of an unsafe cell: its key with "u", then with "pl" and its levels.
-void appendHistoryLines(std::string& out, const CellRecord& record,
-                        const ConversionRequest& request);
+struct RecordLinesEnd {
+    char* data;
+    char* history;
+};
+
+// Writes the record's line of the table data file at `data` and, for an unsafe cell, its two
+// history lines at `history`: its key with "u", then with "pl" and its levels. Each needs room
+// for recordLinesBound bytes; returns the ends of what was written.
+RecordLinesEnd writeRecordLines(char* data, char* history, const CellRecord& record,
+                                const ConversionRequest& request) noexcept;
 
 // The log's head; `dateTime` is the local date and time of the run.
 void appendLogHead(std::string& out, const ConversionRequest& request, std::string_view dateTime);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vqd {
 
@@ -54,6 +57,96 @@ std::string_view nextFieldBySeparatorText(std::string_view& line,
     return field;
 }
 
+namespace {
+
+// Bit i set where first[i] is c, for the first min(64, last - first) bytes: the separators of a
+// whole cell line are found in a few word operations, and each field then costs one bit scan.
+std::uint64_t separatorBits(const char* first, const char* last, char c) noexcept {
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    constexpr std::uint64_t lowSeven = 0x7F7F7F7F7F7F7F7Fu;
+    constexpr std::uint64_t gatherLowBits = 0x0102040810204080u; // bit 8k to bit 56 + k
+    const std::uint64_t pattern = ones * static_cast<unsigned char>(c);
+    const auto wordBits = [&](const char* at) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, at, 8);
+        const std::uint64_t x = word ^ pattern;
+        const std::uint64_t isC = ~(((x & lowSeven) + lowSeven) | x) & ~lowSeven;
+        return ((isC >> 7) * gatherLowBits) >> 56;
+    };
+    const auto size = static_cast<int>(std::min<std::ptrdiff_t>(last - first, 64));
+    std::uint64_t bits = 0;
+#if defined(__SSE2__)
+    // Every x86-64 processor compares sixteen bytes at once.
+    if (size >= 16) {
+        const __m128i separators = _mm_set1_epi8(c);
+        const auto blockBits = [&](const char* at) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            return static_cast<std::uint64_t>(
+                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, separators))));
+        };
+        int i = 0;
+        for (; i + 16 <= size; i += 16)
+            bits |= blockBits(first + i) << i;
+        if (i < size) bits |= (blockBits(first + size - 16) >> (i + 16 - size)) << i;
+        return bits;
+    }
+#endif
+    if (size < 8) {
+        for (int i = 0; i < size; ++i)
+            bits |= static_cast<std::uint64_t>(first[i] == c) << i;
+        return bits;
+    }
+    int i = 0;
+    for (; i + 8 <= size; i += 8)
+        bits |= wordBits(first + i) << i;
+    // The last word overlaps the one before; only its bytes from i on are new.
+    if (i < size) bits |= (wordBits(first + size - 8) >> (i + 8 - size)) << i;
+    return bits;
+}
+
+} // namespace
+
+void takeFields(std::string_view line, std::string_view separator,
+                std::span<std::string_view> fields) noexcept {
+    auto field = fields.begin();
+    if (separator.size() != 1 || separator[0] == ' ') {
+        for (; field != fields.end(); ++field)
+            *field = nextFieldBySeparatorText(line, separator);
+        return;
+    }
+    const char c = separator[0];
+    const char* first = fieldsDetail::skipBlanks(line.data(), line.data() + line.size());
+    const char* const last = fieldsDetail::dropTrailingBlanks(first, line.data() + line.size());
+    if constexpr (std::endian::native != std::endian::little) {
+        for (; field != fields.end(); ++field) {
+            const char* const end = fieldsDetail::findByte(first, last, c);
+            *field = {first, static_cast<std::size_t>(end - first)};
+            first = end == last ? last : fieldsDetail::skipBlanks(end + 1, last);
+        }
+        return;
+    }
+    // Blanks are never the separator, so skipping them passes no separator bit.
+    const char* chunk = first;
+    std::uint64_t bits = separatorBits(chunk, last, c);
+    for (; field != fields.end(); ++field) {
+        if (bits == 0) {
+            while (bits == 0 && last - chunk > 64) {
+                chunk += 64;
+                bits = separatorBits(chunk, last, c);
+            }
+            if (bits == 0) {
+                *field = {first, static_cast<std::size_t>(last - first)};
+                first = last;
+                continue;
+            }
+        }
+        const char* const end = chunk + std::countr_zero(bits);
+        bits &= bits - 1;
+        *field = {first, static_cast<std::size_t>(end - first)};
+        first = fieldsDetail::skipBlanks(end + 1, last);
+    }
+}
+
 std::int64_t countFields(std::string_view line, std::string_view separator) noexcept {
     if (separator.size() != 1 || separator[0] == ' ') {
         std::int64_t count = 0;
@@ -74,16 +167,9 @@ std::int64_t countFields(std::string_view line, std::string_view separator) noex
 }
 
 std::string ReplaceCommaPoint(std::string_view St) {
-    std::string result;
-    appendReplacingCommas(result, St);
+    std::string result(St.size(), '\0');
+    copyReplacingCommas(result.data(), St);
     return result;
-}
-
-void appendReplacingCommas(std::string& out, std::string_view St) {
-    const auto start = out.size();
-    out.resize(start + St.size());
-    std::transform(St.begin(), St.end(), out.begin() + static_cast<std::ptrdiff_t>(start),
-                   [](char c) { return c == ',' ? '.' : c; });
 }
 
 std::string separatorFromText(std::string_view typed) {

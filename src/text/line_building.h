@@ -3,17 +3,9 @@
 // growth check per piece would cost more than copying it.
 
 #include <cstring>
-#include <string>
 #include <string_view>
 
 namespace vqd {
-
-// Room for `size` more bytes at the end of `out`, to be filled through the pointer returned.
-inline char* extendBy(std::string& out, std::size_t size) {
-    const auto start = out.size();
-    out.resize(start + size);
-    return out.data() + start;
-}
 
 // Copies `text` to `to` and returns the end: a few bytes in fixed-size, overlapping moves, which
 // compile to plain loads and stores.
@@ -21,8 +13,11 @@ inline char* copyShort(char* to, std::string_view text) noexcept {
     const char* from = text.data();
     const std::size_t n = text.size();
     if (n >= 8) {
-        if (n > 16) {
+        if (n > 32) {
             std::memcpy(to, from, n);
+        } else if (n > 16) {
+            std::memcpy(to, from, 16);
+            std::memcpy(to + n - 16, from + n - 16, 16);
         } else {
             std::memcpy(to, from, 8);
             std::memcpy(to + n - 8, from + n - 8, 8);

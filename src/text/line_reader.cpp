@@ -83,7 +83,8 @@ bool LineReader::fill() {
     return got > 0;
 }
 
-bool LineReader::next(std::string_view& line) {
+// The line at the end of the buffer, read further where it continues.
+bool LineReader::nextFromFile(std::string_view& line) {
     if (!error_.empty()) return false;
     std::size_t scanFrom = begin_;
     for (;;) {

@@ -4,6 +4,7 @@
 #include "text/messages.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,12 +25,25 @@ public:
     // Opens `path`; false (with error() set) when it cannot be opened.
     bool open(const std::string& path);
     // The next line; false at the end of the file or on a read error (then error() is set).
-    bool next(std::string_view& line);
+    bool next(std::string_view& line) {
+        // Inline for the usual case, a line whose CR and the byte after it are in the buffer.
+        if (end_ > begin_ && error_.empty()) {
+            const char* const start = buffer_.get() + begin_;
+            const auto* cr = static_cast<const char*>(std::memchr(start, '\r', end_ - begin_));
+            if (cr != nullptr && cr + 1 != buffer_.get() + end_) {
+                line = {start, static_cast<std::size_t>(cr - start)};
+                begin_ = static_cast<std::size_t>(cr + (cr[1] == '\n' ? 2 : 1) - buffer_.get());
+                return true;
+            }
+        }
+        return nextFromFile(line);
+    }
     // The system's reason when opening or reading failed; empty otherwise.
     const std::string& error() const noexcept { return error_; }
     void close() noexcept;
 
 private:
+    bool nextFromFile(std::string_view& line);
     bool fill();
 
     bool grow(std::size_t size);

@@ -1,9 +1,13 @@
 #include "text/numbers.h"
 
+#include "text/fields.h"
+#include "text/line_building.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace vqd {
@@ -85,31 +89,31 @@ constexpr double exactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // A cell value as files usually hold it: an optional minus, at most 15 digits with one optional
-// point, and then the end of the text or a character that cannot continue a number («81,3»).
-// Such digits are an exact whole number and the power of ten is exact, so one division is the
-// correctly rounded value, as from_chars would give. False for anything else.
-bool plainDecimalValue(std::string_view text, double& value) noexcept {
+// point (or, when `commaIsPoint`, a decimal comma), and then the end of the text or a character
+// that cannot continue a number («81,3»). Such digits are an exact whole number and the power of
+// ten is exact, so one division is the correctly rounded value, as from_chars would give. False
+// for anything else.
+bool plainDecimalValue(std::string_view text, bool commaIsPoint, double& value) noexcept {
     const char* p = text.data();
     const char* const end = p + text.size();
+    const auto isPoint = [commaIsPoint](char c) { return c == '.' || (commaIsPoint && c == ','); };
     const bool negative = p != end && *p == '-';
     if (negative) ++p;
+    const char* const first = p;
     std::uint64_t digits = 0;
-    int digitCount = 0;
-    int decimals = 0;
-    bool seenPoint = false;
-    for (; p != end; ++p) {
-        if (isDigit(*p)) {
+    for (; p != end && isDigit(*p); ++p)
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    const char* const wholeEnd = p;
+    const char* decimalsStart = p;
+    if (p != end && isPoint(*p)) {
+        decimalsStart = ++p;
+        for (; p != end && isDigit(*p); ++p)
             digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-            ++digitCount;
-            decimals += seenPoint ? 1 : 0;
-        } else if (*p == '.' && !seenPoint) {
-            seenPoint = true;
-        } else {
-            break;
-        }
     }
+    const auto decimals = p - decimalsStart;
+    const auto digitCount = (wholeEnd - first) + decimals;
     if (digitCount == 0 || digitCount > 15) return false;
-    if (p != end && (isIgnoredInNumber(*p) || *p == '.' || *p == 'e' || *p == 'E')) return false;
+    if (p != end && (isIgnoredInNumber(*p) || isPoint(*p) || *p == 'e' || *p == 'E')) return false;
     const double magnitude = static_cast<double>(digits) / exactPowersOfTen[decimals];
     value = negative ? -magnitude : magnitude;
     return true;
@@ -119,7 +123,7 @@ bool plainDecimalValue(std::string_view text, double& value) noexcept {
 
 double numericValue(std::string_view text) noexcept {
     double plain = 0;
-    if (plainDecimalValue(text, plain)) return plain;
+    if (plainDecimalValue(text, false, plain)) return plain;
     NumberScanner scan(text);
     const std::size_t start = scan.markStart();
     const bool hasPlusSign = scan.peek() == '+';
@@ -175,6 +179,18 @@ double numericValue(std::string_view text) noexcept {
     return value;
 }
 
+double numericValueCommaAsPoint(std::string_view text) {
+    double plain = 0;
+    if (plainDecimalValue(text, true, plain)) return plain;
+    return numericValue(ReplaceCommaPoint(text));
+}
+
+bool certainlyFinite(std::string_view text) noexcept {
+    // At most 308 digits and no exponent stay below the largest double, about 1.8E+308.
+    return text.size() < 309 &&
+           std::none_of(text.begin(), text.end(), [](char c) { return c == 'e' || c == 'E'; });
+}
+
 double roundHalfEven(double value) noexcept {
     // nearbyint follows the default rounding mode, round-to-nearest-even.
     return std::nearbyint(value);
@@ -200,89 +216,98 @@ std::string messageNumber(std::int64_t number) {
     return number < 0 ? countText(number) : " " + countText(number);
 }
 
-void appendCostText(std::string& out, double value) {
-    if (value == 0.0) {
-        out += " 0";
-        return;
-    }
+char* writeCostText(char* to, double value) noexcept {
+    if (value == 0.0) return copyShort(to, " 0");
     // 15 significant digits in scientific form: "d.dddddddddddddde+XX".
     std::array<char, 40> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
                                       std::fabs(value), std::chars_format::scientific, 14);
-    const std::string_view text(buffer.data(),
-                                static_cast<std::size_t>(result.ptr - buffer.data()));
-    const auto ePos = text.find('e');
-    std::string digits;
-    digits.push_back(text[0]);
-    digits.append(text.substr(2, ePos - 2));
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
+    const char* const e = std::find(buffer.data(), result.ptr, 'e');
+    std::array<char, 16> digits{};
+    digits[0] = buffer[0];
+    const char* significantEnd = std::copy<const char*>(buffer.data() + 2, e, digits.data() + 1);
+    while (significantEnd - digits.data() > 1 && significantEnd[-1] == '0')
+        --significantEnd;
+    const auto digitCount = static_cast<int>(significantEnd - digits.data());
     int exponent = 0;
-    std::from_chars(text.data() + ePos + 1 + (text[ePos + 1] == '+' ? 1 : 0),
-                    text.data() + text.size(), exponent);
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), result.ptr, exponent);
 
-    out.push_back(value < 0 ? '-' : ' ');
-    const auto digitCount = static_cast<int>(digits.size());
+    *to++ = value < 0 ? '-' : ' ';
     if (exponent >= -5 && exponent < 15) {
         if (exponent < 0) {
-            out += "0.";
-            out.append(static_cast<std::size_t>(-exponent - 1), '0');
-            out += digits;
-        } else if (digitCount <= exponent + 1) {
-            out += digits;
-            out.append(static_cast<std::size_t>(exponent + 1 - digitCount), '0');
-        } else {
-            out.append(digits, 0, static_cast<std::size_t>(exponent + 1));
-            out.push_back('.');
-            out.append(digits, static_cast<std::size_t>(exponent + 1));
+            to = copyShort(to, "0.");
+            to = std::fill_n(to, -exponent - 1, '0');
+            return std::copy_n(digits.data(), digitCount, to);
         }
-        return;
+        if (digitCount <= exponent + 1) {
+            to = std::copy_n(digits.data(), digitCount, to);
+            return std::fill_n(to, exponent + 1 - digitCount, '0');
+        }
+        to = std::copy_n(digits.data(), exponent + 1, to);
+        *to++ = '.';
+        return std::copy(digits.cbegin() + exponent + 1, significantEnd, to);
     }
-    out.push_back(digits[0]);
+    *to++ = digits[0];
     if (digitCount > 1) {
-        out.push_back('.');
-        out.append(digits, 1);
+        *to++ = '.';
+        to = std::copy(digits.cbegin() + 1, significantEnd, to);
     }
-    out.push_back('E');
-    out.push_back(exponent < 0 ? '-' : '+');
+    *to++ = 'E';
+    *to++ = exponent < 0 ? '-' : '+';
     const int magnitude = exponent < 0 ? -exponent : exponent;
-    if (magnitude < 10) out.push_back('0');
-    out += countText(magnitude);
+    if (magnitude < 10) *to++ = '0';
+    return std::to_chars(to, to + 3, magnitude).ptr;
 }
 
-bool appendCostTextOfDecimal(std::string& out, std::string_view text) {
+std::optional<PlainDecimal> readPlainDecimal(std::string_view text) noexcept {
     const char* p = text.data();
     const char* const end = p + text.size();
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
+    PlainDecimal number;
+    number.negative = p != end && *p == '-';
+    if (number.negative) ++p;
     const char* const whole = p;
-    while (p != end && isDigit(*p))
-        ++p;
-    const char* const wholeEnd = p;
-    const char* decimals = p;
-    if (p != end && *p == '.') {
-        decimals = ++p;
-        while (p != end && isDigit(*p))
-            ++p;
+    std::uint64_t digits = 0;
+    for (; p != end && isDigit(*p); ++p)
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    if (p == whole) return std::nullopt;
+    number.whole = {whole, static_cast<std::size_t>(p - whole)};
+    if (p != end && (*p == '.' || *p == ',')) {
+        number.pointed = true;
+        const char* const decimals = ++p;
+        for (; p != end && isDigit(*p); ++p)
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        number.decimals = {decimals, static_cast<std::size_t>(p - decimals)};
     }
-    if (p != end || whole == wholeEnd) return false;
-    const char* decimalsEnd = p;
+    if (p != end) return std::nullopt;
+    // As in plainDecimalValue: the digits and the power of ten are exact.
+    number.exact = number.whole.size() + number.decimals.size() <= 15;
+    if (number.exact) {
+        const double magnitude =
+            static_cast<double>(digits) / exactPowersOfTen[number.decimals.size()];
+        number.value = number.negative ? -magnitude : magnitude;
+    }
+    return number;
+}
+
+char* writeCostTextOfDecimal(char* to, const PlainDecimal& number) noexcept {
+    const bool negative = number.negative;
+    const char* const whole = number.whole.data();
+    const char* const wholeEnd = whole + number.whole.size();
+    const char* const decimals = number.decimals.data();
+    const char* decimalsEnd = decimals + number.decimals.size();
     while (decimalsEnd != decimals && decimalsEnd[-1] == '0')
         --decimalsEnd;
     const auto wholeDigits = wholeEnd - whole;
     const auto decimalDigits = decimalsEnd - decimals;
     if (*whole == '0') {
         // Leading zeros would have to go; leave those texts to the rendering.
-        if (wholeDigits > 1) return false;
-        if (decimalDigits == 0) {
-            out += " 0"; // minus zero too
-            return true;
-        }
+        if (wholeDigits > 1) return nullptr;
+        if (decimalDigits == 0) return copyShort(to, " 0"); // minus zero too
         // Below 1E-5 the rendering takes the exponent form.
         const char* significant = decimals;
         while (*significant == '0')
             ++significant;
-        if (significant - decimals > 4 || decimalsEnd - significant > 15) return false;
+        if (significant - decimals > 4 || decimalsEnd - significant > 15) return nullptr;
     } else {
         // From 1E+15 on the exponent form; at most 15 significant digits are kept as they are.
         const char* significantEnd = decimalDigits > 0 ? wholeEnd : wholeEnd - 1;
@@ -291,84 +316,88 @@ bool appendCostTextOfDecimal(std::string& out, std::string_view text) {
                 --significantEnd;
             ++significantEnd;
         }
-        if (wholeDigits > 15 || (significantEnd - whole) + decimalDigits > 15) return false;
+        if (wholeDigits > 15 || (significantEnd - whole) + decimalDigits > 15) return nullptr;
     }
     // A decimal of at most 15 significant digits comes back unchanged from the double nearest to
     // it when rounded to 15 digits, so its own digits are the rendering.
-    const auto start = out.size();
-    out.resize(start + 1 + static_cast<std::size_t>(wholeDigits) +
-               (decimalDigits > 0 ? 1 + static_cast<std::size_t>(decimalDigits) : 0));
-    char* q = out.data() + start;
-    *q++ = negative ? '-' : ' ';
-    q = std::copy(whole, wholeEnd, q);
+    *to++ = negative ? '-' : ' ';
+    to = copyShort(to, {whole, static_cast<std::size_t>(wholeDigits)});
     if (decimalDigits > 0) {
-        *q++ = '.';
-        std::copy(decimals, decimalsEnd, q);
+        *to++ = '.';
+        to = copyShort(to, {decimals, static_cast<std::size_t>(decimalDigits)});
     }
-    return true;
+    return to;
 }
 
 std::string renderCostText(double value) {
-    std::string out;
-    appendCostText(out, value);
-    return out;
+    std::array<char, maxCostTextSize> text{};
+    return std::string(text.data(), writeCostText(text.data(), value));
 }
 
 namespace {
 
+// "00" to "99": the level's digits are made two at a time.
+constexpr std::array<char, 200> digitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
 // The correctly rounded three-decimal text of `value` by the exact binary value: slow, but right
 // for every double, ties to even included.
-void appendLevelTextExact(std::string& out, double value) {
-    std::array<char, 330> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, 3);
-    std::string_view text(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
-    if (text == "-0.000") text.remove_prefix(1);
-    out.append(text);
+char* writeLevelTextExact(char* to, double value) noexcept {
+    const auto result = std::to_chars(to, to + maxLevelTextSize, value, std::chars_format::fixed, 3);
+    if (std::string_view(to, static_cast<std::size_t>(result.ptr - to)) == "-0.000")
+        return copyShort(to, "0.000");
+    return result.ptr;
 }
 
 } // namespace
 
-void appendLevelText(std::string& out, double value) {
+char* writeLevelText(char* to, double value) noexcept {
     // The level of every safe cell.
-    if (value == 0.001) {
-        out += "0.001";
-        return;
-    }
+    if (value == 0.001) return copyShort(to, "0.001");
     // Below 1E9 the product with 1000 is off from the exact one by at most 1.3E-4, so unless it
     // lies within 1E-3 of a half it rounds to the same thousandths as the exact value.
     const double thousandths = value * 1000;
     const double whole = std::trunc(thousandths);
     const double fraction = std::fabs(thousandths - whole);
-    if (!(std::fabs(value) < 1e9) || std::fabs(fraction - 0.5) < 1e-3) {
-        appendLevelTextExact(out, value);
-        return;
-    }
+    if (!(std::fabs(value) < 1e9) || std::fabs(fraction - 0.5) < 1e-3)
+        return writeLevelTextExact(to, value);
     const auto rounded =
         static_cast<std::int64_t>(fraction > 0.5 ? whole + (value < 0 ? -1 : 1) : whole);
     std::uint64_t magnitude =
         rounded < 0 ? static_cast<std::uint64_t>(-rounded) : static_cast<std::uint64_t>(rounded);
-    // Digits from the right: three decimals, the point, then at least one whole digit.
+    // Digits from the right, two at a time: three decimals, the point, then at least one whole
+    // digit.
+    const auto decimals = static_cast<std::size_t>(magnitude % 1000);
+    magnitude /= 1000;
     std::array<char, 24> buffer{};
-    char* p = buffer.data() + buffer.size();
-    for (int i = 0; i < 3; ++i) {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    }
+    char* p = buffer.data() + buffer.size() - 2;
+    std::memcpy(p, &digitPairs[2 * (decimals % 100)], 2);
+    *--p = static_cast<char>('0' + decimals / 100);
     *--p = '.';
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
+    for (; magnitude >= 100; magnitude /= 100) {
+        p -= 2;
+        std::memcpy(p, &digitPairs[2 * (magnitude % 100)], 2);
+    }
+    if (magnitude >= 10) {
+        p -= 2;
+        std::memcpy(p, &digitPairs[2 * magnitude], 2);
+    } else {
+        *--p = static_cast<char>('0' + magnitude);
+    }
     // A value that rounds to zero has no sign.
     if (rounded < 0) *--p = '-';
-    out.append(p, static_cast<std::size_t>(buffer.data() + buffer.size() - p));
+    return copyShort(to, {p, static_cast<std::size_t>(buffer.data() + buffer.size() - p)});
 }
 
 std::string renderLevelText(double value) {
-    std::string out;
-    appendLevelText(out, value);
-    return out;
+    std::array<char, maxLevelTextSize> text{};
+    return std::string(text.data(), writeLevelText(text.data(), value));
 }
 
 } // namespace vqd

@@ -2,6 +2,7 @@
 // Numbers read from and written into texts, independent of the locale.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,12 @@ namespace vqd {
 // point whatever the locale; a text that does not start with a number reads as 0, so «85,5» is 85.
 // A magnitude beyond the 64-bit float range gives +/-infinity, one below it gives 0.
 double numericValue(std::string_view text) noexcept;
+
+// numericValue(ReplaceCommaPoint(text)): a cell value written with a decimal comma or point.
+double numericValueCommaAsPoint(std::string_view text);
+
+// True when numericValue(text) is finite for sure, known without reading the number.
+bool certainlyFinite(std::string_view text) noexcept;
 
 // Nearest whole number, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 double roundHalfEven(double value) noexcept;
@@ -27,18 +34,37 @@ std::string countText(std::int64_t number);
 
 // The cell value as the cost variable: at most 15 significant digits, shortest form, a leading
 // blank when not negative, plain digits from 1E-5 to below 1E+15 (« 0.5», « 1200.5»), otherwise
-// an exponent (« 1E+16», «-2.5E-07»). Minus zero is « 0». `value` must be finite.
-void appendCostText(std::string& out, double value);
+// an exponent (« 1E+16», «-2.5E-07»). Minus zero is « 0». `value` must be finite. Writes at most
+// maxCostTextSize bytes at `to` and returns their end.
+constexpr std::size_t maxCostTextSize = 24;
+char* writeCostText(char* to, double value) noexcept;
 std::string renderCostText(double value);
 
-// appendCostText(out, numericValue(text)) without rendering, for a `text` that is a plain decimal
-// («-1200.50», «0.0003») of at most 15 significant digits from 1E-5 to below 1E+15, or zero: the
-// digits themselves make the text. False, with nothing appended, for any other text.
-bool appendCostTextOfDecimal(std::string& out, std::string_view text);
+// A number written as plain digits, the whole of its text: an optional minus, at least one
+// digit, and a decimal point or comma followed by digits («-1200,50», «0.0003», «5,»).
+struct PlainDecimal {
+    bool negative = false;
+    std::string_view whole;    // the digits before the point
+    bool pointed = false;      // whether a point or comma follows them
+    std::string_view decimals; // the digits after it
+    bool exact = false;        // at most 15 digits: `value` is the correctly rounded number
+    double value = 0;
+};
+
+// The parts of `text` when all of it is a plain decimal; nothing otherwise. Its value is that of
+// numericValue(ReplaceCommaPoint(text)).
+std::optional<PlainDecimal> readPlainDecimal(std::string_view text) noexcept;
+
+// writeCostText(to, value of `number`) without rendering, for a number of at most 15
+// significant digits from 1E-5 to below 1E+15, or zero: the digits themselves make the text.
+// Nothing written, and nullptr, for any other number.
+char* writeCostTextOfDecimal(char* to, const PlainDecimal& number) noexcept;
 
 // A protection level with exactly three decimals, correctly rounded («0.001», «-3.000»). A value
-// that rounds to zero is «0.000», never «-0.000». `value` must be finite.
-void appendLevelText(std::string& out, double value);
+// that rounds to zero is «0.000», never «-0.000». `value` must be finite. Writes at most
+// maxLevelTextSize bytes at `to` (the largest double has 309 digits) and returns their end.
+constexpr std::size_t maxLevelTextSize = 320;
+char* writeLevelText(char* to, double value) noexcept;
 std::string renderLevelText(double value);
 
 } // namespace vqd

@@ -1,6 +1,8 @@
 #include "text/output_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -8,7 +10,8 @@
 namespace vqd {
 
 namespace {
-constexpr std::size_t flushThreshold = 1 << 20;
+// Large writes: the kernel's cost per call is paid once per megabyte, not per line.
+constexpr std::size_t bufferSize = 128 << 10;
 
 std::string temporaryNameFor(const std::string& finalPath) {
     static std::mt19937_64 generator{std::random_device{}()};
@@ -28,7 +31,7 @@ bool AtomicOutputFile::create(std::string finalPath) {
     discard();
     finalPath_ = std::move(finalPath);
     error_.clear();
-    buffer_.clear();
+    used_ = 0;
     // A folder of the final name could not be replaced at the end; refuse before writing anything.
     std::error_code ignored;
     if (std::filesystem::is_directory(finalPath_, ignored)) {
@@ -53,27 +56,37 @@ bool AtomicOutputFile::create(std::string finalPath) {
 
 void AtomicOutputFile::write(std::string_view text) {
     if (file_ == nullptr) return;
-    buffer_.append(text);
-    flushIfFull();
+    char* to = room(text.size());
+    std::memcpy(to, text.data(), text.size());
+    wrote(to + text.size());
 }
 
 void AtomicOutputFile::writeLine(std::string_view text) {
     if (file_ == nullptr) return;
-    buffer_.append(text);
-    buffer_.append("\r\n");
-    flushIfFull();
+    char* to = room(text.size() + 2);
+    std::memcpy(to, text.data(), text.size());
+    std::memcpy(to + text.size(), "\r\n", 2);
+    wrote(to + text.size() + 2);
 }
 
-void AtomicOutputFile::flushIfFull() {
-    if (buffer_.size() >= flushThreshold) flush();
+char* AtomicOutputFile::room(std::size_t size) {
+    if (capacity_ - used_ < size) {
+        flush();
+        if (capacity_ < size) {
+            capacity_ = std::max(size, bufferSize);
+            buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+        }
+    }
+    return buffer_.get() + used_;
 }
 
 void AtomicOutputFile::flush() {
-    if (file_ == nullptr || buffer_.empty()) return;
-    errno = 0;
-    const auto written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-    if (written != buffer_.size()) fail(errno != 0 ? errno : EIO);
-    buffer_.clear();
+    if (file_ != nullptr && used_ > 0) {
+        errno = 0;
+        const auto written = std::fwrite(buffer_.get(), 1, used_, file_);
+        if (written != used_) fail(errno != 0 ? errno : EIO);
+    }
+    used_ = 0;
 }
 
 void AtomicOutputFile::fail(int error) {
@@ -117,7 +130,7 @@ void AtomicOutputFile::discard() noexcept {
         std::filesystem::remove(tempPath_, ignored);
         tempPath_.clear();
     }
-    buffer_.clear();
+    used_ = 0;
 }
 
 std::string AtomicOutputFile::failureMessage() const {

@@ -2,6 +2,7 @@
 // Output files that replace their final name only when the whole action has succeeded.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -32,10 +33,11 @@ public:
     const std::string& finalPath() const noexcept { return finalPath_; }
     std::string failureMessage() const; // "Cannot write file: " and the path, then the reason
 
-    // Appending straight into the buffer saves a copy for the record writers; call
-    // flushIfFull() afterwards.
-    std::string& buffer() noexcept { return buffer_; }
-    void flushIfFull();
+    // Room for `size` more bytes, written in place by the record writers, who then hand back
+    // the end of what they wrote to wrote(). The buffer is flushed first when the room is not
+    // free, and grows only for a line larger than itself.
+    char* room(std::size_t size);
+    void wrote(const char* end) noexcept { used_ = static_cast<std::size_t>(end - buffer_.get()); }
 
 private:
     void flush();
@@ -44,7 +46,9 @@ private:
     std::FILE* file_ = nullptr;
     std::string finalPath_;
     std::string tempPath_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
+    std::size_t used_ = 0;
     std::string error_;
 };
 

@@ -1,4 +1,5 @@
 #include "forward/cell_record.h"
+#include "text/numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +33,8 @@ TEST_P(ProtectionRules, DeriveStatusAndLevels) {
     TotalsFound found{};
     CellRecord record;
     ASSERT_TRUE(ReadCellRecord(c.fields, request, found, record));
-    EXPECT_EQ(record.LowerText, c.lower);
-    EXPECT_EQ(record.UpperText, c.upper);
+    EXPECT_EQ(renderLevelText(record.LowerPL), c.lower);
+    EXPECT_EQ(renderLevelText(record.UpperPL), c.upper);
     EXPECT_EQ(record.Status, c.status);
     EXPECT_EQ(record.IllegalDomPercentage, c.illegalDom);
     EXPECT_EQ(record.IllegalProtectionLevel, c.illegalLevel);
@@ -73,10 +74,10 @@ TEST(CellRecord, FieldsAndTotalsOfATwoVariableLine) {
     ASSERT_TRUE(ReadCellRecord("  A01 ; T;1200,50; 7,0 ;b;95;ignored", request, found, record));
     EXPECT_EQ(record.Codes[0], "A01 ");
     EXPECT_EQ(record.Codes[1], "T");
-    EXPECT_EQ(record.ValueText, "1200.50");
-    EXPECT_EQ(record.FreqText, "7.0 ");
-    EXPECT_EQ(record.CostText, " 1200.5");
-    EXPECT_EQ(record.Flag, "B");
+    EXPECT_EQ(record.ValueField, "1200,50");
+    EXPECT_EQ(record.CellValue, 1200.5);
+    EXPECT_EQ(record.FreqField, "7,0 ");
+    EXPECT_EQ(record.Status, 'U');
     EXPECT_EQ(found, (TotalsFound{false, true, false, false}));
 }
 

@@ -67,11 +67,13 @@ std::string recordLines(const std::string& line, const ConversionRequest& reques
     TotalsFound found{};
     CellRecord record;
     EXPECT_TRUE(ReadCellRecord(line, request, found, record));
-    std::string out;
-    appendDataLine(out, record, request);
-    if (record.Status == 'U') appendHistoryLines(out, record, request);
+    std::string data(recordLinesBound(line, request), '\0');
+    std::string history = data;
+    const auto end = writeRecordLines(data.data(), history.data(), record, request);
+    data.resize(static_cast<std::size_t>(end.data - data.data()));
+    history.resize(static_cast<std::size_t>(end.history - history.data()));
     if (log != nullptr) appendSuspectLogLines(*log, record, request, 17);
-    return out;
+    return data + history;
 }
 
 TEST(DataAndHistory, WorkedUnsafeCell) {
