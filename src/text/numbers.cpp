@@ -362,15 +362,23 @@ char* writeLevelText(char* to, double value) noexcept {
     if (value == 0.001) return copyShort(to, "0.001");
     // Below 1E9 the product with 1000 is off from the exact one by at most 1.3E-4, so unless it
     // lies within 1E-3 of a half it rounds to the same thousandths as the exact value.
-    const double thousandths = value * 1000;
+    if (!(std::fabs(value) < 1e9)) return writeLevelTextExact(to, value);
+    const double thousandths = std::fabs(value) * 1000;
     const double whole = std::trunc(thousandths);
-    const double fraction = std::fabs(thousandths - whole);
-    if (!(std::fabs(value) < 1e9) || std::fabs(fraction - 0.5) < 1e-3)
-        return writeLevelTextExact(to, value);
-    const auto rounded =
-        static_cast<std::int64_t>(fraction > 0.5 ? whole + (value < 0 ? -1 : 1) : whole);
-    std::uint64_t magnitude =
-        rounded < 0 ? static_cast<std::uint64_t>(-rounded) : static_cast<std::uint64_t>(rounded);
+    const double fraction = thousandths - whole;
+    std::uint64_t magnitude = static_cast<std::uint64_t>(whole);
+    bool up = fraction > 0.5;
+    if (std::fabs(fraction - 0.5) < 1e-3) {
+        // Near a half the rounded product cannot decide. The product's rounding error is exactly
+        // representable, and the half lies so close to the product that their difference is
+        // exact too, so the sign of the exact distance from the half settles it; a tie goes to
+        // the even neighbour.
+        const double error = std::fma(std::fabs(value), 1000, -thousandths);
+        const double distance = (thousandths - (whole + 0.5)) + error;
+        up = distance > 0 || (distance == 0 && magnitude % 2 != 0);
+    }
+    magnitude += up ? 1 : 0;
+    const bool negative = value < 0 && magnitude > 0;
     // Digits from the right, two at a time: three decimals, the point, then at least one whole
     // digit.
     const auto decimals = static_cast<std::size_t>(magnitude % 1000);
@@ -391,7 +399,7 @@ char* writeLevelText(char* to, double value) noexcept {
         *--p = static_cast<char>('0' + magnitude);
     }
     // A value that rounds to zero has no sign.
-    if (rounded < 0) *--p = '-';
+    if (negative) *--p = '-';
     return copyShort(to, {p, static_cast<std::size_t>(buffer.data() + buffer.size() - p)});
 }
 
