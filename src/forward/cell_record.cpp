@@ -36,7 +36,8 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
     takeFields(line, request.Separator, std::span(fields).first(varCount + 4));
     for (std::size_t i = 0; i < varCount; ++i) {
         record.Codes[i] = fields[i];
-        if (fields[i] == request.Variables[i].TotCode) found[i] = true;
+        // Once a variable's total has been seen, its codes need no more comparing.
+        if (!found[i] && fields[i] == request.Variables[i].TotCode) found[i] = true;
     }
     record.ValueField = fields[varCount];
     record.PlainValue = readPlainDecimal(record.ValueField);
