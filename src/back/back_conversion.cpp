@@ -165,10 +165,8 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         if (options.progress) options.progress(recordCount);
         // A variable's second field, its level, is taken apart but not carried over.
         takeFields(line, zavekSeparator, std::span(fields).first(recordFields));
-        std::size_t size = plan.fixedSize;
-        for (const auto& piece : plan.pieces)
-            size += fields[piece.field].size();
-        char* to = out.room(size);
+        // The fields are parts of the line: with the constant text they bound the result line.
+        char* to = out.room(plan.fixedSize + line.size());
         for (const auto& piece : plan.pieces) {
             // Mostly just the separator, stored without the length tests of a general copy.
             if (piece.before.size() == 1) {
