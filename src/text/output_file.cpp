@@ -69,15 +69,12 @@ void AtomicOutputFile::writeLine(std::string_view text) {
     wrote(to + text.size() + 2);
 }
 
-char* AtomicOutputFile::room(std::size_t size) {
-    if (capacity_ - used_ < size) {
-        flush();
-        if (capacity_ < size) {
-            capacity_ = std::max(size, bufferSize);
-            buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
-        }
+void AtomicOutputFile::makeRoom(std::size_t size) {
+    flush();
+    if (capacity_ < size) {
+        capacity_ = std::max(size, bufferSize);
+        buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
     }
-    return buffer_.get() + used_;
 }
 
 void AtomicOutputFile::flush() {
