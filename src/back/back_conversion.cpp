@@ -72,7 +72,8 @@ constexpr std::size_t noField = 0;
 struct ResultLinePlan {
     struct Piece {
         std::string before;
-        std::size_t field; // the record field's index
+        std::size_t field;     // the record field's index
+        std::size_t count = 1; // consecutive fields in consecutive columns: a run of the line
     };
     std::vector<Piece> pieces;
     std::string tail; // after the last field, the line end included
@@ -87,6 +88,11 @@ ResultLinePlan planResultLine(const std::vector<std::string>& row,
     ResultLinePlan plan;
     std::string text;
     for (std::size_t i = 0; i < row.size(); ++i) {
+        if (i > 0 && columnField[i] != noField && columnField[i - 1] != noField &&
+            columnField[i] == columnField[i - 1] + 1) {
+            ++plan.pieces.back().count;
+            continue;
+        }
         if (i > 0) text += separator;
         if (columnField[i] == noField) {
             text += row[i];
@@ -99,6 +105,30 @@ ResultLinePlan planResultLine(const std::vector<std::string>& row,
     plan.tail = text.append(lineEnd);
     plan.fixedSize += plan.tail.size();
     return plan;
+}
+
+// Writes `run`, fields of the line read, joined by `separator`. When only ZAVEK's separator
+// stands between them in the line, the run is copied in one piece and the separators replaced.
+char* copyFieldRun(char* to, const std::string_view* run, std::size_t count,
+                   std::string_view separator) noexcept {
+    const char* const start = run[0].data();
+    if (separator.size() == 1) {
+        const char* const end = run[count - 1].data() + run[count - 1].size();
+        copyShort(to, {start, static_cast<std::size_t>(end - start)});
+        std::size_t i = 1;
+        for (; i < count; ++i) {
+            const char* const gap = run[i - 1].data() + run[i - 1].size();
+            if (run[i].data() != gap + 1) break;
+            to[gap - start] = separator[0];
+        }
+        if (i == count) return to + (end - start);
+    }
+    to = copyShort(to, run[0]);
+    for (std::size_t i = 1; i < count; ++i) {
+        to = copyShort(to, separator);
+        to = copyShort(to, run[i]);
+    }
+    return to;
 }
 
 } // namespace
@@ -174,7 +204,9 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
             } else {
                 to = copyShort(to, piece.before);
             }
-            to = copyShort(to, fields[piece.field]);
+            to = piece.count == 1
+                     ? copyShort(to, fields[piece.field])
+                     : copyFieldRun(to, &fields[piece.field], piece.count, separator);
         }
         out.wrote(copyShort(to, plan.tail));
         if (!out.ok()) break;
