@@ -61,7 +61,8 @@ namespace {
 
 // Bit i set where first[i] is c, for the first min(64, last - first) bytes: the separators of a
 // whole cell line are found in a few word operations, and each field then costs one bit scan.
-std::uint64_t separatorBits(const char* first, const char* last, char c) noexcept {
+// `blanks` is cleared when those bytes certainly hold no blank.
+std::uint64_t separatorBits(const char* first, const char* last, char c, bool& blanks) noexcept {
     constexpr std::uint64_t ones = 0x0101010101010101u;
     constexpr std::uint64_t lowSeven = 0x7F7F7F7F7F7F7F7Fu;
     constexpr std::uint64_t gatherLowBits = 0x0102040810204080u; // bit 8k to bit 56 + k
@@ -75,12 +76,16 @@ std::uint64_t separatorBits(const char* first, const char* last, char c) noexcep
     };
     const auto size = static_cast<int>(std::min<std::ptrdiff_t>(last - first, 64));
     std::uint64_t bits = 0;
+    blanks = true;
 #if defined(__SSE2__)
-    // Every x86-64 processor compares sixteen bytes at once.
+    // Every x86-64 processor compares sixteen bytes at once; blanks are looked for alongside.
     if (size >= 16) {
         const __m128i separators = _mm_set1_epi8(c);
+        const __m128i blank = _mm_set1_epi8(' ');
+        __m128i blankBytes = _mm_setzero_si128();
         const auto blockBits = [&](const char* at) {
             const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            blankBytes = _mm_or_si128(blankBytes, _mm_cmpeq_epi8(block, blank));
             return static_cast<std::uint64_t>(
                 static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, separators))));
         };
@@ -88,6 +93,7 @@ std::uint64_t separatorBits(const char* first, const char* last, char c) noexcep
         for (; i + 16 <= size; i += 16)
             bits |= blockBits(first + i) << i;
         if (i < size) bits |= (blockBits(first + size - 16) >> (i + 16 - size)) << i;
+        blanks = _mm_movemask_epi8(blankBytes) != 0;
         return bits;
     }
 #endif
@@ -127,12 +133,27 @@ void takeFields(std::string_view line, std::string_view separator,
     }
     // Blanks are never the separator, so skipping them passes no separator bit.
     const char* chunk = first;
-    std::uint64_t bits = separatorBits(chunk, last, c);
+    bool blanks = true;
+    std::uint64_t bits = separatorBits(chunk, last, c, blanks);
+    if (!blanks && last - first <= 64) {
+        // The usual cell line: without blanks each field starts right after its separator.
+        for (; field != fields.end() && bits != 0; ++field) {
+            const char* const end = chunk + std::countr_zero(bits);
+            bits &= bits - 1;
+            *field = {first, static_cast<std::size_t>(end - first)};
+            first = end + 1;
+        }
+        for (; field != fields.end(); ++field) {
+            *field = {first, static_cast<std::size_t>(last - first)};
+            first = last;
+        }
+        return;
+    }
     for (; field != fields.end(); ++field) {
         if (bits == 0) {
             while (bits == 0 && last - chunk > 64) {
                 chunk += 64;
-                bits = separatorBits(chunk, last, c);
+                bits = separatorBits(chunk, last, c, blanks);
             }
             if (bits == 0) {
                 *field = {first, static_cast<std::size_t>(last - first)};
