@@ -12,6 +12,7 @@ using Choices = std::map<Destination, std::int32_t>;
 const std::string specimen = "code;value;status;flag\r\nx;0;-;A\r\n";
 const std::string header = "code;value;status;flag\r\n";
 const Choices specimenChoices{{ExplVar1, 1}, {CellValue, 2}, {CellStatus, 3}};
+const Choices valueFrequencyStatus{{CellValue, 2}, {CellFrequency, 3}, {CellStatus, 4}};
 
 BackConversionResult convert(const test::ScratchFolder& folder, const Choices& choices,
                              test::RecordingMessages& messages,
@@ -46,6 +47,9 @@ TEST(ConvertBack, FillsTheChosenColumnsOfTheModelLine) {
         {specimen, "11,a,250,3,U,0", {{CellTop2Percentage, 4}, {ExplVar2, 1}, {CellDomPercentage, 9}},
          header + "x;0;-;A\r\n"},
         {"code,value\r\nx,0\r\n", "11,a,250,3,U,0", {{ExplVar1, 1}, {CellValue, 2}}, "code,value\r\n11,250\r\n"},
+        // Consecutive fields in consecutive columns: joined, with blanks between, cut short.
+        {specimen, "11,a,250,3,U,0\r\n11,a,250 , 3,U,0\r\n11,a,250", valueFrequencyStatus,
+         header + "x;250;3;U\r\nx;250 ;3;U\r\nx;250;;\r\n"},
         // 3 fields: no variable; 9: two (2.5 halves to even); 10: three; 11: four (3.5).
         {"v;\r\n0", "f1,f2,f3", {{CellValue, 1}}, "v;\r\nf1\r\n"},
         {"v;\r\n0", "f1,f2,f3,f4,f5,f6,f7,f8,f9", {{CellValue, 1}}, "v;\r\nf5\r\n"},
