@@ -364,9 +364,10 @@ char* writeLevelText(char* to, double value) noexcept {
     // lies within 1E-3 of a half it rounds to the same thousandths as the exact value.
     if (!(std::fabs(value) < 1e9)) return writeLevelTextExact(to, value);
     const double thousandths = std::fabs(value) * 1000;
-    const double whole = std::trunc(thousandths);
+    // Below 1E12 the conversion truncates exactly, without a call for trunc.
+    std::uint64_t magnitude = static_cast<std::uint64_t>(thousandths);
+    const double whole = static_cast<double>(magnitude);
     const double fraction = thousandths - whole;
-    std::uint64_t magnitude = static_cast<std::uint64_t>(whole);
     bool up = fraction > 0.5;
     if (std::fabs(fraction - 0.5) < 1e-3) {
         // Near a half the rounded product cannot decide. The product's rounding error is exactly
