@@ -21,6 +21,17 @@ bool isDigit(char c) noexcept {
     return c >= '0' && c <= '9';
 }
 
+// The digits from `p` on appended to `digits`; returns where they end. Each character's digit
+// value is taken once: it decides the end and is the digit.
+const char* readDigits(const char* p, const char* end, std::uint64_t& digits) noexcept {
+    for (; p != end; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) break;
+        digits = digits * 10 + digit;
+    }
+    return p;
+}
+
 // Walks the characters of a number, skipping the blanks the numeric rule ignores.
 class NumberScanner {
 public:
@@ -101,14 +112,12 @@ bool plainDecimalValue(std::string_view text, bool commaIsPoint, double& value) 
     if (negative) ++p;
     const char* const first = p;
     std::uint64_t digits = 0;
-    for (; p != end && isDigit(*p); ++p)
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    p = readDigits(p, end, digits);
     const char* const wholeEnd = p;
     const char* decimalsStart = p;
     if (p != end && isPoint(*p)) {
         decimalsStart = ++p;
-        for (; p != end && isDigit(*p); ++p)
-            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        p = readDigits(p, end, digits);
     }
     const auto decimals = p - decimalsStart;
     const auto digitCount = (wholeEnd - first) + decimals;
@@ -267,15 +276,13 @@ std::optional<PlainDecimal> readPlainDecimal(std::string_view text) noexcept {
     if (number.negative) ++p;
     const char* const whole = p;
     std::uint64_t digits = 0;
-    for (; p != end && isDigit(*p); ++p)
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    p = readDigits(p, end, digits);
     if (p == whole) return std::nullopt;
     number.whole = {whole, static_cast<std::size_t>(p - whole)};
     if (p != end && (*p == '.' || *p == ',')) {
         number.pointed = true;
         const char* const decimals = ++p;
-        for (; p != end && isDigit(*p); ++p)
-            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        p = readDigits(p, end, digits);
         number.decimals = {decimals, static_cast<std::size_t>(p - decimals)};
     }
     if (p != end) return std::nullopt;
