@@ -32,7 +32,7 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
     record.OutOfRangeText = {};
 
     const auto varCount = static_cast<std::size_t>(request.VarCount);
-    std::array<std::string_view, 8> fields;
+    auto& fields = record.Fields;
     takeFields(line, request.Separator, std::span(fields).first(varCount + 4));
     for (std::size_t i = 0; i < varCount; ++i) {
         record.Codes[i] = fields[i];

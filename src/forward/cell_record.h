@@ -27,6 +27,10 @@ struct CellRecord {
     bool IllegalProtectionLevel = false;
     // The text of a number that cannot be held, when reading stopped there.
     std::string_view OutOfRangeText;
+
+    // The line taken apart, codes first. Kept from record to record: a fresh array would be
+    // cleared for every line only to be overwritten.
+    std::array<std::string_view, 8> Fields;
 };
 
 // Which variables' total codes occurred, in variable order.
