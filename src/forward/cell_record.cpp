@@ -34,9 +34,8 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
     const auto varCount = static_cast<std::size_t>(request.VarCount);
     auto& fields = record.Fields;
     takeFields(line, request.Separator, std::span(fields).first(varCount + 4));
+    // Once a variable's total has been seen, its codes need no more comparing.
     for (std::size_t i = 0; i < varCount; ++i) {
-        record.Codes[i] = fields[i];
-        // Once a variable's total has been seen, its codes need no more comparing.
         if (!found[i] && fields[i] == request.Variables[i].TotCode) found[i] = true;
     }
     record.ValueField = fields[varCount];

@@ -12,7 +12,6 @@ namespace vqd {
 
 // Views into the line read, valid while it is: the writers copy them straight into the output.
 struct CellRecord {
-    std::array<std::string_view, 4> Codes;
     std::string_view ValueField; // the cell value as written, decimal commas not yet made points
     std::optional<PlainDecimal> PlainValue; // its digits, when it is written as plain digits
     std::string_view FreqField;  // the cell frequency as written
@@ -28,8 +27,8 @@ struct CellRecord {
     // The text of a number that cannot be held, when reading stopped there.
     std::string_view OutOfRangeText;
 
-    // The line taken apart, codes first. Kept from record to record: a fresh array would be
-    // cleared for every line only to be overwritten.
+    // The line taken apart: the VarCount codes, then value, frequency, flag and dominance. Kept
+    // from record to record: a fresh array would be cleared for every line only to be overwritten.
     std::array<std::string_view, 8> Fields;
 };
 

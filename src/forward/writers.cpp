@@ -24,12 +24,12 @@ char* copyCodes(char* to, const CellRecord& record, const ConversionRequest& req
     if (varCount == 0) return to;
     std::size_t size = varCount * request.Separator.size();
     for (std::size_t i = 0; i < varCount; ++i)
-        size += record.Codes[i].size();
-    const char* const start = record.Codes[0].data();
+        size += record.Fields[i].size();
+    const char* const start = record.Fields[0].data();
     if (record.ValueField.data() - start == static_cast<std::ptrdiff_t>(size))
         return copyShort(to, {start, size});
     for (std::size_t i = 0; i < varCount; ++i) {
-        to = copyShort(to, record.Codes[i]);
+        to = copyShort(to, record.Fields[i]);
         to = copyShort(to, request.Separator);
     }
     return to;
@@ -136,7 +136,7 @@ void appendSuspectLogLines(std::string& out, const CellRecord& record,
         const std::string_view separator = request.Separator;
         out.append("Illegal value for protection level: ");
         for (std::int32_t i = 0; i < request.VarCount; ++i)
-            out.append(record.Codes[static_cast<std::size_t>(i)]).append(separator);
+            out.append(record.Fields[static_cast<std::size_t>(i)]).append(separator);
         out.append(ReplaceCommaPoint(record.ValueField)).append(separator);
         out.append(ReplaceCommaPoint(record.FreqField)).append(separator);
         out.append(lineEnd);

@@ -99,32 +99,56 @@ double outOfRangeValue(std::string_view number) noexcept {
 constexpr double exactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-// A cell value as files usually hold it: an optional minus, at most 15 digits with one optional
-// point (or, when `commaIsPoint`, a decimal comma), and then the end of the text or a character
-// that cannot continue a number («81,3»). Such digits are an exact whole number and the power of
-// ten is exact, so one division is the correctly rounded value, as from_chars would give. False
-// for anything else.
-bool plainDecimalValue(std::string_view text, bool commaIsPoint, double& value) noexcept {
+// The plain digits a text starts with: an optional minus, digits, and after a point (or, when
+// `commaIsPoint`, a decimal comma) more digits. `end` is where they stop.
+struct PlainDigits {
+    bool negative = false;
+    std::string_view whole;
+    bool pointed = false;
+    std::string_view decimals;
+    std::uint64_t digits = 0; // whole and decimals as one number; exact up to 19 digits
+    const char* end = nullptr;
+
+    std::size_t count() const noexcept { return whole.size() + decimals.size(); }
+    // At most 15 digits are an exact whole number and the power of ten is exact, so one division
+    // is the correctly rounded value, as from_chars would give.
+    bool exact() const noexcept { return count() <= 15; }
+    double exactValue() const noexcept {
+        const double magnitude = static_cast<double>(digits) / exactPowersOfTen[decimals.size()];
+        return negative ? -magnitude : magnitude;
+    }
+};
+
+PlainDigits scanPlainDigits(std::string_view text, bool commaIsPoint) noexcept {
     const char* p = text.data();
     const char* const end = p + text.size();
-    const auto isPoint = [commaIsPoint](char c) { return c == '.' || (commaIsPoint && c == ','); };
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    const char* const first = p;
-    std::uint64_t digits = 0;
-    p = readDigits(p, end, digits);
-    const char* const wholeEnd = p;
-    const char* decimalsStart = p;
-    if (p != end && isPoint(*p)) {
-        decimalsStart = ++p;
-        p = readDigits(p, end, digits);
+    PlainDigits scan;
+    scan.negative = p != end && *p == '-';
+    if (scan.negative) ++p;
+    const char* const whole = p;
+    p = readDigits(p, end, scan.digits);
+    scan.whole = {whole, static_cast<std::size_t>(p - whole)};
+    if (p != end && (*p == '.' || (commaIsPoint && *p == ','))) {
+        scan.pointed = true;
+        const char* const decimals = ++p;
+        p = readDigits(p, end, scan.digits);
+        scan.decimals = {decimals, static_cast<std::size_t>(p - decimals)};
     }
-    const auto decimals = p - decimalsStart;
-    const auto digitCount = (wholeEnd - first) + decimals;
-    if (digitCount == 0 || digitCount > 15) return false;
-    if (p != end && (isIgnoredInNumber(*p) || isPoint(*p) || *p == 'e' || *p == 'E')) return false;
-    const double magnitude = static_cast<double>(digits) / exactPowersOfTen[decimals];
-    value = negative ? -magnitude : magnitude;
+    scan.end = p;
+    return scan;
+}
+
+// A number as texts usually hold it: plain digits, at most 15 of them, and then the end of the
+// text or a character that cannot continue a number («81,3»). False for anything else, which
+// takes the full numeric rule.
+bool plainDecimalValue(std::string_view text, double& value) noexcept {
+    const PlainDigits scan = scanPlainDigits(text, false);
+    if (scan.count() == 0 || !scan.exact()) return false;
+    const char* const p = scan.end;
+    if (p != text.data() + text.size() &&
+        (isIgnoredInNumber(*p) || *p == '.' || *p == 'e' || *p == 'E'))
+        return false;
+    value = scan.exactValue();
     return true;
 }
 
@@ -132,7 +156,7 @@ bool plainDecimalValue(std::string_view text, bool commaIsPoint, double& value) 
 
 double numericValue(std::string_view text) noexcept {
     double plain = 0;
-    if (plainDecimalValue(text, false, plain)) return plain;
+    if (plainDecimalValue(text, plain)) return plain;
     NumberScanner scan(text);
     const std::size_t start = scan.markStart();
     const bool hasPlusSign = scan.peek() == '+';
@@ -189,8 +213,6 @@ double numericValue(std::string_view text) noexcept {
 }
 
 double numericValueCommaAsPoint(std::string_view text) {
-    double plain = 0;
-    if (plainDecimalValue(text, true, plain)) return plain;
     return numericValue(ReplaceCommaPoint(text));
 }
 
@@ -269,30 +291,10 @@ char* writeCostText(char* to, double value) noexcept {
 }
 
 std::optional<PlainDecimal> readPlainDecimal(std::string_view text) noexcept {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    PlainDecimal number;
-    number.negative = p != end && *p == '-';
-    if (number.negative) ++p;
-    const char* const whole = p;
-    std::uint64_t digits = 0;
-    p = readDigits(p, end, digits);
-    if (p == whole) return std::nullopt;
-    number.whole = {whole, static_cast<std::size_t>(p - whole)};
-    if (p != end && (*p == '.' || *p == ',')) {
-        number.pointed = true;
-        const char* const decimals = ++p;
-        p = readDigits(p, end, digits);
-        number.decimals = {decimals, static_cast<std::size_t>(p - decimals)};
-    }
-    if (p != end) return std::nullopt;
-    // As in plainDecimalValue: the digits and the power of ten are exact.
-    number.exact = number.whole.size() + number.decimals.size() <= 15;
-    if (number.exact) {
-        const double magnitude =
-            static_cast<double>(digits) / exactPowersOfTen[number.decimals.size()];
-        number.value = number.negative ? -magnitude : magnitude;
-    }
+    const PlainDigits scan = scanPlainDigits(text, true);
+    if (scan.whole.empty() || scan.end != text.data() + text.size()) return std::nullopt;
+    PlainDecimal number{scan.negative, scan.whole, scan.pointed, scan.decimals, scan.exact()};
+    if (number.exact) number.value = scan.exactValue();
     return number;
 }
 

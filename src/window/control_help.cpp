@@ -138,8 +138,9 @@ void explainControls(QWidget& window) {
         for (const ControlHelp& help : page)
             setHelp(window, help.names, help.text);
     }
+    const QList<ControlHelp> row = variableRow();
     for (int i = 0; i < 4; ++i) {
-        for (const ControlHelp& help : variableRow()) {
+        for (const ControlHelp& help : row) {
             const QString name = QStringLiteral("%1(%2)").arg(help.names.front()).arg(i);
             setHelp(window, {name}, help.text.arg(i + 1));
         }

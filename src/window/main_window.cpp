@@ -362,8 +362,6 @@ void VQD2ZavekMain::setupTabOrder() {
     order.insert(order.end(), cmbVars_.begin(), cmbVars_.end());
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-    for (VariableRowControls& row : c_.rows)
-        row.txtleadString->setFocusPolicy(Qt::NoFocus);
 }
 
 void VQD2ZavekMain::connectHandlers() {

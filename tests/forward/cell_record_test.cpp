@@ -72,8 +72,8 @@ TEST(CellRecord, FieldsAndTotalsOfATwoVariableLine) {
     TotalsFound found{};
     CellRecord record;
     ASSERT_TRUE(ReadCellRecord("  A01 ; T;1200,50; 7,0 ;b;95;ignored", request, found, record));
-    EXPECT_EQ(record.Codes[0], "A01 ");
-    EXPECT_EQ(record.Codes[1], "T");
+    EXPECT_EQ(record.Fields[0], "A01 ");
+    EXPECT_EQ(record.Fields[1], "T");
     EXPECT_EQ(record.ValueField, "1200,50");
     EXPECT_EQ(record.CellValue, 1200.5);
     EXPECT_EQ(record.FreqField, "7,0 ");
