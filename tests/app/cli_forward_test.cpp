@@ -58,8 +58,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "vqd2zavek-cli: error: Dimension above 4 is not supported: 5\n", false},
         CliCase{"NoNamesWithoutNamesFirst", "forward cells.csv --dim 2 " + totals, 1, "",
                 "vqd2zavek-cli: error: no variable name specified for var 1\n", false},
-        CliCase{"VariableFive", "forward cells.csv --dim 2 --name5 x", 2, "",
-                "vqd2zavek-cli: error: ", false},
         CliCase{"DimensionEmpty", "forward cells.csv --dim ' '", 2, "",
                 "vqd2zavek-cli: error: --dim is empty\n", false},
         CliCase{"NoCommand", "", 2, "", "vqd2zavek-cli: error: ", false},

@@ -60,8 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FaultCase{"InputVanished", "forward gone.csv --dim 2", "true",
                   "Cannot read file: gone.csv: No such file or directory"},
-        FaultCase{"InputIsAFolder", "forward folder --dim 2", "mkdir folder",
-                  "Cannot read file: folder: Is a directory"},
         FaultCase{"HierarchyIsAFolder", forward + "--hier1 hrc", "mkdir hrc",
                   "Cannot read file: hrc: Is a directory"},
         FaultCase{"RefusedCheck", forward + "--dom2 0", "true",
@@ -74,8 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "Cannot write file: cells.csv.tab: File too large", fullDisk},
         FaultCase{"TemplateVanished", "back --template gone.csv --zavek zavek.csv --output out.csv",
                   "true", "Cannot read file: gone.csv: No such file or directory"},
-        FaultCase{"TemplateIsAFolder", "back --template tdir --zavek zavek.csv --output out.csv",
-                  "mkdir tdir", "Cannot read file: tdir: Is a directory"},
         FaultCase{"ZavekIsAFolder", "back --template template.csv --zavek zdir --output out.csv",
                   "mkdir zdir", "Cannot read file: zdir: Is a directory"},
         FaultCase{"OutputFolderMissing",

@@ -86,13 +86,5 @@ TEST(VarNames, FirstFieldsOfFirstLineAtMostFour) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST(FileExist, OnlyFilesExist) {
-    test::ScratchFolder folder;
-    EXPECT_TRUE(FileExist(folder.write("f", "")));
-    EXPECT_FALSE(FileExist(folder.path("")));
-    EXPECT_FALSE(FileExist(folder.path("missing")));
-    EXPECT_FALSE(FileExist(""));
-}
-
 } // namespace
 } // namespace vqd

@@ -97,57 +97,6 @@ INSTANTIATE_TEST_SUITE_P(Values, LevelText,
                                          RenderCase{1e15, "1000000000000000.000"},
                                          RenderCase{0.0625, "0.062"})); // exact half: to even
 
-struct DecimalCase {
-    const char* text;
-    bool plain; // whether the digits themselves make the cost text
-};
-
-class CostTextOfDecimal : public testing::TestWithParam<DecimalCase> {};
-
-TEST_P(CostTextOfDecimal, IsTheRenderingOrDeclines) {
-    const std::string_view text = GetParam().text;
-    std::array<char, maxCostTextSize> out{};
-    const auto number = readPlainDecimal(text);
-    char* const end = number ? writeCostTextOfDecimal(out.data(), *number) : nullptr;
-    ASSERT_EQ(end != nullptr, GetParam().plain);
-    if (end != nullptr) {
-        EXPECT_EQ(std::string(out.data(), end), renderCostText(numericValue(text)));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, CostTextOfDecimal,
-    testing::Values(DecimalCase{"1200.5", true}, DecimalCase{"1200.50", true},
-                    DecimalCase{"-3", true}, DecimalCase{"5.", true}, DecimalCase{"0", true},
-                    DecimalCase{"-0.00", true}, DecimalCase{"0.5", true},
-                    DecimalCase{"0.00001", true}, DecimalCase{"-0.0000123", true},
-                    DecimalCase{"0.000001", false}, // below 1E-5: exponent form
-                    DecimalCase{"999999999999999", true}, DecimalCase{"120000000000000", true},
-                    DecimalCase{"1000000000000000", false}, // 1E+15: exponent form
-                    DecimalCase{"12345678901234.5", true},
-                    DecimalCase{"12345678901234.56", false}, // 16 digits are rounded
-                    DecimalCase{"0.1234567890123456", false}, DecimalCase{"007", false},
-                    DecimalCase{".5", false}, DecimalCase{"1e5", false}, DecimalCase{" 5", false},
-                    DecimalCase{"5 ", false}, DecimalCase{"+5", false}, DecimalCase{"", false},
-                    DecimalCase{"-", false}, DecimalCase{"1.2.3", false}));
-
-// The plain decimals of a cell file are read without from_chars; they must read exactly as it does.
-TEST(NumericValue, PlainDecimalsReadAsFromChars) {
-    std::uint64_t state = 12345;
-    for (int i = 0; i < 200000; ++i) {
-        state = state * 6364136223846793005u + 1442695040888963407u;
-        const int digits = 1 + static_cast<int>((state >> 33) % 15);
-        std::string text = std::to_string((state >> 8) % 1000000000000000u);
-        text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(digits)));
-        text.insert(std::min(text.size(), static_cast<std::size_t>((state >> 40) % 16)), ".");
-        if ((state >> 60) % 2 == 1) text.insert(0, "-");
-        double expected = 0;
-        std::from_chars(text.data(), text.data() + text.size(), expected);
-        ASSERT_EQ(numericValue(text), expected) << text;
-        ASSERT_EQ(numericValue(text + ",5"), expected) << text; // a comma ends the number
-    }
-}
-
 // Levels near a half of a thousandth are where a quick rounding would go wrong.
 TEST(LevelText, AgreesWithExactRoundingNearHalves) {
     const auto exact = [](double value) {

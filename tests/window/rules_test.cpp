@@ -103,18 +103,6 @@ TEST_F(Rules, BothHierarchyOptionsAreWarnedAtEveryLaterTrigger) {
     EXPECT_EQ(dialogs.shown.size(), 4u);
 }
 
-TEST_F(Rules, DimensionIsTheTypedNumberRoundedHalfEven) {
-    // How a text reads as a number is the numeric rule's own test; here its rounding and range.
-    const std::pair<const char*, std::int32_t> cases[] = {
-        {"2.5", 2}, {"3.5", 4}, {"abc", 0}, {"-1", -1}, {"1e12", 2147483647}};
-    const std::string path = cellFile();
-    for (const auto& [typed, varCount] : cases) {
-        nameFile(path, typed);
-        EXPECT_EQ(window->state().VarCount, varCount) << typed;
-    }
-    EXPECT_TRUE(dialogs.shown.empty());
-}
-
 TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     const std::string path = cellFile();
     const std::string empty = files.write("empty.csv", "");
