@@ -41,11 +41,16 @@ screenshots: build
 	mkdir -p docs
 	$(BUILD_DIR)/tools/window-screenshots examples docs
 
-# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# engine's and command line's tests with ThreadSanitizer (the conversions use several threads).
 sanitize: deps
 	cmake -S . -B build-sanitize -DVQD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+	cmake -S . -B build-tsan -DVQD_TSAN=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	cmake --build build-tsan -j $(JOBS) --target vqd_tests vqd_back_tests
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/vqd_tests
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/back/vqd_back_tests
 
 # Each fuzz target for FUZZ_SECONDS; a finding fails and is kept in build-fuzz/findings.
 fuzz: deps
@@ -58,4 +63,4 @@ bench: deps
 	scripts/run-bench build-bench
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize build-fuzz
+	rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz

@@ -1,6 +1,7 @@
 #include "back/back_conversion.h"
 
 #include "back/separator.h"
+#include "text/chunked_lines.h"
 #include "text/fields.h"
 #include "text/line_building.h"
 #include "text/line_reader.h"
@@ -131,6 +132,60 @@ char* copyFieldRun(char* to, const std::string_view* run, std::size_t count,
     return to;
 }
 
+// Writes the result line for one ZAVEK line at `to`, which has room for the plan's fixed text and
+// the line, and returns the end.
+char* writeResultLine(char* to, const ResultLinePlan& plan, std::string_view line,
+                      std::size_t recordFields, std::string_view separator) noexcept {
+    // A variable's second field, its level, is taken apart but not carried over.
+    std::array<std::string_view, 12> fields;
+    takeFields(line, zavekSeparator, std::span(fields).first(recordFields));
+    for (const auto& piece : plan.pieces) {
+        // Mostly just the separator, stored without the length tests of a general copy.
+        if (piece.before.size() == 1) {
+            *to++ = piece.before[0];
+        } else {
+            to = copyShort(to, piece.before);
+        }
+        to = piece.count == 1 ? copyShort(to, fields[piece.field])
+                              : copyFieldRun(to, &fields[piece.field], piece.count, separator);
+    }
+    return copyShort(to, plan.tail);
+}
+
+// Converts every n-th chunk of the ZAVEK file into result lines.
+class BackChunk final : public ChunkConverter {
+public:
+    BackChunk(const ResultLinePlan& plan, std::size_t recordFields, std::string_view separator,
+              AtomicOutputFile& out)
+        : plan_(plan), recordFields_(recordFields), separator_(separator), out_(out) {}
+
+    void convert(std::string_view lines) override {
+        result_.clear();
+        records_ = 0;
+        std::string_view line;
+        while (nextLineOfChunk(lines, line)) {
+            ++records_;
+            // The fields are parts of the line: with the constant text they bound the result line.
+            char* const to = result_.room(plan_.fixedSize + line.size());
+            result_.wrote(writeResultLine(to, plan_, line, recordFields_, separator_));
+        }
+    }
+
+    bool deliver(std::int64_t& recordCount) override {
+        out_.write(result_.text());
+        recordCount += records_;
+        return out_.ok();
+    }
+
+private:
+    const ResultLinePlan& plan_;
+    std::size_t recordFields_;
+    std::string_view separator_;
+    AtomicOutputFile& out_;
+    LineBuffer result_;
+    std::int64_t records_ = 0;
+};
+
 } // namespace
 
 BackConversionResult ConvertBack(const BackConversionRequest& request, Messages& messages,
@@ -187,30 +242,8 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     const auto plan = planResultLine(row, columnField, separator);
     const std::size_t recordFields = 2 * static_cast<std::size_t>(varCount) + 4;
 
-    std::int64_t recordCount = 0;
-    std::string_view line;
-    std::array<std::string_view, 12> fields;
-    while (zavek.next(line)) {
-        ++recordCount;
-        if (options.progress) options.progress(recordCount);
-        // A variable's second field, its level, is taken apart but not carried over.
-        takeFields(line, zavekSeparator, std::span(fields).first(recordFields));
-        // The fields are parts of the line: with the constant text they bound the result line.
-        char* to = out.room(plan.fixedSize + line.size());
-        for (const auto& piece : plan.pieces) {
-            // Mostly just the separator, stored without the length tests of a general copy.
-            if (piece.before.size() == 1) {
-                *to++ = piece.before[0];
-            } else {
-                to = copyShort(to, piece.before);
-            }
-            to = piece.count == 1
-                     ? copyShort(to, fields[piece.field])
-                     : copyFieldRun(to, &fields[piece.field], piece.count, separator);
-        }
-        out.wrote(copyShort(to, plan.tail));
-        if (!out.ok()) break;
-    }
+    const std::int64_t recordCount = convertInChunksBy<BackChunk>(
+        zavek, options.chunkBytes, options.progress, plan, recordFields, separator, out);
     if (!zavek.error().empty()) {
         messages.critical(cannotReadMessage(request.ZavekOutputFile, zavek.error()));
         return result;

@@ -1,6 +1,7 @@
 #pragma once
 // The back conversion: ZAVEK's comma-separated output merged into the layout of a VQD template.
 
+#include "text/chunked_lines.h"
 #include "text/messages.h"
 
 #include <array>
@@ -35,8 +36,11 @@ struct BackConversionRequest {
 };
 
 struct BackConversionOptions {
-    // Called with the record count after each record; the receiver decides how often to show it.
+    // Called with the count of records converted so far, a few dozen times a second and at the
+    // end; the receiver decides how often to show it.
     std::function<void(std::int64_t recordCount)> progress;
+    // About this much of the ZAVEK file is converted at a time by each thread.
+    std::size_t chunkBytes = defaultChunkBytes;
 };
 
 struct BackConversionResult {

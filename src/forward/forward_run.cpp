@@ -2,11 +2,15 @@
 
 #include "forward/cell_record.h"
 #include "forward/writers.h"
+#include "text/chunked_lines.h"
+#include "text/line_building.h"
 #include "text/line_reader.h"
 #include "text/numbers.h"
 #include "text/output_file.h"
 
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace vqd {
 
@@ -24,6 +28,72 @@ struct OutputFiles {
         }
         return nullptr;
     }
+};
+
+// Converts every n-th chunk of the cell file. The data and history lines go to the files as they
+// are; a suspect record's log lines, which carry its number in the file, are made when the chunk
+// is handed on and the records before it are counted.
+class ForwardChunk final : public ChunkConverter {
+public:
+    ForwardChunk(const ConversionRequest& request, OutputFiles& out, TotalsFound& found,
+                 std::string& stopMessage)
+        : request_(request), out_(out), found_(found), stopMessage_(stopMessage) {}
+
+    void convert(std::string_view lines) override {
+        data_.clear();
+        history_.clear();
+        suspects_.clear();
+        records_ = 0;
+        outOfRange_ = false;
+        std::string_view line;
+        while (nextLineOfChunk(lines, line)) {
+            ++records_;
+            if (!ReadCellRecord(line, request_, foundHere_, record_)) {
+                outOfRange_ = true;
+                return;
+            }
+            if (record_.IllegalDomPercentage || record_.IllegalProtectionLevel)
+                suspects_.push_back({records_, record_});
+            const auto bound = recordLinesBound(line, request_);
+            const auto end = writeRecordLines(data_.room(bound), history_.room(bound), record_,
+                                              request_);
+            data_.wrote(end.data);
+            history_.wrote(end.history);
+        }
+    }
+
+    bool deliver(std::int64_t& recordCount) override {
+        if (outOfRange_) {
+            stopMessage_ = "Number out of range in line" + messageNumber(recordCount + records_) +
+                           ": " + std::string(record_.OutOfRangeText);
+            return false;
+        }
+        out_.tab.write(data_.text());
+        out_.hst.write(history_.text());
+        logLines_.clear();
+        for (const auto& [number, record] : suspects_)
+            appendSuspectLogLines(logLines_, record, request_, recordCount + number);
+        out_.log.write(logLines_);
+        for (std::size_t i = 0; i < found_.size(); ++i)
+            found_[i] = found_[i] || foundHere_[i];
+        recordCount += records_;
+        return out_.tab.ok() && out_.hst.ok() && out_.log.ok();
+    }
+
+private:
+    const ConversionRequest& request_;
+    OutputFiles& out_;
+    TotalsFound& found_;
+    std::string& stopMessage_;
+
+    TotalsFound foundHere_{};
+    CellRecord record_;
+    LineBuffer data_, history_;
+    // Views into the chunk, which stays until it is handed on.
+    std::vector<std::pair<std::int64_t, CellRecord>> suspects_;
+    std::string logLines_;
+    std::int64_t records_ = 0;
+    bool outOfRange_ = false;
 };
 
 } // namespace
@@ -59,27 +129,13 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     std::string_view line;
     if (request.NamesInFirstLine) input.next(line);
 
-    std::int64_t recordCount = 0;
     TotalsFound found{};
-    CellRecord record;
-    while (input.next(line)) {
-        ++recordCount;
-        report(recordCount);
-        if (!ReadCellRecord(line, request, found, record)) {
-            messages.critical("Number out of range in line" + messageNumber(recordCount) + ": " +
-                              std::string(record.OutOfRangeText));
-            return result;
-        }
-        if (record.IllegalDomPercentage || record.IllegalProtectionLevel) {
-            logLines.clear();
-            appendSuspectLogLines(logLines, record, request, recordCount);
-            out.log.write(logLines);
-        }
-        const auto bound = recordLinesBound(line, request);
-        const auto end = writeRecordLines(out.tab.room(bound), out.hst.room(bound), record, request);
-        out.tab.wrote(end.data);
-        out.hst.wrote(end.history);
-        if (!out.tab.ok() || !out.hst.ok() || !out.log.ok()) break;
+    std::string stopMessage;
+    const std::int64_t recordCount = convertInChunksBy<ForwardChunk>(
+        input, options.chunkBytes, report, request, out, found, stopMessage);
+    if (!stopMessage.empty()) {
+        messages.critical(stopMessage);
+        return result;
     }
     if (!input.error().empty()) {
         messages.critical(cannotReadMessage(request.InputFile, input.error()));

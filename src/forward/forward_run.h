@@ -2,6 +2,7 @@
 // The forward conversion: a VQD cell file into ZAVEK's metadata, table data, history and log.
 
 #include "forward/conversion_request.h"
+#include "text/chunked_lines.h"
 #include "text/messages.h"
 
 #include <cstdint>
@@ -11,9 +12,11 @@
 namespace vqd {
 
 struct ForwardRunOptions {
-    // Called with the record count after each record and once more with the final count; the
-    // receiver decides how often to show it.
+    // Called with the count of records converted so far, a few dozen times a second, and once
+    // more with the final count; the receiver decides how often to show it.
     std::function<void(std::int64_t recordCount)> progress;
+    // About this much of the input is converted at a time by each thread.
+    std::size_t chunkBytes = defaultChunkBytes;
     // The log's date and time; empty means the local time now.
     std::string dateTime;
 };

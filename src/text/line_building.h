@@ -2,7 +2,9 @@
 // Output lines built from many short pieces: the conversions write one line per cell, and a
 // growth check per piece would cost more than copying it.
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace vqd {
@@ -32,5 +34,30 @@ inline char* copyShort(char* to, std::string_view text) noexcept {
     }
     return to + n;
 }
+
+// A converted chunk's lines, written in place as into a file's buffer: room() for the most a line
+// can take, then wrote() with its end.
+class LineBuffer {
+public:
+    char* room(std::size_t size) {
+        if (capacity_ - used_ < size) grow(size);
+        return data_.get() + used_;
+    }
+    void wrote(const char* end) noexcept { used_ = static_cast<std::size_t>(end - data_.get()); }
+    void clear() noexcept { used_ = 0; }
+    std::string_view text() const noexcept { return {data_.get(), used_}; }
+
+private:
+    void grow(std::size_t size) {
+        capacity_ = std::max({2 * capacity_, used_ + size, std::size_t{64} << 10});
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity_);
+        if (used_ > 0) std::memcpy(grown.get(), data_.get(), used_);
+        data_ = std::move(grown);
+    }
+
+    std::unique_ptr<char[]> data_;
+    std::size_t capacity_ = 0;
+    std::size_t used_ = 0;
+};
 
 } // namespace vqd

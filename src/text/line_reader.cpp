@@ -1,5 +1,6 @@
 #include "text/line_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -120,6 +121,41 @@ bool LineReader::nextFromFile(std::string_view& line) {
             if (!error_.empty()) return false;
         }
         scanFrom = scanned - lineStart;
+    }
+}
+
+bool LineReader::nextChunk(std::string& chunk, std::size_t size) {
+    chunk.clear();
+    if (!error_.empty()) return false;
+    if (file_ == nullptr) eof_ = true; // closed: what is buffered is all there is
+    if (capacity_ < size && !grow(size)) return false;
+    bool lineEndMissing = false;
+    for (;;) {
+        if (!eof_ && (end_ - begin_ < size || lineEndMissing) && !fill() && !error_.empty())
+            return false;
+        const char* const first = buffer_.get() + begin_;
+        const char* const last = buffer_.get() + end_;
+        // After the last line end within `size` bytes, else after the first one: a whole line.
+        const char* const limit = first + std::min(size, end_ - begin_);
+        const char* cut = limit;
+        while (cut != first && cut[-1] != '\r')
+            --cut;
+        if (cut == first) {
+            const auto* cr = static_cast<const char*>(std::memchr(limit, '\r', last - limit));
+            if (cr != nullptr) cut = cr + 1;
+        }
+        // A CR as the last byte read may be the first half of a CR LF.
+        if (cut != first && (cut != last || eof_)) {
+            if (cut != last && *cut == '\n') ++cut;
+        } else if (eof_) {
+            cut = last;
+        } else {
+            lineEndMissing = true; // read on, growing the buffer for a long line
+            continue;
+        }
+        chunk.assign(first, cut);
+        begin_ += static_cast<std::size_t>(cut - first);
+        return !chunk.empty();
     }
 }
 

@@ -38,6 +38,9 @@ public:
         }
         return nextFromFile(line);
     }
+    // Whole lines, at least one, else those that end within the next `size` bytes, put into
+    // `chunk` with their line ends; false at the end of the file or on a read error.
+    bool nextChunk(std::string& chunk, std::size_t size);
     // The system's reason when opening or reading failed; empty otherwise.
     const std::string& error() const noexcept { return error_; }
     void close() noexcept;
@@ -60,6 +63,23 @@ private:
     bool eof_ = false;
     std::string error_;
 };
+
+// The next line of a chunk taken by nextChunk, removed from `lines`; false when none is left.
+inline bool nextLineOfChunk(std::string_view& lines, std::string_view& line) noexcept {
+    if (lines.empty()) return false;
+    const char* const end = lines.data() + lines.size();
+    const auto* cr = static_cast<const char*>(std::memchr(lines.data(), '\r', lines.size()));
+    if (cr == nullptr) {
+        line = lines;
+        lines = {};
+        return true;
+    }
+    line = {lines.data(), static_cast<std::size_t>(cr - lines.data())};
+    const char* rest = cr + 1;
+    if (rest != end && *rest == '\n') ++rest;
+    lines = {rest, static_cast<std::size_t>(end - rest)};
+    return true;
+}
 
 // "Cannot read file: " and the path, then the system's reason on a second line.
 std::string cannotReadMessage(std::string_view path, std::string_view reason);

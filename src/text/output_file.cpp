@@ -56,6 +56,14 @@ bool AtomicOutputFile::create(std::string finalPath) {
 
 void AtomicOutputFile::write(std::string_view text) {
     if (file_ == nullptr) return;
+    // A converted chunk goes to the file as it is rather than through the buffer.
+    if (text.size() >= bufferSize) {
+        flush();
+        errno = 0;
+        if (file_ != nullptr && std::fwrite(text.data(), 1, text.size(), file_) != text.size())
+            fail(errno != 0 ? errno : EIO);
+        return;
+    }
     char* to = room(text.size());
     std::memcpy(to, text.data(), text.size());
     wrote(to + text.size());

@@ -16,12 +16,15 @@ const Choices valueFrequencyStatus{{CellValue, 2}, {CellFrequency, 3}, {CellStat
 
 BackConversionResult convert(const test::ScratchFolder& folder, const Choices& choices,
                              test::RecordingMessages& messages,
-                             const std::string& result = "result.csv") {
+                             const std::string& result = "result.csv",
+                             std::size_t chunkBytes = defaultChunkBytes) {
     BackConversionRequest request{folder.path("template.csv"), folder.path("zavek.csv"),
                                   folder.path(result)};
     for (const auto& [destination, column] : choices)
         request.Columns[destination] = column;
-    return ConvertBack(request, messages);
+    BackConversionOptions options;
+    options.chunkBytes = chunkBytes;
+    return ConvertBack(request, messages, options);
 }
 
 struct Case {
@@ -62,10 +65,11 @@ TEST(ConvertBack, FillsTheChosenColumnsOfTheModelLine) {
         test::ScratchFolder folder;
         folder.write("template.csv", c.templateText);
         folder.write("zavek.csv", c.zavekText);
-        // The second run replaces the first run's file with the same bytes.
-        for (int run = 0; run < 2; ++run) {
+        // The second run, a line at a time on several threads, replaces the first run's file
+        // with the same bytes.
+        for (const std::size_t chunkBytes : {defaultChunkBytes, std::size_t{1}}) {
             test::RecordingMessages messages;
-            EXPECT_TRUE(convert(folder, c.choices, messages).completed);
+            EXPECT_TRUE(convert(folder, c.choices, messages, "result.csv", chunkBytes).completed);
             EXPECT_EQ(test::readBytes(folder.path("result.csv")), c.result);
             EXPECT_EQ(test::shownTexts(messages), std::vector<std::string>{});
         }

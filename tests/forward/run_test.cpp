@@ -1,6 +1,7 @@
 #include "../support/test_support.h"
 #include "forward/forward_run.h"
 
+#include <algorithm>
 #include <clocale>
 #include <gtest/gtest.h>
 #include <locale>
@@ -14,15 +15,22 @@ using Lines = std::vector<std::string>;
 
 const char* const dateTime = "2026-12-06 10:00:00";
 
-// Every end-to-end case runs under the C locale and under one that writes decimal commas: the
-// files must be the same.
-class ForwardRun : public testing::TestWithParam<const char*> {
+struct RunSetting {
+    const char* locale;
+    std::size_t chunkBytes;
+    const char* name;
+};
+
+// Every end-to-end case runs under the C locale and under one that writes decimal commas, and
+// converting one line at a time on several threads: the files must be the same.
+class ForwardRun : public testing::TestWithParam<RunSetting> {
 protected:
     void SetUp() override {
+        const char* locale = GetParam().locale;
         previous_ = std::setlocale(LC_ALL, nullptr);
-        ASSERT_NE(std::setlocale(LC_ALL, GetParam()), nullptr)
-            << "locale " << GetParam() << " missing: run scripts/install-deps";
-        std::locale::global(std::locale(GetParam()));
+        ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr)
+            << "locale " << locale << " missing: run scripts/install-deps";
+        std::locale::global(std::locale(locale));
     }
     void TearDown() override {
         std::setlocale(LC_ALL, previous_.c_str());
@@ -44,6 +52,7 @@ protected:
         ForwardRunOptions options;
         options.dateTime = dateTime;
         options.progress = [this](std::int64_t count) { progress.push_back(count); };
+        options.chunkBytes = GetParam().chunkBytes;
         return runForwardConversion(values, messages, options);
     }
 
@@ -71,7 +80,10 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
     const auto result = run(page(input));
     EXPECT_TRUE(result.completed);
     EXPECT_EQ(result.recordCount, 3);
-    EXPECT_EQ(progress, (std::vector<std::int64_t>{1, 2, 3, 3}));
+    // Counts as they come, never falling, the final one last.
+    ASSERT_FALSE(progress.empty());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(progress.back(), 3);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(folder.fileNames(), (Lines{"cells.csv", "cells.csv.hst", "cells.csv.log",
                                          "cells.csv.rda", "cells.csv.tab"}));
@@ -102,6 +114,16 @@ TEST_P(ForwardRun, MissingTotalsAreNotedInVariableOrder) {
                   {false, "No record with totalcode (Total) found for variable: Age"}}));
 }
 
+TEST_P(ForwardRun, NumberOutOfRangeStopsWithItsLineAndWritesNothing) {
+    const auto input = folder.write(
+        "cells.csv", crlfLines({"names", "NL;Total;1;1;S;0", "GR;0-14;2;1;S;0", "GR;65+;1e999;1;S;0",
+                                "GR;Total;3;1;S;0"}));
+    EXPECT_FALSE(run(page(input)).completed);
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
+                                  {true, "Number out of range in line 3: 1e999"}}));
+    EXPECT_EQ(folder.fileNames(), Lines{"cells.csv"});
+}
+
 TEST_P(ForwardRun, NamesLineOnlyGivesNoRecords) {
     const auto input = folder.write("cells.csv", "Region;Age;Value;Freq;Flag;Dom");
     auto values = page(input);
@@ -127,8 +149,11 @@ TEST_P(ForwardRun, RunningAgainReplacesEveryOutput) {
     EXPECT_EQ(folder.fileNames().size(), 5u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, ForwardRun, testing::Values("C", "de_DE.UTF-8"),
-                         [](const auto& info) { return info.index == 0 ? "C" : "DecimalComma"; });
+INSTANTIATE_TEST_SUITE_P(Settings, ForwardRun,
+                         testing::Values(RunSetting{"C", defaultChunkBytes, "C"},
+                                         RunSetting{"de_DE.UTF-8", defaultChunkBytes, "DecimalComma"},
+                                         RunSetting{"C", 1, "OneLineChunks"}),
+                         [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace vqd

@@ -17,6 +17,21 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
+// The lines of chunks of about `chunkBytes`, as the conversions take them.
+std::vector<std::string> readLinesInChunks(const std::string& path, std::size_t chunkBytes) {
+    LineReader reader;
+    EXPECT_TRUE(reader.open(path));
+    std::vector<std::string> lines;
+    std::string chunk;
+    while (reader.nextChunk(chunk, chunkBytes)) {
+        std::string_view rest = chunk, line;
+        while (nextLineOfChunk(rest, line))
+            lines.emplace_back(line);
+    }
+    EXPECT_EQ(reader.error(), "");
+    return lines;
+}
+
 struct LineEndCase {
     std::string bytes;
     std::vector<std::string> lines;
@@ -26,7 +41,11 @@ class LineEnds : public testing::TestWithParam<LineEndCase> {};
 
 TEST_P(LineEnds, SplitAtCrLfAndLoneCr) {
     test::ScratchFolder folder;
-    EXPECT_EQ(readLines(folder.write("f", GetParam().bytes)), GetParam().lines);
+    const auto path = folder.write("f", GetParam().bytes);
+    EXPECT_EQ(readLines(path), GetParam().lines);
+    // Chunks end after whole lines wherever their size falls, a CR LF included.
+    for (std::size_t size = 1; size <= GetParam().bytes.size() + 1; ++size)
+        EXPECT_EQ(readLinesInChunks(path, size), GetParam().lines) << "chunks of " << size;
 }
 
 using Lines = std::vector<std::string>;
@@ -45,8 +64,9 @@ TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
     // Around the first block's end, so that its last byte is the CR of a CR LF.
     for (const std::size_t length : {(64u << 10) - 1, 64u << 10, (1u << 20) - 1}) {
         const std::string first(length, 'a');
-        EXPECT_EQ(readLines(folder.write("f", first + "\r\n" + longLine + "\r\nend")),
-                  (Lines{first, longLine, "end"}));
+        const auto path = folder.write("f", first + "\r\n" + longLine + "\r\nend");
+        EXPECT_EQ(readLines(path), (Lines{first, longLine, "end"}));
+        EXPECT_EQ(readLinesInChunks(path, 64u << 10), (Lines{first, longLine, "end"}));
     }
 }
 

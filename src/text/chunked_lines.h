@@ -1,0 +1,61 @@
+#pragma once
+// Converting a text file in chunks of whole lines on several threads at once, with the converted
+// chunks handed on in file order: the output is the same as converting line by line.
+
+#include "text/line_reader.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace vqd {
+
+// The work of one thread. Each converter is given every n-th chunk of the file, n being the
+// number of converters; its own state needs no locking.
+class ChunkConverter {
+public:
+    virtual ~ChunkConverter() = default;
+    // Converts the lines of one chunk, alongside the other converters.
+    virtual void convert(std::string_view lines) = 0;
+    // Hands the converted chunk on, one converter at a time in file order, and adds its records
+    // to `recordCount`, the count of the records handed on before it. The chunk's text is still
+    // valid. False stops the run: no later chunk is handed on.
+    virtual bool deliver(std::int64_t& recordCount) = 0;
+};
+
+// About this much of the file is converted at a time by each converter: small enough for a
+// chunk and its output to stay in the core's cache.
+constexpr std::size_t defaultChunkBytes = 128 << 10;
+
+// As many converters as the machine runs threads at once, up to four: the chunks are handed on
+// one at a time, so more would mostly wait, and more threads than cores only take turns.
+std::size_t converterCount();
+
+// Converts the rest of `input`, a chunk of whole lines (at least one, else about `chunkBytes`)
+// at a time, one thread per converter. `progress`, when given, is called on the calling thread
+// with the count of records handed on so far, a few dozen times a second and once at the end.
+// Returns the final count;
+// a read error is left in input.error(). An exception thrown by a converter stops the run and is
+// thrown again here.
+std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,
+                             std::size_t chunkBytes,
+                             const std::function<void(std::int64_t)>& progress);
+
+// convertInChunks with converterCount() converters of type Converter, each made from
+// `arguments`.
+template <class Converter, class... Arguments>
+std::int64_t convertInChunksBy(LineReader& input, std::size_t chunkBytes,
+                               const std::function<void(std::int64_t)>& progress,
+                               Arguments&&... arguments) {
+    const std::size_t count = converterCount();
+    std::vector<Converter> converters;
+    converters.reserve(count); // their addresses stay put
+    std::vector<ChunkConverter*> pointers;
+    for (std::size_t i = 0; i < count; ++i)
+        pointers.push_back(&converters.emplace_back(arguments...));
+    return convertInChunks(input, pointers, chunkBytes, progress);
+}
+
+} // namespace vqd
