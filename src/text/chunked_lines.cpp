@@ -92,10 +92,22 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
         changed.notify_one();
     };
 
+    for (std::size_t i = 0; i < laneCount; ++i) {
+        try {
+            lanes[i].thread = std::thread(work, i);
+        } catch (...) {
+            // No turn was given yet: the threads started find the input ended and stop.
+            fail();
+            inputEnded = true;
+            for (std::size_t started = 0; started < i; ++started)
+                lanes[started].readTurn.release();
+            for (std::size_t started = 0; started < i; ++started)
+                lanes[started].thread.join();
+            std::rethrow_exception(failure);
+        }
+    }
     lanes[0].readTurn.release();
     lanes[0].deliverTurn.release();
-    for (std::size_t i = 0; i < laneCount; ++i)
-        lanes[i].thread = std::thread(work, i);
 
     // Looked at a few dozen times a second rather than woken by every chunk: a wake-up costs more
     // than the few records it would show sooner.
