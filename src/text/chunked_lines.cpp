@@ -20,7 +20,7 @@ namespace {
 struct Lane {
     std::counting_semaphore<> readTurn{0};
     std::counting_semaphore<> deliverTurn{0};
-    std::string chunk;
+    LineChunk chunk;
     std::thread thread;
 };
 
@@ -70,7 +70,7 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
             if (!got) break;
 
             try {
-                converter.convert(lane.chunk);
+                converter.convert(lane.chunk.lines());
             } catch (...) {
                 fail();
             }

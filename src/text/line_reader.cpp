@@ -17,7 +17,7 @@ std::string systemReason(int error) {
 }
 } // namespace
 
-void LineReader::FreeDeleter::operator()(char* p) const noexcept {
+void lineReaderDetail::FreeDeleter::operator()(char* p) const noexcept {
     std::free(p);
 }
 
@@ -124,8 +124,8 @@ bool LineReader::nextFromFile(std::string_view& line) {
     }
 }
 
-bool LineReader::nextChunk(std::string& chunk, std::size_t size) {
-    chunk.clear();
+bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
+    chunk.lines_ = {};
     if (!error_.empty()) return false;
     if (file_ == nullptr) eof_ = true; // closed: what is buffered is all there is
     if (capacity_ < size && !grow(size)) return false;
@@ -153,9 +153,27 @@ bool LineReader::nextChunk(std::string& chunk, std::size_t size) {
             lineEndMissing = true; // read on, growing the buffer for a long line
             continue;
         }
-        chunk.assign(first, cut);
-        begin_ += static_cast<std::size_t>(cut - first);
-        return !chunk.empty();
+        if (cut == first) return false;
+        // The chunk keeps this buffer; the reader goes on in the chunk's old one, as large, with
+        // the bytes after the cut.
+        if (chunk.capacity_ < capacity_) {
+            auto* grown = static_cast<char*>(std::realloc(chunk.buffer_.get(), capacity_));
+            if (grown == nullptr) {
+                error_ = "Not enough memory for a chunk of " + std::to_string(capacity_) + " bytes";
+                return false;
+            }
+            (void)chunk.buffer_.release();
+            chunk.buffer_.reset(grown);
+            chunk.capacity_ = capacity_;
+        }
+        const auto rest = static_cast<std::size_t>(last - cut);
+        if (rest > 0) std::memcpy(chunk.buffer_.get(), cut, rest);
+        chunk.lines_ = {first, static_cast<std::size_t>(cut - first)};
+        std::swap(buffer_, chunk.buffer_);
+        std::swap(capacity_, chunk.capacity_);
+        begin_ = 0;
+        end_ = rest;
+        return true;
     }
 }
 

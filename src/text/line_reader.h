@@ -12,6 +12,27 @@
 
 namespace vqd {
 
+namespace lineReaderDetail {
+struct FreeDeleter {
+    void operator()(char* p) const noexcept;
+};
+// realloc rather than a vector: a long line's buffer grows in place, without a second copy.
+using Buffer = std::unique_ptr<char, FreeDeleter>;
+} // namespace lineReaderDetail
+
+// Whole lines taken from a LineReader by nextChunk, in a buffer that the reader read them into:
+// taking a chunk swaps buffers rather than copying the lines.
+class LineChunk {
+public:
+    std::string_view lines() const noexcept { return lines_; }
+
+private:
+    friend class LineReader;
+    lineReaderDetail::Buffer buffer_;
+    std::size_t capacity_ = 0;
+    std::string_view lines_;
+};
+
 // Reads the lines of one file. A line ends at CR LF or at a lone CR; a lone LF stays inside the
 // line; the last line needs no line end. Lines are views into an internal buffer that grows with
 // the longest line and are valid until the next call.
@@ -38,9 +59,10 @@ public:
         }
         return nextFromFile(line);
     }
-    // Whole lines, at least one, else those that end within the next `size` bytes, put into
-    // `chunk` with their line ends; false at the end of the file or on a read error.
-    bool nextChunk(std::string& chunk, std::size_t size);
+    // Whole lines, at least one, else those that end within the next `size` bytes, with their
+    // line ends; false at the end of the file or on a read error. The chunk's earlier lines are
+    // gone.
+    bool nextChunk(LineChunk& chunk, std::size_t size);
     // The system's reason when opening or reading failed; empty otherwise.
     const std::string& error() const noexcept { return error_; }
     void close() noexcept;
@@ -51,12 +73,8 @@ private:
 
     bool grow(std::size_t size);
 
-    struct FreeDeleter {
-        void operator()(char* p) const noexcept;
-    };
     std::FILE* file_ = nullptr;
-    // realloc rather than a vector: a long line's buffer grows in place, without a second copy.
-    std::unique_ptr<char, FreeDeleter> buffer_;
+    lineReaderDetail::Buffer buffer_;
     std::size_t capacity_ = 0;
     std::size_t begin_ = 0; // first unread byte
     std::size_t end_ = 0;   // one past the last byte read from the file

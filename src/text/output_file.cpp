@@ -12,6 +12,8 @@ namespace vqd {
 namespace {
 // Large writes: the kernel's cost per call is paid once per megabyte, not per line.
 constexpr std::size_t bufferSize = 128 << 10;
+// Texts this large are written without copying them into the buffer first.
+constexpr std::size_t directWriteSize = 16 << 10;
 
 std::string temporaryNameFor(const std::string& finalPath) {
     static std::mt19937_64 generator{std::random_device{}()};
@@ -57,7 +59,7 @@ bool AtomicOutputFile::create(std::string finalPath) {
 void AtomicOutputFile::write(std::string_view text) {
     if (file_ == nullptr) return;
     // A converted chunk goes to the file as it is rather than through the buffer.
-    if (text.size() >= bufferSize) {
+    if (text.size() >= directWriteSize) {
         flush();
         errno = 0;
         if (file_ != nullptr && std::fwrite(text.data(), 1, text.size(), file_) != text.size())

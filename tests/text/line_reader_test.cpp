@@ -22,9 +22,9 @@ std::vector<std::string> readLinesInChunks(const std::string& path, std::size_t 
     LineReader reader;
     EXPECT_TRUE(reader.open(path));
     std::vector<std::string> lines;
-    std::string chunk;
+    LineChunk chunk;
     while (reader.nextChunk(chunk, chunkBytes)) {
-        std::string_view rest = chunk, line;
+        std::string_view rest = chunk.lines(), line;
         while (nextLineOfChunk(rest, line))
             lines.emplace_back(line);
     }
