@@ -1,5 +1,5 @@
 // The back conversion of an arbitrary template and ZAVEK file (split at the first NUL byte), with
-// destination choices from the input's first bytes.
+// destination choices from the input's first bytes; converted whole and a line at a time.
 #include "back/back_conversion.h"
 #include "back/inspection.h"
 #include "fuzz_support.h"
@@ -28,5 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto result = ConvertBack(request, messages);
     // A stopped conversion leaves no result file; a finished one says nothing.
     fuzz::require(result.completed == std::filesystem::exists(request.ResultFile));
+    if (!result.completed) return 0;
+
+    // A line at a time on several threads, the same file.
+    const auto whole = fuzz::readFile(request.ResultFile);
+    BackConversionOptions lineByLine;
+    lineByLine.chunkBytes = 1;
+    fuzz::require(ConvertBack(request, messages, lineByLine).completed);
+    fuzz::require(fuzz::readFile(request.ResultFile) == whole);
     return 0;
 }

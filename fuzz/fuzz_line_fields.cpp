@@ -1,5 +1,5 @@
-// Lines of arbitrary bytes, and their fields: the reader must agree with a plain reading of the
-// line-end rule, and every field must be a piece of its line.
+// Lines of arbitrary bytes, and their fields: the reader, line by line and in chunks, must agree
+// with a plain reading of the line-end rule, and every field must be a piece of its line.
 #include "fuzz_support.h"
 #include "text/fields.h"
 #include "text/line_reader.h"
@@ -65,5 +65,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::require(countFields(line, separator) == fields);
     }
     fuzz::require(reader.error().empty() && index == expected.size());
+
+    // Chunks of whole lines, of a size the input picks, hold the same lines.
+    LineReader chunks;
+    fuzz::require(chunks.open(fuzz::scratchFile("lines", bytes)));
+    LineChunk chunk;
+    index = 0;
+    while (chunks.nextChunk(chunk, 1 + data[0] / 8)) {
+        std::string_view lines = chunk.lines();
+        fuzz::require(!lines.empty());
+        while (nextLineOfChunk(lines, line))
+            fuzz::require(index < expected.size() && line == expected[index++]);
+    }
+    fuzz::require(chunks.error().empty() && index == expected.size());
     return 0;
 }

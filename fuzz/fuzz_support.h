@@ -25,6 +25,9 @@ std::string scratchFile(const std::string& name, std::string_view bytes);
 // A folder of this process's own for outputs.
 const std::string& scratchFolder();
 
+// The whole of a file written by a conversion.
+std::string readFile(const std::string& path);
+
 inline std::string_view asText(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};
 }
