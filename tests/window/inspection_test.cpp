@@ -5,34 +5,27 @@ namespace {
 
 using Inspection = WindowTest;
 
+// How a header splits is the engine's; here every one of the nine lists takes the columns by
+// position, equal and empty names included, and starts again at "none".
 TEST_F(Inspection, TemplateHeaderBecomesTheNineChoicesAllReset) {
-    struct Case {
-        const char* header;
-        QStringList columns; // after "none"
-        bool message;        // the separator could not be decided
-    };
-    const Case cases[] = {
-        {"code1;code2;value;freq;status", {"code1", "code2", "value", "freq", "status"}, false},
-        {"a;;b", {"a", "", "b"}, false},
-        {"a;b;", {"a", "b"}, false},
-        {"x,x,y", {"x", "x", "y"}, false},
-        {"a,b;c", {}, true},
-        {"abc", {}, true},
+    const std::pair<const char*, QStringList> cases[] = {
+        {"x,,x", {"none", "x", "", "x"}},
+        {"a,b;c", {"none"}}, // the separator could not be decided: said once, no columns
     };
     const std::string earlier = files.write("earlier.csv", crlfLines({"p;q;r;s", "1;2;3;4"}));
-    for (const Case& c : cases) {
+    for (const auto& [header, expected] : cases) {
         box("txtVQDTemplateFile")->setText(qs(earlier));
         for (int k = 0; k < 9; ++k)
             cmbVars(k)->setCurrentIndex(k % 5);
         dialogs.shown.clear();
 
-        const std::string path = files.write("template.csv", crlfLines({c.header, "model"}));
-        box("txtVQDTemplateFile")->setText(qs(path));
+        box("txtVQDTemplateFile")
+            ->setText(qs(files.write("template.csv", crlfLines({header, "m"}))));
         for (int k = 0; k < 9; ++k) {
-            EXPECT_EQ(items(k), QStringList{"none"} + c.columns) << c.header << " list " << k;
-            EXPECT_EQ(cmbVars(k)->currentIndex(), 0) << c.header << " list " << k;
+            EXPECT_EQ(items(k), expected) << header << " list " << k;
+            EXPECT_EQ(cmbVars(k)->currentIndex(), 0) << header << " list " << k;
         }
-        EXPECT_EQ(dialogs.shown.size(), c.message ? 1u : 0u) << c.header;
+        EXPECT_EQ(dialogs.shown.size(), expected.size() == 1 ? 1u : 0u) << header;
         // The template's own separator splits the header; page 1 keeps its separator.
         EXPECT_EQ(window->state().FieldSeparator, ";");
     }
@@ -50,27 +43,24 @@ TEST_F(Inspection, TemplateNameTypedLetterByLetterIsReadOnceItNamesAFile) {
     cmbVars(0)->setCurrentIndex(2);
     QTest::keyClicks(box("txtVQDTemplateFile"), "x");
     EXPECT_EQ(cmbVars(0)->currentIndex(), 2);
-    for (const char* blank : {"", "   "}) {
-        box("txtVQDTemplateFile")->setText(blank);
-        EXPECT_EQ(cmbVars(0)->currentIndex(), 2);
-    }
+    box("txtVQDTemplateFile")->setText("   ");
+    EXPECT_EQ(cmbVars(0)->currentIndex(), 2);
     box("txtVQDTemplateFile")->setText(name);
     EXPECT_EQ(cmbVars(0)->currentIndex(), 0);
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+// How many variables a first line of so many commas holds is the engine's; here destination k
+// opens for the k-th variable, and beyond the four all stay open.
 TEST_F(Inspection, ZavekFileOpensOneDestinationPerVariable) {
-    const std::pair<int, const char*> cases[] = {
-        {3, "0000"}, {7, "1100"}, {8, "1100"}, {9, "1110"}, {30, "1111"}};
+    const std::pair<int, const char*> cases[] = {{3, "0000"}, {9, "1110"}, {30, "1111"}};
     box("txtVQDTemplateFile")->setText(qs(files.write("template.csv", "a;b\r\n1;2\r\n")));
     for (int k = 0; k < 9; ++k)
         cmbVars(k)->setCurrentIndex(1);
     for (const auto& [commas, open] : cases) {
-        std::string first = "1";
-        for (int i = 0; i < commas; ++i)
-            first += ",1";
         const std::string name = "zavek" + std::to_string(commas) + ".csv";
-        box("txtZavekOutputFile")->setText(qs(files.write(name, first + "\r\n")));
+        box("txtZavekOutputFile")
+            ->setText(qs(files.write(name, std::string(commas, ',') + "\r\n")));
         std::string states;
         for (int k = 5; k < 9; ++k) {
             const bool enabled = label(QStringLiteral("lblDesination(%1)").arg(k))->isEnabled();
