@@ -19,17 +19,6 @@
 
 namespace vqd::test {
 
-// A settings store that counts its saves.
-class CountingSettings : public Settings {
-public:
-    using Settings::Settings;
-    void save(const SettingsValues& values) override {
-        ++saves;
-        Settings::save(values);
-    }
-    int saves = 0;
-};
-
 inline QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -38,7 +27,7 @@ class WindowTest : public testing::Test {
 protected:
     // Opens a new window on the store as it stands.
     void open() {
-        settings = std::make_unique<CountingSettings>(qs(storeFolder));
+        settings = std::make_unique<Settings>(qs(storeFolder));
         window = std::make_unique<VQD2ZavekMain>(dialogs, *settings);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -83,7 +72,7 @@ protected:
     std::string storeFolder = store.path("");
     ScratchFolder files;
     RecordingDialogs dialogs;
-    std::unique_ptr<CountingSettings> settings;
+    std::unique_ptr<Settings> settings;
     std::unique_ptr<VQD2ZavekMain> window;
 };
 
