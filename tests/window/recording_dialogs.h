@@ -28,9 +28,9 @@ public:
     void willCancel() { answers.push_back(std::nullopt); }
 
     // Unscripted dialogs are cancelled.
-    FileChoice chooseFile(const QString& filter, const QString& fileName,
+    FileChoice chooseFile(const QString& /*filter*/, const QString& fileName,
                           std::int32_t filterIndex) override {
-        opened.push_back({filter, fileName, filterIndex});
+        opened.push_back({fileName, filterIndex});
         std::optional<FileChoice> answer;
         if (!answers.empty()) {
             answer = answers.front();
@@ -42,10 +42,8 @@ public:
 
     // What a file dialog was opened with.
     struct OpenedDialog {
-        QString filter;
         QString fileName;
         std::int32_t filterIndex;
-        bool operator==(const OpenedDialog&) const = default;
     };
 
     std::vector<ShownMessage> shown;
