@@ -31,11 +31,7 @@ FileChoice chooseWith(const QString& filter, const QString& fileName, std::int32
 
 TEST(QtFileDialog, ShowsEachDescriptionAsWrittenWithThePreselectedPair) {
     const std::tuple<QString, std::int32_t, QStringList, int> cases[] = {
-        {"VQD File (*.vqd)|*.vqd|CVS File (*.csv)|*.csv|All files (*.*)|*.*",
-         2,
-         {"VQD File (*.vqd)", "CVS File (*.csv)", "All files (*.*)"},
-         1},
-        {"CSV File (*.csv|*.csv|All files (*.*)|*.*", 1, {"CSV File (*.csv", "All files (*.*)"}, 0},
+        {"CSV File (*.csv|*.csv|All files (*.*)|*.*", 2, {"CSV File (*.csv", "All files (*.*)"}, 1},
         // An index beyond the pairs, left by an earlier use of the dialog.
         {"CSV File (*.csv)|*.csv|All files (*.*)|*.*",
          3,
