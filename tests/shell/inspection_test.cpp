@@ -24,14 +24,10 @@ TEST_P(Dimension, LongestLineLessFourFields) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, Dimension,
-    testing::Values(DimCase{"a;b;c;d;e;f\r\na;b\r\n", ";", 2}, DimCase{"a;b;c;d\r\n", ";", 0},
-                    DimCase{"", ";", 0}, DimCase{"a;b;c;d;e;\r\n", ";", 1}, // final separator
-                    DimCase{"a;;b;c;d;e\r\n", ";", 2},                      // empty field counts
-                    DimCase{"a,b,c,d,e,f,g", ";", 0}, DimCase{"a\tb\tc\td\te", "\t", 1},
-                    DimCase{"abcdefg", "", 3},                 // one field a character
-                    DimCase{"a;b;c;d;e\na;b;c;d;e", ";", 5})); // a lone LF joins lines
+// How a line splits into fields is the field splitter's (its table and the fuzz target).
+INSTANTIATE_TEST_SUITE_P(Files, Dimension,
+                         testing::Values(DimCase{"a;b;c;d;e;f\r\na;b\r\n", ";", 2},
+                                         DimCase{"a;b;c;d\r\n", ";", 0}, DimCase{"", ";", 0}));
 
 TEST(Dimension, UnreadableFileIsReported) {
     test::ScratchFolder folder;
