@@ -36,11 +36,11 @@ TEST_P(ForwardCommand, ExitStatusAndMessages) {
     EXPECT_EQ(folder.fileNames().size(), GetParam().writesOutputs ? 7u : 3u);
 }
 
+// A plain conversion is the window's run test, compared with this program's files; the refusals
+// and errors are the engine's tables and the fault test's. Here: what the options add.
 INSTANTIATE_TEST_SUITE_P(
     Cases, ForwardCommand,
     testing::Values(
-        CliCase{"Converts", "forward cells.csv --dim 2 --names-first " + totals, 0,
-                "3 records processed\n", "", true},
         CliCase{"NotesMissingTotal",
                 "forward cells.csv --dim 2 --names-first --total1 X --total2 Total", 0,
                 "3 records processed\n",
@@ -49,22 +49,16 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"TabSeparator",
                 "forward cells.tsv --dim 2 --sep tab --name1 A --name2 B --total1 a --total2 b", 0,
                 "1 records processed\n", "", true},
-        CliCase{"MissingInput", "forward none.csv --dim 2", 1, "",
-                "vqd2zavek-cli: error: Cannot read file: none.csv: No such file or directory\n",
-                false},
         CliCase{"NoSeparator", "forward cells.csv --dim 2 --sep ,", 1, "",
                 "vqd2zavek-cli: error: No separator found in file: cells.csv\n", false},
-        CliCase{"DimensionAbove4", "forward cells.csv --dim 4.6 --names-first", 1, "",
-                "vqd2zavek-cli: error: Dimension above 4 is not supported: 5\n", false},
         CliCase{"NoNamesWithoutNamesFirst", "forward cells.csv --dim 2 " + totals, 1, "",
                 "vqd2zavek-cli: error: no variable name specified for var 1\n", false},
         CliCase{"DimensionEmpty", "forward cells.csv --dim ' '", 2, "",
                 "vqd2zavek-cli: error: --dim is empty\n", false},
-        CliCase{"NoCommand", "", 2, "", "vqd2zavek-cli: error: ", false},
-        CliCase{"Version", "--version", 0, "vqd2zavek-cli 1.1.0\n", "", false}),
+        CliCase{"NoCommand", "", 2, "", "vqd2zavek-cli: error: ", false}),
     [](const auto& info) { return info.param.name; });
 
-TEST(ForwardCommandFiles, NamesFromFirstLineUnlessGivenAndSameUnderDecimalCommaLocale) {
+TEST(ForwardCommandFiles, NamesFromFirstLineUnlessGiven) {
     test::ScratchFolder folder;
     folder.write("cells.csv", cells);
     ASSERT_EQ(
@@ -73,14 +67,6 @@ TEST(ForwardCommandFiles, NamesFromFirstLineUnlessGivenAndSameUnderDecimalCommaL
     const auto rda = test::readBytes(folder.path("cells.csv.rda"));
     EXPECT_NE(rda.find("\r\nRegion 5\r\n"), std::string::npos);
     EXPECT_NE(rda.find("\r\nAges 5\r\n"), std::string::npos);
-
-    const auto tab = test::readBytes(folder.path("cells.csv.tab"));
-    ASSERT_EQ(runCli(folder, "forward cells.csv --dim 2 --names-first --name2 Ages " + totals,
-                     "LC_ALL=de_DE.UTF-8")
-                  .exitStatus,
-              0);
-    EXPECT_EQ(test::readBytes(folder.path("cells.csv.tab")), tab);
-    EXPECT_EQ(test::readBytes(folder.path("cells.csv.rda")), rda);
 }
 
 } // namespace

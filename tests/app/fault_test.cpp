@@ -62,8 +62,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "Cannot read file: gone.csv: No such file or directory"},
         FaultCase{"HierarchyIsAFolder", forward + "--hier1 hrc", "mkdir hrc",
                   "Cannot read file: hrc: Is a directory"},
-        FaultCase{"RefusedCheck", forward + "--dom2 0", "true",
-                  "Illegal Percentage for Dominance 2:0"},
         FaultCase{"NumberOutOfRange", forward, "printf 'R1;T;1;1;S;0\\r\\nR2;T;1e999;1;S;0' >cells.csv",
                   "Number out of range in line 2: 1e999"},
         FaultCase{"OutputNameIsAFolder", forward, "rm cells.csv.log && mkdir cells.csv.log",
@@ -74,9 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "true", "Cannot read file: gone.csv: No such file or directory"},
         FaultCase{"ZavekIsAFolder", "back --template template.csv --zavek zdir --output out.csv",
                   "mkdir zdir", "Cannot read file: zdir: Is a directory"},
-        FaultCase{"OutputFolderMissing",
-                  "back --template template.csv --zavek zavek.csv --output no/out.csv", "true",
-                  "Cannot write file: no/out.csv: No such file or directory"},
         FaultCase{"BackDiskFull", back, "true", "Cannot write file: out.csv: File too large",
                   fullDisk}),
     [](const auto& info) { return info.param.name; });
