@@ -36,47 +36,25 @@ TEST_P(Refusals, FirstFailingCheckShowsItsMessage) {
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{true, GetParam().message}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Checks, Refusals,
-    testing::Values(RefusalCase{"DimensionAbove4",
-                                [](auto& p) {
-                                    p.VarCount = 5;
-                                    p.txtPerc[1] = "0";
-                                },
-                                "Dimension above 4 is not supported: 5"},
-                    RefusalCase{"Dom1Zero",
-                                [](auto& p) {
-                                    p.txtPerc[1] = "0";
-                                    p.txtPerc[2] = "0";
-                                },
-                                "Illegal Percentage for Dominance 1:0"},
-                    RefusalCase{"Dom2Zero", [](auto& p) { p.txtPerc[2] = " 0,5"; },
-                                "Illegal Percentage for Dominance 2: 0,5"},
-                    RefusalCase{"FreqTooLarge", [](auto& p) { p.txtPerc[0] = "-1e999"; },
-                                "Number out of range: -1e999"},
-                    RefusalCase{"NoName", [](auto& p) { p.rows[1].txtVarName = "  "; },
-                                "no variable name specified for var 2"},
-                    RefusalCase{"NoHierFile", [](auto& p) { p.rows[0].chkHierch = true; },
-                                "no hierarchy file specified for var 1"},
-                    RefusalCase{"EmptyLevels", [](auto& p) { p.rows[1].txtlevels = ""; },
-                                "Error in hier.levels specification for var 2"},
-                    RefusalCase{"BothHierarchies",
-                                [](auto& p) {
-                                    p.rows[1].chkHierch = true;
-                                    p.rows[1].txtHierFile = "x.hrc";
-                                },
-                                "Error in hier.levels specification for var 2"},
-                    RefusalCase{"NoTotal", [](auto& p) { p.rows[0].txtTotCode = ""; },
-                                "no total code specified for var 1"},
-                    RefusalCase{"MissingHierFile",
-                                [](auto& p) {
-                                    p.rows[0].chkHierch = true;
-                                    p.rows[0].txtHierFile = "/nonexistent/r.hrc";
-                                },
-                                "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"}),
+// Where a row sets two faults, the earlier check speaks.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
+    RefusalCase{"DimensionAbove4", [](auto& p) { p.VarCount = 5; p.txtPerc[1] = "0"; }, "Dimension above 4 is not supported: 5"},
+    RefusalCase{"Dom1Zero", [](auto& p) { p.txtPerc[1] = "0"; p.txtPerc[2] = "0"; }, "Illegal Percentage for Dominance 1:0"},
+    RefusalCase{"Dom2Zero", [](auto& p) { p.txtPerc[2] = " 0,5"; }, "Illegal Percentage for Dominance 2: 0,5"},
+    RefusalCase{"FreqTooLarge", [](auto& p) { p.txtPerc[0] = "-1e999"; }, "Number out of range: -1e999"},
+    RefusalCase{"NoName", [](auto& p) { p.rows[1].txtVarName = "  "; }, "no variable name specified for var 2"},
+    RefusalCase{"NoHierFile", [](auto& p) { p.rows[0].chkHierch = true; }, "no hierarchy file specified for var 1"},
+    RefusalCase{"EmptyLevels", [](auto& p) { p.rows[1].txtlevels = ""; }, "Error in hier.levels specification for var 2"},
+    RefusalCase{"BothHierarchies", [](auto& p) { p.rows[1].chkHierch = true; p.rows[1].txtHierFile = "x.hrc"; },
+                "Error in hier.levels specification for var 2"},
+    RefusalCase{"NoTotal", [](auto& p) { p.rows[0].txtTotCode = ""; }, "no total code specified for var 1"},
+    RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/nonexistent/r.hrc"; },
+                "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
-TEST(Request, PassesWithPercentagesReadAsNumbers) {
+TEST(Request, PassesWithPercentagesReadAsNumbersAndNoRowsBelowDimensionZero) {
     auto page = validPage();
     page.txtPerc = {"-5", "0.5", "85,5"};
     test::RecordingMessages messages;
@@ -87,17 +65,13 @@ TEST(Request, PassesWithPercentagesReadAsNumbers) {
     EXPECT_EQ(request->Dom1Perc, 0.5);
     EXPECT_EQ(request->Dom2Perc, 85);
     EXPECT_EQ(request->Variables.size(), 2u);
-}
-
-TEST(Request, NegativeDimensionAndRowsBeyondItAreNotChecked) {
-    auto page = validPage();
+    // A negative dimension is none: no row is checked, not even a nameless one.
     page.rows[0].txtVarName = "";
     page.VarCount = -3;
-    test::RecordingMessages messages;
-    const auto request = gatherRequest(page, messages);
-    ASSERT_TRUE(request);
-    EXPECT_EQ(request->VarCount, 0);
-    EXPECT_TRUE(request->Variables.empty());
+    const auto none = gatherRequest(page, messages);
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->VarCount, 0);
+    EXPECT_TRUE(none->Variables.empty());
 }
 
 TEST(Request, LeadStringOfEarlierVariableKeptWhenLaterOneFails) {
