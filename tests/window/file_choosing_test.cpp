@@ -17,48 +17,38 @@ struct FileBox {
     int page;
 };
 
+// Row 2's code list first: once the input file is replaced, the rows may close.
 const FileBox fileBoxes[] = {
-    {"txtVQDFileName", "cmdZoekVQDFile", true, 0},
     {"txtHierFile(2)", "cmdZoekHrc(2)", false, 0},
+    {"txtVQDFileName", "cmdZoekVQDFile", true, 0},
     {"txtVQDTemplateFile", "cmdVQDfile", true, 1},
     {"txtZavekOutputFile", "cmdZoekZavekOutput", true, 1},
     {"txtResultFile", "cmdZoekResult", false, 1},
 };
 
-class FileChoosing : public WindowTest {
-protected:
-    // Four variable rows open, each with a hierarchy file, on the page of `box`.
-    void prepare(const FileBox& fileBox) {
-        showPage(0);
-        box("txtDim")->clear();
-        nameFile(cellFile(), "4");
-        for (int i = 0; i < 4; ++i) {
-            QCheckBox* hierarchy = check(QStringLiteral("chkHierch(%1)").arg(i));
-            if (!hierarchy->isChecked()) click(hierarchy);
-        }
-        showPage(fileBox.page);
-    }
+using FileChoosing = WindowTest;
 
-    // Drags `urls` onto `target` and drops them there; whether the drop was taken.
-    static bool drop(QWidget* target, const QList<QUrl>& urls) {
-        QMimeData data;
-        data.setUrls(urls);
-        const QPoint at = target->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        if (!enter.isAccepted()) return false;
-        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &dropped);
-        return dropped.isAccepted();
-    }
-};
+// Drags `urls` onto `target` and drops them there; whether the drop was taken.
+bool drop(QWidget* target, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+    return dropped.isAccepted();
+}
 
 // The dialog and a drop are two ways of naming the same file, under the same conditions.
 TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBeIntoTheirOwnBoxOnly) {
     const std::string existing = files.write("existing.csv", "");
     const QString missing = qs(files.path("missing.csv"));
+    nameFile(cellFile(), "4");
+    click(check("chkHierch(2)"));
     for (const FileBox& b : fileBoxes) {
-        prepare(b);
+        showPage(b.page);
         for (const bool byDrop : {false, true}) {
             const std::string way = std::string(b.box) + (byDrop ? " by drop" : " by dialog");
             const auto name = [&](const QString& path) {
