@@ -48,19 +48,6 @@ TEST_F(ForwardRun, GivesTheFilesOfTheCommandLine) {
     EXPECT_EQ(outputs(), fromWindow);
 }
 
-TEST_F(ForwardRun, RefusedRunShowsItsMessageAndWritesNothing) {
-    fillPage();
-    box("txtTotCode(1)")->clear();
-    label("lblVerslag")->setText("earlier");
-    click(button("cmdGo"));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_TRUE(dialogs.shown[0].critical);
-    EXPECT_EQ(files.fileNames(), (std::vector<std::string>{"cells.csv", "region.hrc"}));
-    EXPECT_TRUE(label("lblVerslag")->text().isEmpty());
-    // The checks got as far as the code list of Region.
-    EXPECT_EQ(box("txtleadString(0)")->text(), "@");
-}
-
 TEST_F(ForwardRun, EnterAndAccessKeysPressGoOnlyWhileItIsEnabledAndInSight) {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -70,10 +57,18 @@ TEST_F(ForwardRun, EnterAndAccessKeysPressGoOnlyWhileItIsEnabledAndInSight) {
     QTest::qWait(200);
     EXPECT_TRUE(dialogs.shown.empty());
 
+    // A refused run says why, empties the status line, writes nothing, and keeps the lead string
+    // of the code list its checks got as far as.
     fillPage();
-    const ShownMessage refused{true, "Illegal Percentage for Dominance 1:0"};
+    box("txtPerc(1)")->setText("90");
+    box("txtTotCode(1)")->clear();
+    label("lblVerslag")->setText("earlier");
     QTest::keyClick(box("txtDim"), Qt::Key_Return);
-    EXPECT_EQ(dialogs.shown, std::vector<ShownMessage>{refused});
+    EXPECT_EQ(dialogs.shown,
+              (std::vector<ShownMessage>{{true, "no total code specified for var 2"}}));
+    EXPECT_TRUE(label("lblVerslag")->text().isEmpty());
+    EXPECT_EQ(box("txtleadString(0)")->text(), "@");
+    EXPECT_EQ(files.fileNames(), (std::vector<std::string>{"cells.csv", "region.hrc"}));
     pressAccessKey(Qt::Key_G, [this] { return dialogs.shown.size() == 2; });
     showPage(1);
     QTest::keyClick(box("txtResultFile"), Qt::Key_Return);
