@@ -75,15 +75,5 @@ TEST_F(KeyboardAndHelp, TabFollowsTheSecondPageAsItReads) {
                            "cmbVars(4)", "cmbVars(5)", "VQDTab1"}));
 }
 
-TEST_F(KeyboardAndHelp, ControlTabSwitchesPagesFromAnywhere) {
-    nameFile(cellFile(), "2");
-    focus("txtVarName(0)");
-    QTest::keyClick(box("txtVarName(0)"), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_FALSE(window->state().ForwardPageActive);
-    EXPECT_TRUE(find<QWidget>("frmOutput")->isVisible());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
-    EXPECT_TRUE(window->state().ForwardPageActive);
-}
-
 } // namespace
 } // namespace vqd::test
