@@ -11,6 +11,7 @@ protected:
     // Page 1 filled in: names from the file's first line, a code list for Region.
     void fillPage() {
         nameFile(cellFile(), "2");
+        EXPECT_EQ(box("txtVarName(0)")->text(), ""); // only on request
         click(check("chkVarNamesInFirst"));
         click(check("chkHierch(0)"));
         box("txtHierFile(0)")->setText(qs(hierarchy));

@@ -100,16 +100,6 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     EXPECT_EQ(window->state().VarCount, 2);
 }
 
-TEST_F(Rules, NamesFromTheFirstLineOnRequest) {
-    box("txtVarName(2)")->setText("kept");
-    nameFile(cellFile(), "2");
-    EXPECT_EQ(box("txtVarName(0)")->text(), "");
-    click(check("chkVarNamesInFirst"));
-    EXPECT_EQ(box("txtVarName(0)")->text(), "Region");
-    EXPECT_EQ(box("txtVarName(1)")->text(), "Age");
-    EXPECT_EQ(box("txtVarName(2)")->text(), "kept");
-}
-
 TEST_F(Rules, GoButtonsFollowTheirNames) {
     const std::string path = cellFile();
     // A blank name or dimension is none; whether the file exists is the run's to say.
