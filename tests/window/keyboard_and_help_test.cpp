@@ -8,13 +8,10 @@ namespace {
 class KeyboardAndHelp : public WindowTest {
 protected:
     // The controls that Tab reaches from `start`, in order, until it comes round again.
-    void focus(const QString& name) {
+    QStringList tabWalk(const QString& start) {
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        find<QWidget>(name)->setFocus();
-    }
-    QStringList tabWalk(const QString& start) {
-        focus(start);
+        find<QWidget>(start)->setFocus();
         QStringList walk;
         for (int step = 0; step < 100; ++step) {
             QWidget* focus = QApplication::focusWidget();
