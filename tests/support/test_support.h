@@ -1,10 +1,15 @@
 #pragma once
-// What the engine and command-line tests share: a scratch folder, whole-file reads and writes, and
-// a Messages that records instead of showing.
+// What the tests share: a scratch folder, whole-file reads and writes, and a Messages that records
+// instead of showing.
 
 #include "text/messages.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,27 +30,57 @@ public:
     std::vector<RecordedMessage> shown;
 };
 
+inline std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Lines joined with CR LF, each line ended.
+inline std::string crlfLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
 public:
-    ScratchFolder();
-    ~ScratchFolder();
+    ScratchFolder()
+        : root_(std::filesystem::temp_directory_path() /
+                ("vqd-test-" + std::to_string(std::random_device()()))) {
+        std::filesystem::create_directories(root_);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     std::string path(const std::string& name) const { return (root_ / name).string(); }
-    std::string write(const std::string& name, const std::string& bytes) const;
+    std::string write(const std::string& name, const std::string& bytes) const {
+        writeBytes(path(name), bytes);
+        return path(name);
+    }
     // The names of the files in the folder, sorted.
-    std::vector<std::string> fileNames() const;
+    std::vector<std::string> fileNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(root_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
 private:
     std::filesystem::path root_;
 };
-
-std::string readBytes(const std::string& path);
-void writeBytes(const std::string& path, const std::string& bytes);
-
-// Lines joined with CR LF, each line ended.
-std::string crlfLines(const std::vector<std::string>& lines);
 
 } // namespace vqd::test
