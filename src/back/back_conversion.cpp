@@ -132,12 +132,15 @@ char* copyFieldRun(char* to, const std::string_view* run, std::size_t count,
     return to;
 }
 
+using ZavekFields = std::array<std::string_view, 12>;
+
 // Writes the result line for one ZAVEK line at `to`, which has room for the plan's fixed text and
-// the line, and returns the end.
+// the line, and returns the end. `fields` is room for the line's fields, kept from line to line:
+// clearing a fresh array for every line costs more than the rest of the line.
 char* writeResultLine(char* to, const ResultLinePlan& plan, std::string_view line,
-                      std::size_t recordFields, std::string_view separator) noexcept {
+                      std::size_t recordFields, std::string_view separator,
+                      ZavekFields& fields) noexcept {
     // A variable's second field, its level, is taken apart but not carried over.
-    std::array<std::string_view, 12> fields;
     takeFields(line, zavekSeparator, std::span(fields).first(recordFields));
     for (const auto& piece : plan.pieces) {
         // Mostly just the separator, stored without the length tests of a general copy.
@@ -167,7 +170,7 @@ public:
             ++records_;
             // The fields are parts of the line: with the constant text they bound the result line.
             char* const to = result_.room(plan_.fixedSize + line.size());
-            result_.wrote(writeResultLine(to, plan_, line, recordFields_, separator_));
+            result_.wrote(writeResultLine(to, plan_, line, recordFields_, separator_, fields_));
         }
     }
 
@@ -183,6 +186,7 @@ private:
     std::string_view separator_;
     AtomicOutputFile& out_;
     LineBuffer result_;
+    ZavekFields fields_;
     std::int64_t records_ = 0;
 };
 
