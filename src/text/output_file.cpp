@@ -57,7 +57,8 @@ bool AtomicOutputFile::create(std::string finalPath) {
 }
 
 void AtomicOutputFile::write(std::string_view text) {
-    if (file_ == nullptr) return;
+    // A chunk without history or log lines is empty, its text possibly without any storage.
+    if (file_ == nullptr || text.empty()) return;
     // A converted chunk goes to the file as it is rather than through the buffer.
     if (text.size() >= directWriteSize) {
         flush();
