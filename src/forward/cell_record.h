@@ -24,7 +24,8 @@ struct CellRecord {
     // The two suspect cases, logged by the run; the record is converted all the same.
     bool IllegalDomPercentage = false;
     bool IllegalProtectionLevel = false;
-    // The text of a number that cannot be held, when reading stopped there.
+    // The text of a number that cannot be held, when reading stopped there; empty otherwise (such
+    // a number is never written as an empty text, which reads as 0).
     std::string_view OutOfRangeText;
 
     // The line taken apart: the VarCount codes, then value, frequency, flag and dominance. Kept

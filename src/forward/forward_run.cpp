@@ -44,14 +44,11 @@ public:
         history_.clear();
         suspects_.clear();
         records_ = 0;
-        outOfRange_ = false;
         std::string_view line;
         while (nextLineOfChunk(lines, line)) {
             ++records_;
-            if (!ReadCellRecord(line, request_, foundHere_, record_)) {
-                outOfRange_ = true;
-                return;
-            }
+            // The record keeps the number's text, and the chunk stops there.
+            if (!ReadCellRecord(line, request_, foundHere_, record_)) return;
             if (record_.IllegalDomPercentage || record_.IllegalProtectionLevel)
                 suspects_.push_back({records_, record_});
             const auto bound = recordLinesBound(line, request_);
@@ -63,7 +60,7 @@ public:
     }
 
     bool deliver(std::int64_t& recordCount) override {
-        if (outOfRange_) {
+        if (!record_.OutOfRangeText.empty()) {
             stopMessage_ = "Number out of range in line" + messageNumber(recordCount + records_) +
                            ": " + std::string(record_.OutOfRangeText);
             return false;
@@ -93,7 +90,6 @@ private:
     std::vector<std::pair<std::int64_t, CellRecord>> suspects_;
     std::string logLines_;
     std::int64_t records_ = 0;
-    bool outOfRange_ = false;
 };
 
 } // namespace

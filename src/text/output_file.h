@@ -33,17 +33,14 @@ public:
     const std::string& finalPath() const noexcept { return finalPath_; }
     std::string failureMessage() const; // "Cannot write file: " and the path, then the reason
 
-    // Room for `size` more bytes, written in place by the record writers, who then hand back
-    // the end of what they wrote to wrote(). The buffer is flushed first when the room is not
-    // free, and grows only for a line larger than itself.
-    // Inline: the conversions ask for every line, and the room is nearly always free.
+private:
+    // Room for `size` more bytes at the end of the buffer, flushed first when the room is not
+    // free; it grows only for a text larger than itself.
     char* room(std::size_t size) {
         if (capacity_ - used_ < size) makeRoom(size);
         return buffer_.get() + used_;
     }
     void wrote(const char* end) noexcept { used_ = static_cast<std::size_t>(end - buffer_.get()); }
-
-private:
     void makeRoom(std::size_t size);
     void flush();
     void fail(int error);
