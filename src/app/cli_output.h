@@ -29,7 +29,6 @@ private:
 
     bool terminal_;
     bool progressShown_ = false;
-    std::int64_t nextClockRead_ = 0;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point nextPaint_;
 };

@@ -14,8 +14,6 @@ constexpr qint64 repaintIntervalMs = 40;
 } // namespace
 
 void ProgressLabel::showCount(std::int64_t recordCount) {
-    // Reading the clock for every record would cost more than converting it.
-    if (recordCount % 1024 != 0) return;
     if (sinceRepaint_.isValid() && sinceRepaint_.elapsed() < repaintIntervalMs) return;
     showText(progressText(recordCount));
 }
