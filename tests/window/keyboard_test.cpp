@@ -5,7 +5,7 @@
 namespace vqd::test {
 namespace {
 
-class KeyboardAndHelp : public WindowTest {
+class Keyboard : public WindowTest {
 protected:
     // The controls that Tab reaches from `start`, in order, until it comes round again.
     QStringList tabWalk(const QString& start) {
@@ -28,28 +28,7 @@ protected:
     }
 };
 
-TEST_F(KeyboardAndHelp, EveryControlAndCaptionExplainsItself) {
-    // Headings over several controls, row numbers and the hidden lead strings need no tip.
-    const QStringList withoutTip = {"lblVariabelen", "LblLevelsFromFile", "lblDestinatiom",
-                                    "lblVerslag", "lblProgress"};
-    int explained = 0;
-    for (QWidget* control : window->findChildren<QWidget*>()) {
-        const QString name = control->objectName();
-        const bool ours = QStringList{"txt", "chk", "cmd", "cmb", "lbl", "Label", "LbL"}.contains(
-            name.left(name.startsWith("Label") ? 5 : 3), Qt::CaseSensitive);
-        if (!ours || withoutTip.contains(name) || name.startsWith("txtleadString") ||
-            name.startsWith("lblVArNo"))
-            continue;
-        EXPECT_FALSE(control->toolTip().isEmpty()) << name.toStdString();
-        ++explained;
-    }
-    EXPECT_GT(explained, 60);
-    // The tip names the row's own variable.
-    EXPECT_TRUE(box("txtTotCode(2)")->toolTip().contains("variable 3's total"));
-    EXPECT_TRUE(cmbVars(6)->toolTip().contains("explanatory variable 2"));
-}
-
-TEST_F(KeyboardAndHelp, TabFollowsTheFirstPageAsItReads) {
+TEST_F(Keyboard, TabFollowsTheFirstPageAsItReads) {
     nameFile(cellFile(), "2");
     check("chkHierch(1)")->click();
     EXPECT_EQ(tabWalk("txtVQDFileName"),
@@ -60,7 +39,7 @@ TEST_F(KeyboardAndHelp, TabFollowsTheFirstPageAsItReads) {
                            "cmdZoekHrc(1)", "txtTotCode(1)", "chkLevels(1)", "VQDTab1"}));
 }
 
-TEST_F(KeyboardAndHelp, TabFollowsTheSecondPageAsItReads) {
+TEST_F(Keyboard, TabFollowsTheSecondPageAsItReads) {
     showPage(1);
     box("txtVQDTemplateFile")->setText(qs(files.write("template.csv", crlfLines({"a;b", "-;-"}))));
     box("txtZavekOutputFile")->setText(qs(files.write("zavek.csv", crlfLines({"11,a,2,3,U,0"}))));
