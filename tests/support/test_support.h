@@ -21,7 +21,8 @@ struct RecordedMessage {
     bool operator==(const RecordedMessage&) const = default;
 };
 
-class RecordingMessages : public Messages {
+// Records every message instead of showing it, on Messages or on a seam built on it.
+template <class Seam> class Recording : public Seam {
 public:
     void critical(std::string_view text) override { shown.push_back({true, std::string(text)}); }
     void information(std::string_view text) override {
@@ -29,6 +30,7 @@ public:
     }
     std::vector<RecordedMessage> shown;
 };
+using RecordingMessages = Recording<Messages>;
 
 inline std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

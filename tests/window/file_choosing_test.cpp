@@ -70,57 +70,23 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBeIntoTheirOwnBoxOnly) {
             for (const auto& [other, text] : others)
                 EXPECT_EQ(box(other)->text(), text) << way << " changed " << other.toStdString();
         }
-        // Cancelled, or nothing chosen: the name stays. The dialog opened on the name.
-        dialogs.willCancel();
-        dialogs.willChoose("");
-        for (int i = 0; i < 2; ++i)
-            button(b.button)->click();
+        // Cancelled: the name stays.
+        button(b.button)->click();
         EXPECT_EQ(box(b.box)->text(), qs(existing)) << b.box;
-        EXPECT_EQ(dialogs.opened.back().fileName, qs(existing));
-        // Not one local file: a web address, or several files.
-        EXPECT_FALSE(drop(box(b.box), {QUrl("https://example.org/cells.csv")})) << b.box;
-        EXPECT_FALSE(drop(box(b.box), {QUrl::fromLocalFile(missing), QUrl::fromLocalFile(missing)}))
-            << b.box;
     }
 }
 
-TEST_F(FileChoosing, InputFileOpensTheRowsAndTheDialogKeepsItsFilterForTheNextRun) {
+// The name alone leaves the rows to the next rule; a chosen or dropped input file opens them.
+TEST_F(FileChoosing, DropOfOneLocalFileOnlyAndTheInputFileOpensTheRows) {
+    const QUrl cells = QUrl::fromLocalFile(qs(cellFile()));
     box("txtDim")->setText("2");
     // A closed row takes no hierarchy file, as its button takes no click.
-    EXPECT_FALSE(drop(box("txtHierFile(0)"), {QUrl::fromLocalFile(qs(cellFile()))}));
-    ASSERT_TRUE(drop(box("txtVQDFileName"), {QUrl::fromLocalFile(qs(cellFile()))}));
+    EXPECT_FALSE(drop(box("txtHierFile(0)"), {cells}));
+    EXPECT_FALSE(drop(box("txtVQDFileName"), {QUrl("https://example.org/cells.csv")}));
+    EXPECT_FALSE(drop(box("txtVQDFileName"), {cells, cells}));
+    ASSERT_TRUE(drop(box("txtVQDFileName"), {cells}));
     EXPECT_TRUE(box("txtVarName(1)")->isEnabled());
     EXPECT_FALSE(box("txtVarName(2)")->isEnabled());
-    EXPECT_EQ(window->state().FilterIndex, 1);
-
-    box("txtVQDFileName")->clear();
-    dialogs.willChoose(qs(cellFile()), 2);
-    button("cmdZoekVQDFile")->click();
-    EXPECT_EQ(dialogs.opened.back().filterIndex, 1);
-    EXPECT_TRUE(box("txtVarName(1)")->isEnabled());
-    EXPECT_EQ(window->state().FilterIndex, 2);
-    // A name that is no file leaves the filter as it was.
-    dialogs.willChoose(qs(files.path("missing.vqd")), 3);
-    button("cmdZoekVQDFile")->click();
-    EXPECT_EQ(window->state().FilterIndex, 2);
-
-    click(button("cmdEnd"));
-    open();
-    button("cmdZoekVQDFile")->click();
-    EXPECT_EQ(dialogs.opened.back().filterIndex, 2);
-}
-
-TEST_F(FileChoosing, OneDialogKeepsItsFilterIndexForButtonsThatSetNone) {
-    showPage(1);
-    dialogs.willChoose(qs(cellFile()), 3);
-    button("cmdZoekVQDFile")->click();
-    // Each button in turn, and the filter index its dialog opens with.
-    const std::pair<const char*, int> sequence[] = {
-        {"cmdVQDfile", 3}, {"cmdZoekZavekOutput", 3}, {"cmdZoekResult", 1}, {"cmdVQDfile", 1}};
-    for (const auto& [name, filterIndex] : sequence) {
-        button(name)->click();
-        EXPECT_EQ(dialogs.opened.back().filterIndex, filterIndex) << name;
-    }
 }
 
 } // namespace

@@ -66,7 +66,7 @@ TEST_F(ForwardRun, EnterAndAccessKeysPressGoOnlyWhileItIsEnabledAndInSight) {
     label("lblVerslag")->setText("earlier");
     QTest::keyClick(box("txtDim"), Qt::Key_Return);
     EXPECT_EQ(dialogs.shown,
-              (std::vector<ShownMessage>{{true, "no total code specified for var 2"}}));
+              (std::vector<RecordedMessage>{{true, "no total code specified for var 2"}}));
     EXPECT_TRUE(label("lblVerslag")->text().isEmpty());
     EXPECT_EQ(box("txtleadString(0)")->text(), "@");
     EXPECT_EQ(files.fileNames(), (std::vector<std::string>{"cells.csv", "region.hrc"}));

@@ -68,7 +68,7 @@ TEST_F(Rules, BothHierarchyOptionsAreWarnedAtEveryLaterTrigger) {
     EXPECT_TRUE(dialogs.shown.empty());
     click(check("chkLevels(1)"));
     EXPECT_EQ(dialogs.shown,
-              (std::vector<ShownMessage>{{true, "Not both hierarchical options together"}}));
+              (std::vector<RecordedMessage>{{true, "Not both hierarchical options together"}}));
     // Said again at each later rule while both stay ticked, but not for a row beyond the dimension.
     box("txtResultFile")->setText("x");
     EXPECT_EQ(dialogs.shown.size(), 2u);
@@ -95,7 +95,7 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     box("txtSep")->setText(";");
     box("txtVQDFileName")->setText(qs(empty));
     EXPECT_EQ(dialogs.shown,
-              (std::vector<ShownMessage>{{true, "No separator found in file: " + path},
+              (std::vector<RecordedMessage>{{true, "No separator found in file: " + path},
                                          {true, "No separator found in file: " + empty}}));
     EXPECT_EQ(window->state().VarCount, 2);
 }
