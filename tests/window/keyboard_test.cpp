@@ -51,5 +51,20 @@ TEST_F(Keyboard, TabFollowsTheSecondPageAsItReads) {
                            "cmbVars(4)", "cmbVars(5)", "VQDTab1"}));
 }
 
+// Ctrl+Tab, Ctrl+PgUp and Ctrl+PgDown switch pages from anywhere, here first a variable row.
+TEST_F(Keyboard, PageSwitchKeepsPageFrameAndFlagTogether) {
+    nameFile(cellFile(), "2");
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    box("txtVarName(0)")->setFocus();
+    for (const auto& [key, page] : {std::pair{Qt::Key_Tab, 1}, std::pair{Qt::Key_PageUp, 0},
+                                    std::pair{Qt::Key_PageDown, 1}}) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        EXPECT_EQ(window->state().ForwardPageActive, page == 0);
+        EXPECT_EQ(find<QWidget>("frmHier")->isVisible(), page == 0);
+        EXPECT_EQ(find<QWidget>("frmOutput")->isVisible(), page == 1);
+    }
+}
+
 } // namespace
 } // namespace vqd::test
