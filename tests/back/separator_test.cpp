@@ -1,6 +1,6 @@
+#include "../support/test_support.h"
 #include "back/inspection.h"
 #include "back/separator.h"
-#include "back_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -84,5 +85,18 @@ public:
 private:
     std::filesystem::path root_;
 };
+
+// `text` with each "DIR/" standing for the scratch folder.
+inline std::string expand(const ScratchFolder& folder, const std::string& text) {
+    return std::regex_replace(text, std::regex("DIR/"), folder.path(""));
+}
+
+// The messages shown, as "critical: text" or "note: text".
+inline std::vector<std::string> shownTexts(const RecordingMessages& messages) {
+    std::vector<std::string> texts;
+    for (const auto& [critical, text] : messages.shown)
+        texts.push_back((critical ? "critical: " : "note: ") + text);
+    return texts;
+}
 
 } // namespace vqd::test
