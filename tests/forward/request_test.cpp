@@ -50,7 +50,9 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
                 "Error in hier.levels specification for var 2"},
     RefusalCase{"NoTotal", [](auto& p) { p.rows[0].txtTotCode = ""; }, "no total code specified for var 1"},
     RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/nonexistent/r.hrc"; },
-                "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"}),
+                "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"},
+    RefusalCase{"EmptyHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/dev/null"; },
+                "No lines in hierarchy file: /dev/null"}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -115,14 +117,6 @@ INSTANTIATE_TEST_SUITE_P(CodeLists, LeadString,
                          testing::Values(LeadCase{{"1", "+11", "+12", "++111", "2", "+21"}, "+"},
                                          LeadCase{{"A", "B"}, "A"}, LeadCase{{"", "", "x"}, ""},
                                          LeadCase{fortyOneFirstCharacters(), "0"}));
-
-TEST(LeadString, EmptyCodeListIsRefused) {
-    test::ScratchFolder folder;
-    test::RecordingMessages messages;
-    const auto path = folder.write("empty.hrc", "");
-    EXPECT_FALSE(ZoekLeadstring(path, messages));
-    EXPECT_EQ(messages.shown.at(0).text, "No lines in hierarchy file: " + path);
-}
 
 } // namespace
 } // namespace vqd
