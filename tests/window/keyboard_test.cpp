@@ -39,32 +39,5 @@ TEST_F(Keyboard, TabFollowsTheFirstPageAsItReads) {
                            "cmdZoekHrc(1)", "txtTotCode(1)", "chkLevels(1)", "VQDTab1"}));
 }
 
-TEST_F(Keyboard, TabFollowsTheSecondPageAsItReads) {
-    showPage(1);
-    box("txtVQDTemplateFile")->setText(qs(files.write("template.csv", crlfLines({"a;b", "-;-"}))));
-    box("txtZavekOutputFile")->setText(qs(files.write("zavek.csv", crlfLines({"11,a,2,3,U,0"}))));
-    box("txtResultFile")->setText(qs(files.path("result.csv")));
-    EXPECT_EQ(tabWalk("txtVQDTemplateFile"),
-              (QStringList{"txtVQDTemplateFile", "cmdVQDfile", "txtZavekOutputFile",
-                           "cmdZoekZavekOutput", "txtResultFile", "cmdZoekResult", "cmdGo2",
-                           "cmdReady2", "cmbVars(0)", "cmbVars(1)", "cmbVars(2)", "cmbVars(3)",
-                           "cmbVars(4)", "cmbVars(5)", "VQDTab1"}));
-}
-
-// Ctrl+Tab, Ctrl+PgUp and Ctrl+PgDown switch pages from anywhere, here first a variable row.
-TEST_F(Keyboard, PageSwitchKeepsPageFrameAndFlagTogether) {
-    nameFile(cellFile(), "2");
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    box("txtVarName(0)")->setFocus();
-    for (const auto& [key, page] : {std::pair{Qt::Key_Tab, 1}, std::pair{Qt::Key_PageUp, 0},
-                                    std::pair{Qt::Key_PageDown, 1}}) {
-        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
-        EXPECT_EQ(window->state().ForwardPageActive, page == 0);
-        EXPECT_EQ(find<QWidget>("frmHier")->isVisible(), page == 0);
-        EXPECT_EQ(find<QWidget>("frmOutput")->isVisible(), page == 1);
-    }
-}
-
 } // namespace
 } // namespace vqd::test
