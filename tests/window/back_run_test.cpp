@@ -36,13 +36,6 @@ TEST_F(BackRun, GivesTheFileOfTheCommandLine) {
                                 "' --value value --status 3 --var1 code >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(readBytes(files.path("cli.csv")), fromWindow);
-
-    // A run that stops says why (the conversion's message, its own tests' concern) and leaves the
-    // status line empty.
-    box("txtZavekOutputFile")->setText(qs(files.path("missing.csv")));
-    click(button("cmdGo2"));
-    EXPECT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_TRUE(label("lblProgress")->text().isEmpty());
 }
 
 } // namespace

@@ -44,28 +44,5 @@ TEST_F(ForwardRun, GivesTheFilesOfTheCommandLine) {
     EXPECT_EQ(outputs(), fromWindow);
 }
 
-TEST_F(ForwardRun, EnterAndAccessKeyPressGoOnlyWhileItIsEnabledAndInSight) {
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    box("txtPerc(1)")->setText("0"); // every run refused, and said
-    QTest::keyClick(box("txtDim"), Qt::Key_Return);
-    QTest::keyClick(window.get(), Qt::Key_G, Qt::AltModifier);
-    QTest::qWait(200);
-    EXPECT_TRUE(dialogs.shown.empty());
-
-    // A refused run says why and writes nothing.
-    fillPage();
-    QTest::keyClick(box("txtDim"), Qt::Key_Return);
-    EXPECT_EQ(dialogs.shown,
-              (std::vector<RecordedMessage>{{true, "Illegal Percentage for Dominance 1:0"}}));
-    EXPECT_EQ(files.fileNames(), (std::vector<std::string>{"cells.csv", "region.hrc"}));
-    // An access key animates the click: the button is pressed a moment later.
-    QTest::keyClick(window.get(), Qt::Key_G, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([this] { return dialogs.shown.size() == 2; }, 1000));
-    showPage(1);
-    QTest::keyClick(box("txtResultFile"), Qt::Key_Return);
-    EXPECT_EQ(dialogs.shown.size(), 2u);
-}
-
 } // namespace
 } // namespace vqd::test
