@@ -76,18 +76,6 @@ TEST(Request, PassesWithPercentagesReadAsNumbersAndNoRowsBelowDimensionZero) {
     EXPECT_TRUE(none->Variables.empty());
 }
 
-TEST(Request, LeadStringOfEarlierVariableKeptWhenLaterOneFails) {
-    test::ScratchFolder folder;
-    auto page = validPage();
-    page.rows[0].chkHierch = true;
-    page.rows[0].txtHierFile = folder.write("r.hrc", test::crlfLines({"North", "@GR", "@FR"}));
-    page.rows[1].txtVarName = "";
-    test::RecordingMessages messages;
-    EXPECT_FALSE(gatherRequest(page, messages));
-    EXPECT_EQ(page.rows[0].txtleadString, "@");
-    EXPECT_EQ(messages.shown.at(0).text, "no variable name specified for var 2");
-}
-
 struct LeadCase {
     std::vector<std::string> lines;
     std::string lead;
