@@ -49,16 +49,5 @@ TEST(TemplateHeaderFields, SplitsWithTheTemplatesOwnSeparator) {
     }
 }
 
-TEST(ZavekVariableCount, CountsCommasAndRoundsHalvesToEven) {
-    // commas on the first line -> explanatory variables
-    for (const auto& [commas, variables] :
-         std::vector<std::pair<int, std::int32_t>>{{0, -2}, {8, 2}, {9, 3}, {10, 4}}) {
-        ScratchFolder folder;
-        RecordingMessages messages;
-        const auto path = folder.write("z.csv", std::string(commas, ',') + "\r\n,,,,,,,,,,,,,,,");
-        EXPECT_EQ(zavekVariableCount(path, messages), variables) << commas << " commas";
-    }
-}
-
 } // namespace
 } // namespace vqd
