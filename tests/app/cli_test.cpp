@@ -11,25 +11,6 @@ namespace {
 
 using test::crlfLines;
 
-struct CliRun {
-    int exitStatus;
-    std::string out, err;
-};
-
-// Runs the built command line in `folder` as a user's shell would; `environment` is shell text put
-// before the command (variables, ulimit, trap).
-CliRun runCli(const test::ScratchFolder& folder, const std::string& arguments,
-              const std::string& environment) {
-    const std::string command = "cd '" + folder.path("") + "' && " + environment + " '" +
-                                VQD_CLI_PATH + "' " + arguments + " >.out 2>.err";
-    const int status = std::system(command.c_str());
-    CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readBytes(folder.path(".out")),
-               test::readBytes(folder.path(".err"))};
-    std::filesystem::remove(folder.path(".out"));
-    std::filesystem::remove(folder.path(".err"));
-    return run;
-}
-
 struct CliCase {
     const char* name;
     std::string arguments;
@@ -80,10 +61,16 @@ TEST_P(Cli, ExitStatusMessagesAndFiles) {
     ASSERT_EQ(std::system(("cd '" + folder.path("") + "' && " + c.prepare).c_str()), 0);
     const auto before = contents(folder);
 
-    const auto run = runCli(folder, c.arguments, c.environment);
-    EXPECT_EQ(run.exitStatus, c.exitStatus);
-    EXPECT_EQ(run.out, c.out);
-    EXPECT_EQ(c.exitStatus == 2 ? run.err.substr(0, c.err.size()) : run.err, c.err);
+    // `environment` is shell text put before the command (variables, ulimit, trap).
+    const std::string command = "cd '" + folder.path("") + "' && " + c.environment + " '" +
+                                VQD_CLI_PATH + "' " + c.arguments + " >.out 2>.err";
+    const int status = std::system(command.c_str());
+    const std::string err = test::readBytes(folder.path(".err"));
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitStatus);
+    EXPECT_EQ(test::readBytes(folder.path(".out")), c.out);
+    EXPECT_EQ(c.exitStatus == 2 ? err.substr(0, c.err.size()) : err, c.err);
+    std::filesystem::remove(folder.path(".out"));
+    std::filesystem::remove(folder.path(".err"));
     if (c.exitStatus == 0) {
         EXPECT_NE(test::readBytes(folder.path(c.file)).find(c.contains), std::string::npos);
     } else {
