@@ -36,17 +36,6 @@ TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {
     }
 }
 
-TEST_F(Rules, BothHierarchyOptionsAreWarnedForARowInTheDimension) {
-    nameFile(cellFile(), "2");
-    click(check("chkHierch(1)"));
-    EXPECT_TRUE(dialogs.shown.empty());
-    click(check("chkLevels(1)"));
-    EXPECT_EQ(dialogs.shown,
-              (std::vector<RecordedMessage>{{true, "Not both hierarchical options together"}}));
-    box("txtDim")->setText("1");
-    EXPECT_EQ(dialogs.shown.size(), 1u);
-}
-
 TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     const std::string path = cellFile();
     box("txtDim")->setText("2");
