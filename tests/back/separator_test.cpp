@@ -1,5 +1,4 @@
 #include "../support/test_support.h"
-#include "back/inspection.h"
 #include "back/separator.h"
 
 #include <gtest/gtest.h>
@@ -31,21 +30,6 @@ TEST(GetSeparator, DecidesFromTheFirstLineAndShowsThePathAsPassed) {
         EXPECT_EQ(test::shownTexts(messages), message.empty()
                                                   ? std::vector<std::string>{}
                                                   : std::vector{test::expand(folder, message)});
-    }
-}
-
-TEST(TemplateHeaderFields, SplitsWithTheTemplatesOwnSeparator) {
-    using Fields = std::optional<std::vector<std::string>>;
-    const std::vector<std::pair<std::string, Fields>> cases{
-        {" a , b ,c;d\r\nx", Fields{{"a ", "b ", "c;d"}}},
-        {"a;b;\r\n", Fields{{"a", "b"}}}, // no empty field after the last separator
-        {"a;b,c", std::nullopt},
-    };
-    for (const auto& [content, fields] : cases) {
-        ScratchFolder folder;
-        RecordingMessages messages;
-        EXPECT_EQ(templateHeaderFields(folder.write("t.csv", content), messages), fields)
-            << content;
     }
 }
 

@@ -69,12 +69,13 @@ TEST_F(Rules, GoButtonsFollowTheirNames) {
     EXPECT_FALSE(button("cmdGo2")->isEnabled());
 }
 
-// How a header splits is the engine's; here every one of the nine lists takes the columns by
-// position, equal and empty names included, and starts again at "none".
+// Every one of the nine lists takes the header's columns by position, equal and empty names
+// included, and starts again at "none".
 TEST_F(Inspection, TemplateHeaderBecomesTheNineChoicesAllReset) {
     const std::pair<const char*, QStringList> cases[] = {
         {"x,,x", {"none", "x", "", "x"}},
-        {"a,b;c", {"none"}}, // the separator could not be decided: said once, no columns
+        {"a;b;", {"none", "a", "b"}}, // no empty column after the last separator
+        {"a,b;c", {"none"}},          // the separator could not be decided: said once, no columns
     };
     const std::string earlier = files.write("earlier.csv", crlfLines({"p;q;r;s", "1;2;3;4"}));
     for (const auto& [header, expected] : cases) {
