@@ -56,24 +56,16 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-TEST(Request, PassesWithPercentagesReadAsNumbersAndNoRowsBelowDimensionZero) {
+// A negative dimension is none: no row is checked, not even a nameless one.
+TEST(Request, NegativeDimensionHasNoRows) {
     auto page = validPage();
-    page.txtPerc = {"-5", "0.5", "85,5"};
+    page.rows[0].txtVarName = "";
+    page.VarCount = -3;
     test::RecordingMessages messages;
     const auto request = gatherRequest(page, messages);
     ASSERT_TRUE(request);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(request->FreqFraction, -0.05);
-    EXPECT_EQ(request->Dom1Perc, 0.5);
-    EXPECT_EQ(request->Dom2Perc, 85);
-    EXPECT_EQ(request->Variables.size(), 2u);
-    // A negative dimension is none: no row is checked, not even a nameless one.
-    page.rows[0].txtVarName = "";
-    page.VarCount = -3;
-    const auto none = gatherRequest(page, messages);
-    ASSERT_TRUE(none);
-    EXPECT_EQ(none->VarCount, 0);
-    EXPECT_TRUE(none->Variables.empty());
+    EXPECT_EQ(request->VarCount, 0);
+    EXPECT_TRUE(request->Variables.empty());
 }
 
 struct LeadCase {
