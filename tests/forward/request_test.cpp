@@ -88,8 +88,7 @@ std::vector<std::string> fortyOneFirstCharacters() {
     for (char c = '0'; c < '0' + 40; ++c)
         lines.emplace_back(1, c);
     // A 41st distinct character is not counted however often it occurs.
-    for (int i = 0; i < 5; ++i)
-        lines.emplace_back("~x");
+    lines.insert(lines.end(), 5, "~x");
     return lines;
 }
 
