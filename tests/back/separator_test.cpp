@@ -6,9 +6,6 @@
 namespace vqd {
 namespace {
 
-using test::RecordingMessages;
-using test::ScratchFolder;
-
 TEST(GetSeparator, DecidesFromTheFirstLineAndShowsThePathAsPassed) {
     const std::string none = "critical: No separator (, or ;) found in file: DIR/ my template.csv ";
     const std::string tie =
@@ -23,8 +20,8 @@ TEST(GetSeparator, DecidesFromTheFirstLineAndShowsThePathAsPassed) {
         {"a b\r\n1,2,3", "", none}};
     for (const auto& [content, separator, message] : cases) {
         SCOPED_TRACE(content);
-        ScratchFolder folder;
-        RecordingMessages messages;
+        test::ScratchFolder folder;
+        test::RecordingMessages messages;
         // Blanks around the name: the messages must not trim the path.
         EXPECT_EQ(GetSeparator(folder.write(" my template.csv ", content), messages), separator);
         EXPECT_EQ(test::shownTexts(messages), message.empty()

@@ -62,12 +62,6 @@ protected:
     QComboBox* cmbVars(int k) const {
         return find<QComboBox>(QStringLiteral("cmbVars(%1)").arg(k));
     }
-    QStringList items(int k) const {
-        QStringList texts;
-        for (int i = 0; i < cmbVars(k)->count(); ++i)
-            texts << cmbVars(k)->itemText(i);
-        return texts;
-    }
     void click(QAbstractButton* control) { QTest::mouseClick(control, Qt::LeftButton); }
     void showPage(int index) { find<QTabWidget>("VQDTab1")->setCurrentIndex(index); }
 
