@@ -102,13 +102,12 @@ TEST_F(Inspection, TemplateHeaderBecomesTheNineChoicesAllReset) {
     }
 }
 
-// How many variables a first line of so many commas holds is the engine's; here destination k
-// opens for the k-th variable, and a closed one keeps its choice.
+// Destination k opens for the k-th variable of the ZAVEK file, and a closed one keeps its choice.
 TEST_F(Inspection, ZavekFileOpensOneDestinationPerVariable) {
     box("txtVQDTemplateFile")->setText(qs(files.write("template.csv", "a;b\r\n1;2\r\n")));
     for (int k = 0; k < 9; ++k)
         cmbVars(k)->setCurrentIndex(1);
-    // Nine commas: three variables. No file: none.
+    // Nine commas on the first line: three variables. No file: none.
     const std::pair<std::string, const char*> cases[] = {
         {files.write("zavek.csv", ",,,,,,,,,\r\n"), "1110"}, {"", "0000"}};
     for (const auto& [zavek, open] : cases) {
