@@ -1,5 +1,5 @@
+#include "../support/test_support.h"
 #include "back/back_conversion.h"
-#include "back_test_support.h"
 
 #include <gtest/gtest.h>
 #include <map>

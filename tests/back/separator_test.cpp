@@ -1,65 +1,32 @@
-#include "back/inspection.h"
+#include "../support/test_support.h"
 #include "back/separator.h"
-#include "back_test_support.h"
 
 #include <gtest/gtest.h>
 
 namespace vqd {
 namespace {
 
-using test::RecordingMessages;
-using test::ScratchFolder;
-
 TEST(GetSeparator, DecidesFromTheFirstLineAndShowsThePathAsPassed) {
     const std::string none = "critical: No separator (, or ;) found in file: DIR/ my template.csv ";
     const std::string tie =
         "note: unable to decide about the separator in file DIR/ my template.csv "
         "\r\nBoth  \",\"  and \";\" have been found ";
-    // first line(s), separator, message
-    // clang-format off
+    // first line(s), separator, message; quoted separators count too
     const std::vector<std::tuple<std::string, std::string, std::string>> cases{
-        {"a,b,c;d\r\nx;y;z;w", ",", ""}, {"a;b;c,d", ";", ""}, {"a;b\r1,2,3", ";", ""},
-        {"a,b;c\r\n", "", tie + "1 times"}, {"\"a;b\",c;d,e", "", tie + "2 times"},
-        {"code1 code2", "", none}, {"a\tb\tc\r\n1\t2\t3", "", none}, {"a b\r\n1,2,3", "", none}, {"", "", none}};
-    // clang-format on
+        {"a,b,c;d\r\nx;y;z;w", ",", ""},
+        {"a;b;c,d", ";", ""},
+        {"\"a;b\",c;d,e", "", tie + "2 times"},
+        {"a\tb\tc\r\n1\t2\t3", "", none},
+        {"a b\r\n1,2,3", "", none}};
     for (const auto& [content, separator, message] : cases) {
         SCOPED_TRACE(content);
-        ScratchFolder folder;
-        RecordingMessages messages;
+        test::ScratchFolder folder;
+        test::RecordingMessages messages;
         // Blanks around the name: the messages must not trim the path.
         EXPECT_EQ(GetSeparator(folder.write(" my template.csv ", content), messages), separator);
         EXPECT_EQ(test::shownTexts(messages), message.empty()
                                                   ? std::vector<std::string>{}
                                                   : std::vector{test::expand(folder, message)});
-    }
-}
-
-TEST(TemplateHeaderFields, SplitsWithTheTemplatesOwnSeparator) {
-    using Fields = std::optional<std::vector<std::string>>;
-    const std::vector<std::pair<std::string, Fields>> cases{
-        {"code1;code2;value;freq;status\r\nx",
-         Fields{{"code1", "code2", "value", "freq", "status"}}},
-        {"a;b;\r\n", Fields{{"a", "b"}}},
-        {"a;;b", Fields{{"a", "", "b"}}},
-        {" a , b ,c;d", Fields{{"a ", "b ", "c;d"}}},
-        {"a;b,c", std::nullopt},
-    };
-    for (const auto& [content, fields] : cases) {
-        ScratchFolder folder;
-        RecordingMessages messages;
-        EXPECT_EQ(templateHeaderFields(folder.write("t.csv", content), messages), fields)
-            << content;
-    }
-}
-
-TEST(ZavekVariableCount, CountsCommasAndRoundsHalvesToEven) {
-    // commas on the first line -> explanatory variables
-    for (const auto& [commas, variables] : std::vector<std::pair<int, std::int32_t>>{
-             {0, -2}, {3, 0}, {7, 2}, {8, 2}, {9, 3}, {10, 4}, {11, 4}}) {
-        ScratchFolder folder;
-        RecordingMessages messages;
-        const auto path = folder.write("z.csv", std::string(commas, ',') + "\r\n,,,,,,,,,,,,,,,");
-        EXPECT_EQ(zavekVariableCount(path, messages), variables) << commas << " commas";
     }
 }
 

@@ -50,40 +50,22 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
                 "Error in hier.levels specification for var 2"},
     RefusalCase{"NoTotal", [](auto& p) { p.rows[0].txtTotCode = ""; }, "no total code specified for var 1"},
     RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/nonexistent/r.hrc"; },
-                "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"}),
+                "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"},
+    RefusalCase{"EmptyHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/dev/null"; },
+                "No lines in hierarchy file: /dev/null"}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-TEST(Request, PassesWithPercentagesReadAsNumbersAndNoRowsBelowDimensionZero) {
+// A negative dimension is none: no row is checked, not even a nameless one.
+TEST(Request, NegativeDimensionHasNoRows) {
     auto page = validPage();
-    page.txtPerc = {"-5", "0.5", "85,5"};
+    page.rows[0].txtVarName = "";
+    page.VarCount = -3;
     test::RecordingMessages messages;
     const auto request = gatherRequest(page, messages);
     ASSERT_TRUE(request);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(request->FreqFraction, -0.05);
-    EXPECT_EQ(request->Dom1Perc, 0.5);
-    EXPECT_EQ(request->Dom2Perc, 85);
-    EXPECT_EQ(request->Variables.size(), 2u);
-    // A negative dimension is none: no row is checked, not even a nameless one.
-    page.rows[0].txtVarName = "";
-    page.VarCount = -3;
-    const auto none = gatherRequest(page, messages);
-    ASSERT_TRUE(none);
-    EXPECT_EQ(none->VarCount, 0);
-    EXPECT_TRUE(none->Variables.empty());
-}
-
-TEST(Request, LeadStringOfEarlierVariableKeptWhenLaterOneFails) {
-    test::ScratchFolder folder;
-    auto page = validPage();
-    page.rows[0].chkHierch = true;
-    page.rows[0].txtHierFile = folder.write("r.hrc", test::crlfLines({"North", "@GR", "@FR"}));
-    page.rows[1].txtVarName = "";
-    test::RecordingMessages messages;
-    EXPECT_FALSE(gatherRequest(page, messages));
-    EXPECT_EQ(page.rows[0].txtleadString, "@");
-    EXPECT_EQ(messages.shown.at(0).text, "no variable name specified for var 2");
+    EXPECT_EQ(request->VarCount, 0);
+    EXPECT_TRUE(request->Variables.empty());
 }
 
 struct LeadCase {
@@ -106,8 +88,7 @@ std::vector<std::string> fortyOneFirstCharacters() {
     for (char c = '0'; c < '0' + 40; ++c)
         lines.emplace_back(1, c);
     // A 41st distinct character is not counted however often it occurs.
-    for (int i = 0; i < 5; ++i)
-        lines.emplace_back("~x");
+    lines.insert(lines.end(), 5, "~x");
     return lines;
 }
 
@@ -115,14 +96,6 @@ INSTANTIATE_TEST_SUITE_P(CodeLists, LeadString,
                          testing::Values(LeadCase{{"1", "+11", "+12", "++111", "2", "+21"}, "+"},
                                          LeadCase{{"A", "B"}, "A"}, LeadCase{{"", "", "x"}, ""},
                                          LeadCase{fortyOneFirstCharacters(), "0"}));
-
-TEST(LeadString, EmptyCodeListIsRefused) {
-    test::ScratchFolder folder;
-    test::RecordingMessages messages;
-    const auto path = folder.write("empty.hrc", "");
-    EXPECT_FALSE(ZoekLeadstring(path, messages));
-    EXPECT_EQ(messages.shown.at(0).text, "No lines in hierarchy file: " + path);
-}
 
 } // namespace
 } // namespace vqd

@@ -32,7 +32,7 @@ std::string metadataOf(const std::vector<VariableSpec>& variables, const char* s
     return out;
 }
 
-TEST(Metadata, EachHierarchyKindByteForByte) {
+TEST(Metadata, EachHierarchyKindAndTheSeparatorByteForByte) {
     EXPECT_EQ(metadataOf({}), metadataWith({}));
     EXPECT_EQ(metadataOf({{"Region", false, "", "", false, "", "Total"}}),
               metadataWith({"Region 5", "  <RECODABLE>", "  <TOTCODE> Total"}));
@@ -43,9 +43,7 @@ TEST(Metadata, EachHierarchyKindByteForByte) {
               metadataWith({" Reg ion 5", "  <RECODABLE>", "  <HIERARCHICAL>",
                             "  <HIERCODELIST> \"C:\\my \"codes\".hrc\"", "  <HIERLEADSTRING> \"@\"",
                             "  <TOTCODE> NL "}));
-}
-
-TEST(Metadata, SeparatorLineCarriesTheSeparatorItself) {
+    // The separator line carries the separator itself.
     EXPECT_EQ(metadataOf({}, ",").substr(0, 17), " <SEPARATOR> \",\"\r");
     EXPECT_EQ(metadataOf({}, "\t").substr(0, 17), " <SEPARATOR> \"\t\"\r");
 }
@@ -76,18 +74,14 @@ std::string recordLines(const std::string& line, const ConversionRequest& reques
     return data + history;
 }
 
-TEST(DataAndHistory, WorkedUnsafeCell) {
+// A worked unsafe cell; a safe one, which has no history, separated by tabs; and a cell without
+// variables, whose key is empty.
+TEST(DataAndHistory, UnsafeSafeAndKeylessCells) {
     EXPECT_EQ(
         recordLines("A01;T;1200,5;7;B;95", twoVariables(";")),
         crlfLines({"A01;T;1200.5;7; 1200.5;U;66.694;66.694", "A01;T;u", "A01;T;pl;66.694;66.694"}));
-}
-
-TEST(DataAndHistory, SafeCellHasNoHistoryAndTabsSeparate) {
     EXPECT_EQ(recordLines("A01\tT\t1200,50\t7\tS\t0", twoVariables("\t")),
               crlfLines({"A01\tT\t1200.50\t7\t 1200.5\tS\t0.001\t0.001"}));
-}
-
-TEST(DataAndHistory, WithoutVariablesTheKeyIsEmpty) {
     auto request = twoVariables(";");
     request.VarCount = 0;
     EXPECT_EQ(recordLines("10;1;A;0", request),

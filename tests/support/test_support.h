@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -21,7 +22,8 @@ struct RecordedMessage {
     bool operator==(const RecordedMessage&) const = default;
 };
 
-class RecordingMessages : public Messages {
+// Records every message instead of showing it, on Messages or on a seam built on it.
+template <class Seam> class Recording : public Seam {
 public:
     void critical(std::string_view text) override { shown.push_back({true, std::string(text)}); }
     void information(std::string_view text) override {
@@ -29,6 +31,7 @@ public:
     }
     std::vector<RecordedMessage> shown;
 };
+using RecordingMessages = Recording<Messages>;
 
 inline std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -82,5 +85,18 @@ public:
 private:
     std::filesystem::path root_;
 };
+
+// `text` with each "DIR/" standing for the scratch folder.
+inline std::string expand(const ScratchFolder& folder, const std::string& text) {
+    return std::regex_replace(text, std::regex("DIR/"), folder.path(""));
+}
+
+// The messages shown, as "critical: text" or "note: text".
+inline std::vector<std::string> shownTexts(const RecordingMessages& messages) {
+    std::vector<std::string> texts;
+    for (const auto& [critical, text] : messages.shown)
+        texts.push_back((critical ? "critical: " : "note: ") + text);
+    return texts;
+}
 
 } // namespace vqd::test

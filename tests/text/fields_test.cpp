@@ -1,6 +1,5 @@
 #include "text/fields.h"
 
-#include <array>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -30,16 +29,14 @@ TEST_P(FirstField, YieldsFieldAndLeavesTrimmedRest) {
     EXPECT_EQ(line, c.rest);
 }
 
+// After a longer separator only its first character goes, and the rest is trimmed.
 INSTANTIATE_TEST_SUITE_P(
     Separators, FirstField,
-    testing::Values(FirstFieldCase{"a;b;c", ";", "a", "b;c"},
-                    FirstFieldCase{"  a ; b ", ";", "a ", "b"}, // blank before separator stays
-                    FirstFieldCase{";x", ";", "", "x"}, FirstFieldCase{"a;", ";", "a", ""},
-                    FirstFieldCase{"", ";", "", ""}, FirstFieldCase{"abc", ";", "abc", ""},
-                    FirstFieldCase{"\ta\t", ";", "\ta\t", ""},   // tabs are not blanks
-                    FirstFieldCase{"xaby", "ab", "x", "by"},     // only one character dropped
-                    FirstFieldCase{"x ab y", "ab", "x ", "b y"}, // rest of a long separator trimmed
-                    FirstFieldCase{"abc", "", "", "bc"}));       // empty separator
+    testing::Values(FirstFieldCase{"  a ; b ", ";", "a ", "b"}, // blank before separator stays
+                    FirstFieldCase{"a;", ";", "a", ""}, FirstFieldCase{"", ";", "", ""},
+                    FirstFieldCase{"\ta\t", ";", "\ta\t", ""}, // tabs are not blanks
+                    FirstFieldCase{"xaby", "ab", "x", "by"},
+                    FirstFieldCase{"x ab y", "ab", "x ", "b y"}));
 
 TEST(NextFieldBy, ConsumesLineFieldByField) {
     EXPECT_EQ(splitAll("a;;b", ";"), (std::vector<std::string>{"a", "", "b"}));
@@ -48,11 +45,9 @@ TEST(NextFieldBy, ConsumesLineFieldByField) {
 }
 
 TEST(SeparatorFromText, TabInAnyCaseIsTheTabCharacter) {
-    for (const char* tab : {"TAB", "tab", "Tab", "tAb"})
-        EXPECT_EQ(separatorFromText(tab), "\t");
+    EXPECT_EQ(separatorFromText("TAB"), "\t");
+    EXPECT_EQ(separatorFromText("tAb"), "\t");
     EXPECT_EQ(separatorFromText("TAB "), "TAB ");
-    EXPECT_EQ(separatorFromText(";"), ";");
-    EXPECT_EQ(separatorFromText(""), "");
 }
 
 } // namespace

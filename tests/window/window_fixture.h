@@ -3,8 +3,8 @@
 // boxes recorded, with lookups of its controls by name.
 
 #include "../support/test_support.h"
-#include "recording_dialogs.h"
 #include "shell/settings.h"
+#include "window/dialogs.h"
 #include "window/main_window.h"
 
 #include <QCheckBox>
@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <deque>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -22,6 +23,21 @@ namespace vqd::test {
 inline QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// The window's boxes recorded; each file dialog ends with the next name scripted, or is
+// cancelled when none is left, so no test waits on a modal box.
+class RecordingDialogs : public Recording<Dialogs> {
+public:
+    void willChoose(const QString& fileName) { answers.push_back(fileName); }
+    FileChoice chooseFile(const QString& /*filter*/, const QString& fileName,
+                          std::int32_t filterIndex) override {
+        if (answers.empty()) return {fileName, filterIndex};
+        const QString answer = answers.front();
+        answers.pop_front();
+        return {answer, filterIndex};
+    }
+    std::deque<QString> answers;
+};
 
 class WindowTest : public testing::Test {
 protected:
@@ -45,12 +61,6 @@ protected:
     QLabel* label(const QString& name) const { return find<QLabel>(name); }
     QComboBox* cmbVars(int k) const {
         return find<QComboBox>(QStringLiteral("cmbVars(%1)").arg(k));
-    }
-    QStringList items(int k) const {
-        QStringList texts;
-        for (int i = 0; i < cmbVars(k)->count(); ++i)
-            texts << cmbVars(k)->itemText(i);
-        return texts;
     }
     void click(QAbstractButton* control) { QTest::mouseClick(control, Qt::LeftButton); }
     void showPage(int index) { find<QTabWidget>("VQDTab1")->setCurrentIndex(index); }

@@ -1,0 +1,70 @@
+#include "window_fixture.h"
+
+#include <cstdlib>
+#include <regex>
+
+namespace vqd::test {
+namespace {
+
+// Each page's conversion through the window gives the bytes the command line gives, whose own
+// tables pin them.
+class Runs : public WindowTest {
+protected:
+    static void runCli(const std::string& arguments) {
+        const std::string command =
+            "'" + std::string(VQD_CLI_PATH) + "' " + arguments + " >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+};
+
+TEST_F(Runs, ForwardGivesTheFilesOfTheCommandLine) {
+    const std::string hierarchy = files.write("region.hrc", crlfLines({"NL", "@GR", "@BE"}));
+    // Names from the file's first line, a code list for Region.
+    nameFile(cellFile(), "2");
+    EXPECT_EQ(box("txtVarName(0)")->text(), ""); // only on request
+    click(check("chkVarNamesInFirst"));
+    click(check("chkHierch(0)"));
+    box("txtHierFile(0)")->setText(qs(hierarchy));
+    box("txtTotCode(0)")->setText("NL");
+    box("txtTotCode(1)")->setText("Total");
+    click(button("cmdGo"));
+    EXPECT_EQ(label("lblVerslag")->text(), "3 records processed");
+    EXPECT_EQ(box("txtleadString(0)")->text(), "@");
+    EXPECT_TRUE(dialogs.shown.empty());
+    const auto outputs = [this] {
+        std::string bytes;
+        for (const char* extension : {".rda", ".tab", ".hst", ".log"})
+            bytes += readBytes(files.path("cells.csv") + extension);
+        // The log's head carries the time of the run.
+        return std::regex_replace(bytes, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"), "");
+    };
+    const std::string fromWindow = outputs();
+    runCli("forward '" + files.path("cells.csv") + "' --dim 2 --names-first --hier1 '" + hierarchy +
+           "' --total1 NL --total2 Total");
+    EXPECT_EQ(outputs(), fromWindow);
+}
+
+TEST_F(Runs, BackGivesTheFileOfTheCommandLine) {
+    const std::string templateFile =
+        files.write("template.csv", crlfLines({"code;value;status;flag", "x;0;-;A"}));
+    const std::string zavekFile =
+        files.write("zavek.csv", crlfLines({"11,a,250,3,U,0", "12,b,7,1,S,0"}));
+    showPage(1);
+    box("txtVQDTemplateFile")->setText(qs(templateFile));
+    box("txtZavekOutputFile")->setText(qs(zavekFile));
+    box("txtResultFile")->setText(qs(files.path("result.csv")));
+    const std::pair<int, const char*> choices[] = {{0, "value"}, {2, "status"}, {5, "code"}};
+    for (const auto& [k, column] : choices)
+        cmbVars(k)->setCurrentIndex(cmbVars(k)->findText(column));
+    click(button("cmdGo2"));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(label("lblProgress")->text(), "ready");
+    const std::string fromWindow = readBytes(files.path("result.csv"));
+    EXPECT_EQ(fromWindow, crlfLines({"code;value;status;flag", "11;250;U;A", "12;7;S;A"}));
+    runCli("back --template '" + templateFile + "' --zavek '" + zavekFile + "' --output '" +
+           files.path("cli.csv") + "' --value value --status 3 --var1 code");
+    EXPECT_EQ(readBytes(files.path("cli.csv")), fromWindow);
+}
+
+} // namespace
+} // namespace vqd::test
