@@ -7,44 +7,43 @@
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <semaphore>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vqd {
 
 namespace {
 
-// Turns pass from converter to converter in a ring: reading chunk k, then k + 1, ...; handing on
-// chunk k, then k + 1, ... Each converter waits for its own turn only.
-struct Lane {
-    std::counting_semaphore<> readTurn{0};
-    std::counting_semaphore<> deliverTurn{0};
-    LineChunk chunk;
-    std::thread thread;
-};
-
 constexpr auto progressInterval = std::chrono::milliseconds(40);
 
 } // namespace
 
-std::size_t converterCount() {
+std::size_t threadCount() {
     return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
 }
 
 std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,
-                             std::size_t chunkBytes,
+                             std::size_t threads, std::size_t chunkBytes,
                              const std::function<void(std::int64_t)>& progress) {
-    const std::size_t laneCount = converters.size();
-    const auto lanes = std::make_unique<Lane[]>(laneCount);
-    bool inputEnded = false;       // read turns only
-    std::int64_t recordCount = 0;  // deliver turns only
+    const std::size_t ownCount = converters.size() / threads;
+    const auto chunks = std::make_unique<LineChunk[]>(converters.size());
+    const auto numbers = std::make_unique<std::uint64_t[]>(converters.size()); // of their chunks
     std::atomic<bool> stopped{false};
+
+    std::mutex readMutex;
+    bool inputEnded = false;    // guarded by readMutex
+    std::uint64_t nextRead = 0; // likewise
+
+    // The number of the chunk to be handed on next. Only the thread that converted it hands it
+    // on, so its buffers stay in that core's cache.
+    std::atomic<std::uint64_t> nextDue{0};
+    std::int64_t recordCount = 0; // changed by the thread handing on
     std::atomic<std::int64_t> deliveredCount{0};
 
     std::mutex mutex; // guards what the calling thread watches
     std::condition_variable changed;
-    std::size_t lanesRunning = laneCount;
+    std::size_t threadsRunning = threads;
     std::exception_ptr failure;
     const auto fail = [&] {
         const std::lock_guard lock(mutex);
@@ -52,62 +51,94 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
         stopped = true;
     };
 
+    // Thread i converts with converters i, i + n, i + 2n, ... in turn, n being the number of
+    // threads. It takes whichever chunk is next to read when it has a converter free, so a
+    // thread that is given less time by the system converts fewer chunks rather than holding up
+    // the others, and hands each on when it is due.
     const auto work = [&](std::size_t i) {
-        Lane& lane = lanes[i];
-        Lane& next = lanes[(i + 1) % laneCount];
-        ChunkConverter& converter = *converters[i];
-        for (;;) {
-            lane.readTurn.acquire();
-            bool got = false;
-            try {
-                got = !inputEnded && !stopped && input.nextChunk(lane.chunk, chunkBytes);
-            } catch (...) {
-                fail();
-            }
-            if (!got) inputEnded = true;
-            next.readTurn.release();
-            // Every later chunk is empty too, so no later turn waits for this converter.
-            if (!got) break;
-
-            try {
-                converter.convert(lane.chunk.lines());
-            } catch (...) {
-                fail();
-            }
-            lane.deliverTurn.acquire();
+        std::size_t nextOwn = 0; // the one of its converters to take the next chunk
+        std::size_t waiting = 0; // converted chunks not yet handed on, of the converters before it
+        const auto oldest = [&] {
+            return i + threads * ((nextOwn + ownCount - waiting) % ownCount);
+        };
+        const auto handOn = [&] {
+            const std::size_t own = oldest();
+            // After a stop the later chunks are only let go.
             if (!stopped) {
                 try {
-                    if (!converter.deliver(recordCount)) stopped = true;
+                    if (!converters[own]->deliver(recordCount)) stopped = true;
                 } catch (...) {
                     fail();
                 }
                 deliveredCount.store(recordCount, std::memory_order_relaxed);
             }
-            next.deliverTurn.release();
+            --waiting;
+            nextDue.store(numbers[own] + 1, std::memory_order_release);
+            nextDue.notify_all();
+        };
+        const auto isDue = [&] {
+            return numbers[oldest()] == nextDue.load(std::memory_order_acquire);
+        };
+        const auto waitUntilDue = [&] {
+            for (auto due = nextDue.load(std::memory_order_acquire); numbers[oldest()] != due;
+                 due = nextDue.load(std::memory_order_acquire))
+                nextDue.wait(due, std::memory_order_acquire);
+        };
+        for (;;) {
+            while (waiting > 0 && isDue())
+                handOn();
+            if (waiting == ownCount) {
+                waitUntilDue();
+                handOn();
+                continue;
+            }
+            const std::size_t own = i + threads * nextOwn;
+            {
+                const std::lock_guard lock(readMutex);
+                bool got = false;
+                try {
+                    got = !inputEnded && !stopped && input.nextChunk(chunks[own], chunkBytes);
+                } catch (...) {
+                    fail();
+                }
+                if (!got) {
+                    inputEnded = true;
+                    break;
+                }
+                numbers[own] = nextRead++;
+            }
+            try {
+                converters[own]->convert(chunks[own].lines());
+            } catch (...) {
+                fail();
+            }
+            ++waiting;
+            nextOwn = (nextOwn + 1) % ownCount;
+        }
+        while (waiting > 0) {
+            waitUntilDue();
+            handOn();
         }
         {
             const std::lock_guard lock(mutex);
-            --lanesRunning;
+            --threadsRunning;
         }
         changed.notify_one();
     };
 
-    for (std::size_t i = 0; i < laneCount; ++i) {
+    std::vector<std::thread> started;
+    started.reserve(threads);
+    for (std::size_t i = 0; i < threads; ++i) {
         try {
-            lanes[i].thread = std::thread(work, i);
+            started.emplace_back(work, i);
         } catch (...) {
-            // No turn was given yet: the threads started find the input ended and stop.
+            // The threads started find the run stopped and end.
             fail();
-            inputEnded = true;
-            for (std::size_t started = 0; started < i; ++started)
-                lanes[started].readTurn.release();
-            for (std::size_t started = 0; started < i; ++started)
-                lanes[started].thread.join();
+            for (auto& thread : started)
+                thread.join();
             std::rethrow_exception(failure);
         }
     }
-    lanes[0].readTurn.release();
-    lanes[0].deliverTurn.release();
 
     // Looked at a few dozen times a second rather than woken by every chunk: a wake-up costs more
     // than the few records it would show sooner.
@@ -115,7 +146,7 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
         std::int64_t shown = -1;
         std::unique_lock lock(mutex);
         for (bool running = true; running;) {
-            running = !changed.wait_for(lock, progressInterval, [&] { return lanesRunning == 0; });
+            running = !changed.wait_for(lock, progressInterval, [&] { return threadsRunning == 0; });
             const std::int64_t count = deliveredCount.load(std::memory_order_relaxed);
             if (count == shown || !progress) continue;
             shown = count;
@@ -128,8 +159,8 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
             lock.lock();
         }
     }
-    for (std::size_t i = 0; i < laneCount; ++i)
-        lanes[i].thread.join();
+    for (auto& thread : started)
+        thread.join();
     if (failure) std::rethrow_exception(failure);
     return recordCount;
 }

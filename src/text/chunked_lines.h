@@ -12,10 +12,10 @@
 
 namespace vqd {
 
-// The work of one thread. Each converter is given every n-th chunk of the file, n being the
-// number of converters; its own state needs no locking. Converters start on a cache line of
-// their own: one that shared a line with its neighbour's counters, written for every line by
-// another core, would wait on that core at every record.
+// The converting of some of the chunks, always on the same thread, so that its own state needs no
+// locking and its buffers stay in that core's cache. Converters start on a cache line of their
+// own: one that shared a line with its neighbour's counters, written for every line by another
+// core, would wait on that core at every record.
 class alignas(64) ChunkConverter {
 public:
     virtual ~ChunkConverter() = default;
@@ -31,33 +31,39 @@ public:
 // chunk and its output to stay in the core's cache.
 constexpr std::size_t defaultChunkBytes = 128 << 10;
 
-// As many converters as the machine runs threads at once, up to four: the chunks are handed on
-// one at a time, so more would mostly wait, and more threads than cores only take turns.
-std::size_t converterCount();
+// As many threads as the machine runs at once, up to four: the chunks are read and handed on one
+// at a time, so more would mostly wait, and more threads than cores only take turns.
+std::size_t threadCount();
 
 // Converts the rest of `input`, a chunk of whole lines (at least one, else about `chunkBytes`)
-// at a time, one thread per converter. `progress`, when given, is called on the calling thread
-// with the count of records handed on so far, a few dozen times a second and once at the end.
-// Returns the final count;
-// a read error is left in input.error(). An exception thrown by a converter stops the run and is
-// thrown again here.
+// at a time, on `threads` threads (at least one), each with as many of the converters as
+// converters.size() / threads allows (at least one). `progress`, when given, is called on the
+// calling thread with the count of records handed on so far, a few dozen times a second and once
+// at the end. Returns the final count; a read error is left in input.error(). An exception thrown
+// by a converter stops the run and is thrown again here.
 std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,
-                             std::size_t chunkBytes,
+                             std::size_t threads, std::size_t chunkBytes,
                              const std::function<void(std::int64_t)>& progress);
 
-// convertInChunks with converterCount() converters of type Converter, each made from
-// `arguments`.
+// Converters for each thread. With one, a thread that has converted a chunk waits until the
+// chunks before it are handed on, and the thread the system gives more time waits at nearly
+// every chunk; with three it goes on converting meanwhile.
+constexpr std::size_t convertersPerThread = 3;
+
+// convertInChunks on threadCount() threads with convertersPerThread converters each, of type
+// Converter, each made from `arguments`.
 template <class Converter, class... Arguments>
 std::int64_t convertInChunksBy(LineReader& input, std::size_t chunkBytes,
                                const std::function<void(std::int64_t)>& progress,
                                Arguments&&... arguments) {
-    const std::size_t count = converterCount();
+    const std::size_t threads = threadCount();
+    const std::size_t count = convertersPerThread * threads;
     std::vector<Converter> converters;
     converters.reserve(count); // their addresses stay put
     std::vector<ChunkConverter*> pointers;
     for (std::size_t i = 0; i < count; ++i)
         pointers.push_back(&converters.emplace_back(arguments...));
-    return convertInChunks(input, pointers, chunkBytes, progress);
+    return convertInChunks(input, pointers, threads, chunkBytes, progress);
 }
 
 } // namespace vqd

@@ -42,7 +42,11 @@ struct Outcome {
     std::vector<std::int64_t> progress;
 };
 
-Outcome convertNumbers(std::size_t threads, const std::string& stopAt = "",
+struct Threads {
+    std::size_t threads, converters;
+};
+
+Outcome convertNumbers(Threads setup, const std::string& stopAt = "",
                        const std::string& throwAt = "") {
     test::ScratchFolder folder;
     std::string text;
@@ -51,14 +55,14 @@ Outcome convertNumbers(std::size_t threads, const std::string& stopAt = "",
     LineReader input;
     EXPECT_TRUE(input.open(folder.write("numbers", text)));
     Outcome outcome;
-    std::vector<Collecting> lanes(threads, Collecting(outcome.delivered, stopAt, throwAt));
+    std::vector<Collecting> collecting(setup.converters,
+                                       Collecting(outcome.delivered, stopAt, throwAt));
     std::vector<ChunkConverter*> converters;
-    for (auto& lane : lanes)
-        converters.push_back(&lane);
+    for (auto& converter : collecting)
+        converters.push_back(&converter);
     // A few lines a chunk, so that every thread gets many.
-    outcome.count = convertInChunks(input, converters, 10, [&](std::int64_t count) {
-        outcome.progress.push_back(count);
-    });
+    outcome.count = convertInChunks(input, converters, setup.threads, 10,
+                                    [&](std::int64_t count) { outcome.progress.push_back(count); });
     return outcome;
 }
 
@@ -69,7 +73,7 @@ std::vector<std::string> numbersTo(int last) {
     return numbers;
 }
 
-class ChunkedLines : public testing::TestWithParam<std::size_t> {};
+class ChunkedLines : public testing::TestWithParam<Threads> {};
 
 TEST_P(ChunkedLines, DeliversInFileOrderAndStopsWhenAsked) {
     const auto whole = convertNumbers(GetParam());
@@ -86,7 +90,10 @@ TEST_P(ChunkedLines, ConverterFailureReachesTheCaller) {
     EXPECT_THROW(convertNumbers(GetParam(), "", "150"), std::runtime_error);
 }
 
-INSTANTIATE_TEST_SUITE_P(Threads, ChunkedLines, testing::Values(1, 2, 3));
+// As many converters as threads, and more, so that threads convert while others hand on.
+INSTANTIATE_TEST_SUITE_P(Threads, ChunkedLines,
+                         testing::Values(Threads{1, 1}, Threads{1, 2}, Threads{2, 2},
+                                         Threads{2, 4}, Threads{3, 6}));
 
 } // namespace
 } // namespace vqd
