@@ -46,11 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string cost = renderCostText(value);
     // A plain decimal reads its comma as the point: its cost text is of that reading.
-    if (const auto number = readPlainDecimal(text)) {
+    if (PlainDecimal number; readPlainDecimal(text, number)) {
         const double commaAsPoint = numericValueCommaAsPoint(text);
-        fuzz::require(!number->exact || number->value == commaAsPoint);
+        fuzz::require(!number.exact || number.value == commaAsPoint);
         char costOfDecimal[maxCostTextSize];
-        if (const char* end = writeCostTextOfDecimal(costOfDecimal, *number))
+        if (const char* end = writeCostTextOfDecimal(costOfDecimal, number))
             fuzz::require(std::string_view(costOfDecimal, static_cast<std::size_t>(
                                                               end - costOfDecimal)) ==
                           renderCostText(commaAsPoint));

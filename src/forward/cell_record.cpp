@@ -38,11 +38,11 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
     for (std::size_t i = 0; i < varCount; ++i) {
         if (!found[i] && fields[i] == request.Variables[i].TotCode) found[i] = true;
     }
-    record.ValueField = fields[varCount];
-    record.PlainValue = readPlainDecimal(record.ValueField);
-    record.CellValue = record.PlainValue && record.PlainValue->exact
-                           ? record.PlainValue->value
-                           : numericValueCommaAsPoint(record.ValueField);
+    const std::string_view value = fields[varCount];
+    record.ValueField = value;
+    record.Plain = readPlainDecimal(value, record.PlainValue);
+    record.CellValue = record.Plain && record.PlainValue.exact ? record.PlainValue.value
+                                                               : numericValueCommaAsPoint(value);
     record.FreqField = fields[varCount + 1];
     const auto flag = fields[varCount + 2];
     // Flags compare in upper case; a rule applies to its letter alone.

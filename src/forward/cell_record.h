@@ -5,7 +5,6 @@
 #include "text/numbers.h"
 
 #include <array>
-#include <optional>
 #include <string_view>
 
 namespace vqd {
@@ -13,7 +12,8 @@ namespace vqd {
 // Views into the line read, valid while it is: the writers copy them straight into the output.
 struct CellRecord {
     std::string_view ValueField; // the cell value as written, decimal commas not yet made points
-    std::optional<PlainDecimal> PlainValue; // its digits, when it is written as plain digits
+    bool Plain = false;      // whether it is written as plain digits
+    PlainDecimal PlainValue; // its digits then
     std::string_view FreqField;  // the cell frequency as written
     double CellValue = 0;
     double DomPerc = 0; // read for the dominance rules only

@@ -82,7 +82,7 @@ RecordLinesEnd writeRecordLines(char* data, char* history, const CellRecord& rec
     };
     char* to = copyCodes(data, record, request);
     const std::string_view key(data, static_cast<std::size_t>(to - data));
-    const auto& plain = record.PlainValue;
+    const PlainDecimal* const plain = record.Plain ? &record.PlainValue : nullptr;
     if (plain) {
         // Its only comma can be the decimal one.
         char* const value = to;

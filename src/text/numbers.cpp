@@ -290,12 +290,16 @@ char* writeCostText(char* to, double value) noexcept {
     return std::to_chars(to, to + 3, magnitude).ptr;
 }
 
-std::optional<PlainDecimal> readPlainDecimal(std::string_view text) noexcept {
+bool readPlainDecimal(std::string_view text, PlainDecimal& number) noexcept {
     const PlainDigits scan = scanPlainDigits(text, true);
-    if (scan.whole.empty() || scan.end != text.data() + text.size()) return std::nullopt;
-    PlainDecimal number{scan.negative, scan.whole, scan.pointed, scan.decimals, scan.exact()};
+    if (scan.whole.empty() || scan.end != text.data() + text.size()) return false;
+    number.negative = scan.negative;
+    number.whole = scan.whole;
+    number.pointed = scan.pointed;
+    number.decimals = scan.decimals;
+    number.exact = scan.exact();
     if (number.exact) number.value = scan.exactValue();
-    return number;
+    return true;
 }
 
 char* writeCostTextOfDecimal(char* to, const PlainDecimal& number) noexcept {

@@ -2,7 +2,6 @@
 // Numbers read from and written into texts, independent of the locale.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,9 +50,10 @@ struct PlainDecimal {
     double value = 0;
 };
 
-// The parts of `text` when all of it is a plain decimal; nothing otherwise. Its value is that of
-// numericValue(ReplaceCommaPoint(text)).
-std::optional<PlainDecimal> readPlainDecimal(std::string_view text) noexcept;
+// True, with `number` filled in, when all of `text` is a plain decimal; false otherwise, `number`
+// then left in no particular state. Its value is that of numericValue(ReplaceCommaPoint(text)).
+// Filled in place: every cell value is read by it, and a returned copy costs a stall.
+bool readPlainDecimal(std::string_view text, PlainDecimal& number) noexcept;
 
 // writeCostText(to, value of `number`) without rendering, for a number of at most 15
 // significant digits from 1E-5 to below 1E+15, or zero: the digits themselves make the text.
