@@ -20,6 +20,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -49,6 +50,9 @@ Measure run(const std::vector<std::string>& arguments, const fs::path& folder) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    // Earlier runs' files written to disk first: otherwise the system writes them back during
+    // this run, on the same cores, and each run is slowed by the output of the one before.
+    sync();
     const auto start = Clock::now();
     pid_t child = 0;
     if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0)
