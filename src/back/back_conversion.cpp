@@ -155,7 +155,7 @@ char* writeResultLine(char* to, const ResultLinePlan& plan, std::string_view lin
     return copyShort(to, plan.tail);
 }
 
-// Converts every n-th chunk of the ZAVEK file into result lines.
+// Converts chunks of the ZAVEK file into result lines.
 class BackChunk final : public ChunkConverter {
 public:
     BackChunk(const ResultLinePlan& plan, std::size_t recordFields, std::string_view separator,

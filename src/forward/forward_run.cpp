@@ -30,7 +30,7 @@ struct OutputFiles {
     }
 };
 
-// Converts every n-th chunk of the cell file. The data and history lines go to the files as they
+// Converts chunks of the cell file. The data and history lines go to the files as they
 // are; a suspect record's log lines, which carry its number in the file, are made when the chunk
 // is handed on and the records before it are counted.
 class ForwardChunk final : public ChunkConverter {

@@ -28,16 +28,20 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
                              const std::function<void(std::int64_t)>& progress) {
     const std::size_t ownCount = converters.size() / threads;
     const auto chunks = std::make_unique<LineChunk[]>(converters.size());
-    const auto numbers = std::make_unique<std::uint64_t[]>(converters.size()); // of their chunks
+    // Chunks are numbered in file order. The numbers wrap round after 2^32 chunks, which does no
+    // harm: only the few chunks being converted are compared. 32 bits are what the system's
+    // wait on a value takes directly.
+    using ChunkNumber = std::uint32_t;
+    const auto numbers = std::make_unique<ChunkNumber[]>(converters.size()); // of their chunks
     std::atomic<bool> stopped{false};
 
     std::mutex readMutex;
     bool inputEnded = false;    // guarded by readMutex
-    std::uint64_t nextRead = 0; // likewise
+    ChunkNumber nextRead = 0;   // likewise
 
     // The number of the chunk to be handed on next. Only the thread that converted it hands it
     // on, so its buffers stay in that core's cache.
-    std::atomic<std::uint64_t> nextDue{0};
+    std::atomic<ChunkNumber> nextDue{0};
     std::int64_t recordCount = 0; // changed by the thread handing on
     std::atomic<std::int64_t> deliveredCount{0};
 

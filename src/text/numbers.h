@@ -50,8 +50,8 @@ struct PlainDecimal {
     double value = 0;
 };
 
-// True, with `number` filled in, when all of `text` is a plain decimal; false otherwise, `number`
-// then left in no particular state. Its value is that of numericValue(ReplaceCommaPoint(text)).
+// True, with `number` filled in, when all of `text` is a plain decimal; false, leaving `number` as
+// it was, otherwise. Its value is that of numericValue(ReplaceCommaPoint(text)).
 // Filled in place: every cell value is read by it, and a returned copy costs a stall.
 bool readPlainDecimal(std::string_view text, PlainDecimal& number) noexcept;
 
