@@ -246,8 +246,14 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     const auto plan = planResultLine(row, columnField, separator);
     const std::size_t recordFields = 2 * static_cast<std::size_t>(varCount) + 4;
 
-    const std::int64_t recordCount = convertInChunksBy<BackChunk>(
-        zavek, options.chunkBytes, options.progress, plan, recordFields, separator, out);
+    std::int64_t recordCount = 0;
+    try {
+        recordCount = convertInChunksBy<BackChunk>(zavek, options.chunkBytes, options.progress,
+                                                   plan, recordFields, separator, out);
+    } catch (const std::exception& error) {
+        messages.critical(conversionStoppedMessage(request.ZavekOutputFile, error));
+        return result;
+    }
     if (!zavek.error().empty()) {
         messages.critical(cannotReadMessage(request.ZavekOutputFile, zavek.error()));
         return result;

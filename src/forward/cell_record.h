@@ -12,8 +12,8 @@ namespace vqd {
 // Views into the line read, valid while it is: the writers copy them straight into the output.
 struct CellRecord {
     std::string_view ValueField; // the cell value as written, decimal commas not yet made points
-    bool Plain = false;      // whether it is written as plain digits
-    PlainDecimal PlainValue; // its digits then
+    bool Plain = false;          // whether it is written as plain digits
+    PlainDecimal PlainValue;     // its digits then
     std::string_view FreqField;  // the cell frequency as written
     double CellValue = 0;
     double DomPerc = 0; // read for the dominance rules only

@@ -127,8 +127,14 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
 
     TotalsFound found{};
     std::string stopMessage;
-    const std::int64_t recordCount = convertInChunksBy<ForwardChunk>(
-        input, options.chunkBytes, report, request, out, found, stopMessage);
+    std::int64_t recordCount = 0;
+    try {
+        recordCount = convertInChunksBy<ForwardChunk>(input, options.chunkBytes, report, request,
+                                                      out, found, stopMessage);
+    } catch (const std::exception& error) {
+        messages.critical(conversionStoppedMessage(request.InputFile, error));
+        return result;
+    }
     if (!stopMessage.empty()) {
         messages.critical(stopMessage);
         return result;

@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +19,12 @@ namespace {
 constexpr auto progressInterval = std::chrono::milliseconds(40);
 
 } // namespace
+
+std::string conversionStoppedMessage(std::string_view path, const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
+        return "Not enough memory to convert file: " + std::string(path);
+    return "Cannot convert file: " + std::string(path) + "\n" + error.what();
+}
 
 std::size_t threadCount() {
     return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
@@ -36,8 +43,8 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
     std::atomic<bool> stopped{false};
 
     std::mutex readMutex;
-    bool inputEnded = false;    // guarded by readMutex
-    ChunkNumber nextRead = 0;   // likewise
+    bool inputEnded = false;  // guarded by readMutex
+    ChunkNumber nextRead = 0; // likewise
 
     // The number of the chunk to be handed on next. Only the thread that converted it hands it
     // on, so its buffers stay in that core's cache.
@@ -150,7 +157,8 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
         std::int64_t shown = -1;
         std::unique_lock lock(mutex);
         for (bool running = true; running;) {
-            running = !changed.wait_for(lock, progressInterval, [&] { return threadsRunning == 0; });
+            running =
+                !changed.wait_for(lock, progressInterval, [&] { return threadsRunning == 0; });
             const std::int64_t count = deliveredCount.load(std::memory_order_relaxed);
             if (count == shown || !progress) continue;
             shown = count;

@@ -5,8 +5,10 @@
 #include "text/line_reader.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,6 +46,10 @@ std::size_t threadCount();
 std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,
                              std::size_t threads, std::size_t chunkBytes,
                              const std::function<void(std::int64_t)>& progress);
+
+// What the user is told when an exception stopped the conversion of `path`: the machine ran out
+// of memory, or would not start another thread. Nothing has been written then.
+std::string conversionStoppedMessage(std::string_view path, const std::exception& error);
 
 // Converters for each thread. With one, a thread that has converted a chunk waits until the
 // chunks before it are handed on, and the thread the system gives more time waits at nearly

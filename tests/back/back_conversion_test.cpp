@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <system_error>
 
 namespace vqd {
 namespace {
@@ -112,6 +113,31 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
         EXPECT_EQ(test::readBytes(folder.path("result.csv")), "earlier\r\n");
         EXPECT_EQ(folder.fileNames(), before);
     }
+}
+
+// A failure of the system inside the run (here thrown by the progress report, as a refused
+// thread would be) is a message, and the earlier result stays.
+TEST(ConvertBack, StopsWithAMessageWhenTheSystemFails) {
+    test::ScratchFolder folder;
+    folder.write("template.csv", specimen);
+    folder.write("zavek.csv", "11,a,250,3,U,0");
+    folder.write("result.csv", "earlier\r\n");
+    BackConversionRequest request{folder.path("template.csv"), folder.path("zavek.csv"),
+                                  folder.path("result.csv")};
+    request.Columns[CellValue] = 2;
+    BackConversionOptions options;
+    options.progress = [](std::int64_t) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    test::RecordingMessages messages;
+    EXPECT_FALSE(ConvertBack(request, messages, options).completed);
+    EXPECT_EQ(
+        test::shownTexts(messages),
+        std::vector<std::string>{"critical: Cannot convert file: " + folder.path("zavek.csv") +
+                                 "\nResource temporarily unavailable"});
+    EXPECT_EQ(test::readBytes(folder.path("result.csv")), "earlier\r\n");
+    EXPECT_EQ(folder.fileNames(),
+              (std::vector<std::string>{"result.csv", "template.csv", "zavek.csv"}));
 }
 
 } // namespace

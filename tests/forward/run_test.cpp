@@ -5,6 +5,7 @@
 #include <clocale>
 #include <gtest/gtest.h>
 #include <locale>
+#include <new>
 
 namespace vqd {
 namespace {
@@ -113,6 +114,20 @@ TEST_P(ForwardRun, NumberOutOfRangeStopsWithItsLineAndWritesNothing) {
     EXPECT_FALSE(run(page(input)).completed);
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
                                   {true, "Number out of range in line 3: 1e999"}}));
+    EXPECT_EQ(folder.fileNames(), Lines{"cells.csv"});
+}
+
+// Running out of memory inside the run (here in the progress report) is a message, not a crash,
+// and nothing is written.
+TEST_P(ForwardRun, OutOfMemoryStopsWithAMessageAndWritesNothing) {
+    const auto input = folder.write("cells.csv", cells);
+    ForwardRunOptions options;
+    options.chunkBytes = GetParam().chunkBytes;
+    options.progress = [](std::int64_t) { throw std::bad_alloc(); };
+    auto values = page(input);
+    EXPECT_FALSE(runForwardConversion(values, messages, options).completed);
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
+                                  {true, "Not enough memory to convert file: " + input}}));
     EXPECT_EQ(folder.fileNames(), Lines{"cells.csv"});
 }
 

@@ -92,8 +92,8 @@ TEST_P(ChunkedLines, ConverterFailureReachesTheCaller) {
 
 // As many converters as threads, and more, so that threads convert while others hand on.
 INSTANTIATE_TEST_SUITE_P(Threads, ChunkedLines,
-                         testing::Values(Threads{1, 1}, Threads{1, 2}, Threads{2, 2},
-                                         Threads{2, 4}, Threads{3, 6}));
+                         testing::Values(Threads{1, 1}, Threads{1, 2}, Threads{2, 2}, Threads{2, 4},
+                                         Threads{3, 6}));
 
 } // namespace
 } // namespace vqd
