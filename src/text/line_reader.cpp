@@ -154,21 +154,34 @@ bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
             continue;
         }
         if (cut == first) return false;
-        // The chunk keeps this buffer; the reader goes on in the chunk's old one, as large, with
-        // the bytes after the cut.
-        if (chunk.capacity_ < capacity_) {
-            auto* grown = static_cast<char*>(std::realloc(chunk.buffer_.get(), capacity_));
+        const auto taken = static_cast<std::size_t>(cut - first);
+        const auto rest = static_cast<std::size_t>(last - cut);
+        const auto fitChunk = [&](std::size_t needed) {
+            if (chunk.capacity_ >= needed) return true;
+            auto* grown = static_cast<char*>(std::realloc(chunk.buffer_.get(), needed));
             if (grown == nullptr) {
-                error_ = "Not enough memory for a chunk of " + std::to_string(capacity_) + " bytes";
+                error_ = "Not enough memory for a chunk of " + std::to_string(needed) + " bytes";
                 return false;
             }
             (void)chunk.buffer_.release();
             chunk.buffer_.reset(grown);
-            chunk.capacity_ = capacity_;
+            chunk.capacity_ = needed;
+            return true;
+        };
+        // The smaller part is copied. Usually that is the rest after the cut: the chunk keeps
+        // this buffer, and the reader goes on in the chunk's old one, as large. But after a long
+        // line the reader's buffer is large and holds many chunks; then the chunk's lines are
+        // copied out instead, or the whole rest would be copied for every chunk.
+        if (rest > taken) {
+            if (!fitChunk(taken)) return false;
+            std::memcpy(chunk.buffer_.get(), first, taken);
+            chunk.lines_ = {chunk.buffer_.get(), taken};
+            begin_ = static_cast<std::size_t>(cut - buffer_.get());
+            return true;
         }
-        const auto rest = static_cast<std::size_t>(last - cut);
+        if (!fitChunk(capacity_)) return false;
         if (rest > 0) std::memcpy(chunk.buffer_.get(), cut, rest);
-        chunk.lines_ = {first, static_cast<std::size_t>(cut - first)};
+        chunk.lines_ = {first, taken};
         std::swap(buffer_, chunk.buffer_);
         std::swap(capacity_, chunk.capacity_);
         begin_ = 0;

@@ -20,8 +20,8 @@ struct FreeDeleter {
 using Buffer = std::unique_ptr<char, FreeDeleter>;
 } // namespace lineReaderDetail
 
-// Whole lines taken from a LineReader by nextChunk, in a buffer that the reader read them into:
-// taking a chunk swaps buffers rather than copying the lines.
+// Whole lines taken from a LineReader by nextChunk, usually in the buffer that the reader read
+// them into: taking a chunk swaps buffers rather than copying the lines.
 class LineChunk {
 public:
     std::string_view lines() const noexcept { return lines_; }
