@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,8 @@ std::size_t threadCount() {
 std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,
                              std::size_t threads, std::size_t chunkBytes,
                              const std::function<void(std::int64_t)>& progress) {
+    if (converters.empty()) throw std::invalid_argument("convertInChunks: no converters");
+    threads = std::clamp<std::size_t>(threads, 1, converters.size());
     const std::size_t ownCount = converters.size() / threads;
     const auto chunks = std::make_unique<LineChunk[]>(converters.size());
     // Chunks are numbered in file order. The numbers wrap round after 2^32 chunks, which does no
@@ -40,11 +43,16 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
     // wait on a value takes directly.
     using ChunkNumber = std::uint32_t;
     const auto numbers = std::make_unique<ChunkNumber[]>(converters.size()); // of their chunks
-    std::atomic<bool> stopped{false};
+    // A chunk whose converting failed keeps its exception until its turn, so that a failure or
+    // stop earlier in the file comes first, as it would line by line.
+    const auto convertFailures = std::make_unique<std::exception_ptr[]>(converters.size());
+    std::atomic<bool> stopped{false};       // nothing more is read or handed on
+    std::atomic<bool> convertFailed{false}; // nothing more is read
 
     std::mutex readMutex;
-    bool inputEnded = false;  // guarded by readMutex
-    ChunkNumber nextRead = 0; // likewise
+    bool inputEnded = false;        // guarded by readMutex
+    ChunkNumber nextRead = 0;       // likewise
+    std::exception_ptr readFailure; // likewise; it comes after every chunk read
 
     // The number of the chunk to be handed on next. Only the thread that converted it hands it
     // on, so its buffers stay in that core's cache.
@@ -56,9 +64,9 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
     std::condition_variable changed;
     std::size_t threadsRunning = threads;
     std::exception_ptr failure;
-    const auto fail = [&] {
+    const auto fail = [&](std::exception_ptr error) {
         const std::lock_guard lock(mutex);
-        if (!failure) failure = std::current_exception();
+        if (!failure) failure = std::move(error);
         stopped = true;
     };
 
@@ -75,14 +83,17 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
         const auto handOn = [&] {
             const std::size_t own = oldest();
             // After a stop the later chunks are only let go.
-            if (!stopped) {
+            if (!stopped && convertFailures[own]) {
+                fail(convertFailures[own]);
+            } else if (!stopped) {
                 try {
                     if (!converters[own]->deliver(recordCount)) stopped = true;
                 } catch (...) {
-                    fail();
+                    fail(std::current_exception());
                 }
                 deliveredCount.store(recordCount, std::memory_order_relaxed);
             }
+            convertFailures[own] = nullptr;
             --waiting;
             nextDue.store(numbers[own] + 1, std::memory_order_release);
             nextDue.notify_all();
@@ -108,9 +119,10 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
                 const std::lock_guard lock(readMutex);
                 bool got = false;
                 try {
-                    got = !inputEnded && !stopped && input.nextChunk(chunks[own], chunkBytes);
+                    got = !inputEnded && !stopped && !convertFailed &&
+                          input.nextChunk(chunks[own], chunkBytes);
                 } catch (...) {
-                    fail();
+                    readFailure = std::current_exception();
                 }
                 if (!got) {
                     inputEnded = true;
@@ -121,7 +133,8 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
             try {
                 converters[own]->convert(chunks[own].lines());
             } catch (...) {
-                fail();
+                convertFailures[own] = std::current_exception();
+                convertFailed = true;
             }
             ++waiting;
             nextOwn = (nextOwn + 1) % ownCount;
@@ -144,7 +157,7 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
             started.emplace_back(work, i);
         } catch (...) {
             // The threads started find the run stopped and end.
-            fail();
+            fail(std::current_exception());
             for (auto& thread : started)
                 thread.join();
             std::rethrow_exception(failure);
@@ -155,24 +168,27 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
     // than the few records it would show sooner.
     {
         std::int64_t shown = -1;
+        bool progressFailed = false; // then it is not called again
         std::unique_lock lock(mutex);
         for (bool running = true; running;) {
             running =
                 !changed.wait_for(lock, progressInterval, [&] { return threadsRunning == 0; });
             const std::int64_t count = deliveredCount.load(std::memory_order_relaxed);
-            if (count == shown || !progress) continue;
+            if (count == shown || !progress || progressFailed) continue;
             shown = count;
             lock.unlock();
             try {
                 progress(shown);
             } catch (...) {
-                fail();
+                progressFailed = true;
+                fail(std::current_exception());
             }
             lock.lock();
         }
     }
     for (auto& thread : started)
         thread.join();
+    if (!failure && !stopped && readFailure) failure = readFailure;
     if (failure) std::rethrow_exception(failure);
     return recordCount;
 }

@@ -38,11 +38,13 @@ constexpr std::size_t defaultChunkBytes = 128 << 10;
 std::size_t threadCount();
 
 // Converts the rest of `input`, a chunk of whole lines (at least one, else about `chunkBytes`)
-// at a time, on `threads` threads (at least one), each with as many of the converters as
-// converters.size() / threads allows (at least one). `progress`, when given, is called on the
-// calling thread with the count of records handed on so far, a few dozen times a second and once
-// at the end. Returns the final count; a read error is left in input.error(). An exception thrown
-// by a converter stops the run and is thrown again here.
+// at a time, on `threads` threads (one at least, and no more than there are converters), each
+// with converters.size() / threads of the converters. `progress`, when given, is called on the
+// calling thread with the count of records handed on so far, a few dozen times a second while it
+// changes, and always with the final count. Returns the final count; a read error is left in
+// input.error(). The run ends at the first stop or exception in file order, as line by line: an
+// exception thrown by a converter, or by reading, is thrown again here unless a chunk before it
+// stopped the run; one thrown by `progress` stops the run wherever it has got to.
 std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,
                              std::size_t threads, std::size_t chunkBytes,
                              const std::function<void(std::int64_t)>& progress);

@@ -46,15 +46,16 @@ struct Threads {
     std::size_t threads, converters;
 };
 
-Outcome convertNumbers(Threads setup, const std::string& stopAt = "",
-                       const std::string& throwAt = "") {
+// Converts the lines "1" to "200" into `outcome`, which keeps what was handed on when the run
+// throws.
+void convertNumbers(Threads setup, Outcome& outcome, const std::string& stopAt,
+                    const std::string& throwAt) {
     test::ScratchFolder folder;
     std::string text;
     for (int i = 1; i <= 200; ++i)
         text += std::to_string(i) + "\r\n";
     LineReader input;
     EXPECT_TRUE(input.open(folder.write("numbers", text)));
-    Outcome outcome;
     std::vector<Collecting> collecting(setup.converters,
                                        Collecting(outcome.delivered, stopAt, throwAt));
     std::vector<ChunkConverter*> converters;
@@ -63,7 +64,6 @@ Outcome convertNumbers(Threads setup, const std::string& stopAt = "",
     // A few lines a chunk, so that every thread gets many.
     outcome.count = convertInChunks(input, converters, setup.threads, 10,
                                     [&](std::int64_t count) { outcome.progress.push_back(count); });
-    return outcome;
 }
 
 std::vector<std::string> numbersTo(int last) {
@@ -75,19 +75,44 @@ std::vector<std::string> numbersTo(int last) {
 
 class ChunkedLines : public testing::TestWithParam<Threads> {};
 
-TEST_P(ChunkedLines, DeliversInFileOrderAndStopsWhenAsked) {
-    const auto whole = convertNumbers(GetParam());
-    EXPECT_EQ(whole.delivered, numbersTo(200));
-    EXPECT_EQ(whole.count, 200);
-    EXPECT_EQ(whole.progress.back(), 200);
+// The run ends at the first stop or failure in file order, whichever thread meets it first.
+struct Ending {
+    const char* stopAt;
+    const char* throwAt;
+    bool throws;
+    std::size_t fewest, most; // lines handed on
+};
 
-    const auto stopped = convertNumbers(GetParam(), "77");
-    EXPECT_EQ(stopped.delivered, numbersTo(77));
-    EXPECT_EQ(stopped.count, 77);
-}
-
-TEST_P(ChunkedLines, ConverterFailureReachesTheCaller) {
-    EXPECT_THROW(convertNumbers(GetParam(), "", "150"), std::runtime_error);
+TEST_P(ChunkedLines, EndsAtTheFirstStopOrFailureInFileOrder) {
+    // clang-format off
+    const std::vector<Ending> endings{
+        {"", "", false, 200, 200},
+        {"77", "", false, 77, 77},
+        // A failing chunk hands on none of its lines, and every chunk before it is handed on.
+        {"", "150", true, 145, 149},
+        {"100", "106", false, 100, 100},
+        {"110", "106", true, 101, 105},
+    };
+    // clang-format on
+    for (const auto& ending : endings) {
+        SCOPED_TRACE(std::string("stop at ") + ending.stopAt + ", throw at " + ending.throwAt);
+        Outcome outcome;
+        bool threw = false;
+        try {
+            convertNumbers(GetParam(), outcome, ending.stopAt, ending.throwAt);
+        } catch (const std::runtime_error&) {
+            threw = true;
+        }
+        EXPECT_EQ(threw, ending.throws);
+        const auto& delivered = outcome.delivered;
+        EXPECT_EQ(delivered, numbersTo(static_cast<int>(delivered.size())));
+        EXPECT_GE(delivered.size(), ending.fewest);
+        EXPECT_LE(delivered.size(), ending.most);
+        if (threw) continue;
+        EXPECT_EQ(outcome.count, static_cast<std::int64_t>(delivered.size()));
+        EXPECT_TRUE(std::is_sorted(outcome.progress.begin(), outcome.progress.end()));
+        EXPECT_EQ(outcome.progress.back(), outcome.count);
+    }
 }
 
 // As many converters as threads, and more, so that threads convert while others hand on.
