@@ -15,6 +15,16 @@ constexpr std::size_t blockSize = 64 << 10;
 std::string systemReason(int error) {
     return std::generic_category().message(error);
 }
+
+// `buffer` made `size` bytes long, its contents kept; false when there is not the memory.
+bool resize(lineReaderDetail::Buffer& buffer, std::size_t& capacity, std::size_t size) {
+    auto* grown = static_cast<char*>(std::realloc(buffer.get(), size));
+    if (grown == nullptr) return false;
+    (void)buffer.release();
+    buffer.reset(grown);
+    capacity = size;
+    return true;
+}
 } // namespace
 
 void lineReaderDetail::FreeDeleter::operator()(char* p) const noexcept {
@@ -22,15 +32,9 @@ void lineReaderDetail::FreeDeleter::operator()(char* p) const noexcept {
 }
 
 bool LineReader::grow(std::size_t size) {
-    auto* grown = static_cast<char*>(std::realloc(buffer_.get(), size));
-    if (grown == nullptr) {
-        error_ = "Not enough memory for a line of " + std::to_string(end_ - begin_) + " bytes";
-        return false;
-    }
-    (void)buffer_.release();
-    buffer_.reset(grown);
-    capacity_ = size;
-    return true;
+    if (resize(buffer_, capacity_, size)) return true;
+    error_ = "Not enough memory for a line of " + std::to_string(end_ - begin_) + " bytes";
+    return false;
 }
 
 LineReader::~LineReader() {
@@ -157,16 +161,10 @@ bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
         const auto taken = static_cast<std::size_t>(cut - first);
         const auto rest = static_cast<std::size_t>(last - cut);
         const auto fitChunk = [&](std::size_t needed) {
-            if (chunk.capacity_ >= needed) return true;
-            auto* grown = static_cast<char*>(std::realloc(chunk.buffer_.get(), needed));
-            if (grown == nullptr) {
-                error_ = "Not enough memory for a chunk of " + std::to_string(needed) + " bytes";
-                return false;
-            }
-            (void)chunk.buffer_.release();
-            chunk.buffer_.reset(grown);
-            chunk.capacity_ = needed;
-            return true;
+            if (chunk.capacity_ >= needed || resize(chunk.buffer_, chunk.capacity_, needed))
+                return true;
+            error_ = "Not enough memory for a chunk of " + std::to_string(needed) + " bytes";
+            return false;
         };
         // The smaller part is copied. Usually that is the rest after the cut: the chunk keeps
         // this buffer, and the reader goes on in the chunk's old one, as large. But after a long

@@ -1,6 +1,5 @@
 #include "text/output_file.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +13,7 @@ namespace {
 constexpr std::size_t bufferSize = 128 << 10;
 // Texts this large are written without copying them into the buffer first.
 constexpr std::size_t directWriteSize = 16 << 10;
+static_assert(directWriteSize <= bufferSize, "a buffered text fits a flushed buffer");
 
 std::string temporaryNameFor(const std::string& finalPath) {
     static std::mt19937_64 generator{std::random_device{}()};
@@ -67,25 +67,16 @@ void AtomicOutputFile::write(std::string_view text) {
             fail(errno != 0 ? errno : EIO);
         return;
     }
-    char* to = room(text.size());
-    std::memcpy(to, text.data(), text.size());
-    wrote(to + text.size());
+    // Shorter than the buffer, so it always fits once the buffer is flushed.
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(bufferSize);
+    if (bufferSize - used_ < text.size()) flush();
+    std::memcpy(buffer_.get() + used_, text.data(), text.size());
+    used_ += text.size();
 }
 
 void AtomicOutputFile::writeLine(std::string_view text) {
-    if (file_ == nullptr) return;
-    char* to = room(text.size() + 2);
-    std::memcpy(to, text.data(), text.size());
-    std::memcpy(to + text.size(), "\r\n", 2);
-    wrote(to + text.size() + 2);
-}
-
-void AtomicOutputFile::makeRoom(std::size_t size) {
-    flush();
-    if (capacity_ < size) {
-        capacity_ = std::max(size, bufferSize);
-        buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
-    }
+    write(text);
+    write("\r\n");
 }
 
 void AtomicOutputFile::flush() {

@@ -34,22 +34,13 @@ public:
     std::string failureMessage() const; // "Cannot write file: " and the path, then the reason
 
 private:
-    // Room for `size` more bytes at the end of the buffer, flushed first when the room is not
-    // free; it grows only for a text larger than itself.
-    char* room(std::size_t size) {
-        if (capacity_ - used_ < size) makeRoom(size);
-        return buffer_.get() + used_;
-    }
-    void wrote(const char* end) noexcept { used_ = static_cast<std::size_t>(end - buffer_.get()); }
-    void makeRoom(std::size_t size);
     void flush();
     void fail(int error);
 
     std::FILE* file_ = nullptr;
     std::string finalPath_;
     std::string tempPath_;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_ = 0;
+    std::unique_ptr<char[]> buffer_; // made at the first text short enough to be buffered
     std::size_t used_ = 0;
     std::string error_;
 };
