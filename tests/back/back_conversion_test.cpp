@@ -1,6 +1,7 @@
 #include "../support/test_support.h"
 #include "back/back_conversion.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <system_error>
@@ -18,13 +19,15 @@ const Choices valueFrequencyStatus{{CellValue, 2}, {CellFrequency, 3}, {CellStat
 BackConversionResult convert(const test::ScratchFolder& folder, const Choices& choices,
                              test::RecordingMessages& messages,
                              const std::string& result = "result.csv",
-                             std::size_t chunkBytes = defaultChunkBytes) {
+                             std::size_t chunkBytes = defaultChunkBytes,
+                             std::function<void(std::int64_t)> progress = {}) {
     BackConversionRequest request{folder.path("template.csv"), folder.path("zavek.csv"),
                                   folder.path(result)};
     for (const auto& [destination, column] : choices)
         request.Columns[destination] = column;
     BackConversionOptions options;
     options.chunkBytes = chunkBytes;
+    options.progress = std::move(progress);
     return ConvertBack(request, messages, options);
 }
 
@@ -122,19 +125,15 @@ TEST(ConvertBack, StopsWithAMessageWhenTheSystemFails) {
     folder.write("template.csv", specimen);
     folder.write("zavek.csv", "11,a,250,3,U,0");
     folder.write("result.csv", "earlier\r\n");
-    BackConversionRequest request{folder.path("template.csv"), folder.path("zavek.csv"),
-                                  folder.path("result.csv")};
-    request.Columns[CellValue] = 2;
-    BackConversionOptions options;
-    options.progress = [](std::int64_t) {
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    };
     test::RecordingMessages messages;
-    EXPECT_FALSE(ConvertBack(request, messages, options).completed);
-    EXPECT_EQ(
-        test::shownTexts(messages),
-        std::vector<std::string>{"critical: Cannot convert file: " + folder.path("zavek.csv") +
-                                 "\nResource temporarily unavailable"});
+    EXPECT_FALSE(convert(folder, specimenChoices, messages, "result.csv", defaultChunkBytes,
+                         [](std::int64_t) {
+                             throw std::system_error(std::make_error_code(std::errc::io_error));
+                         })
+                     .completed);
+    EXPECT_EQ(test::shownTexts(messages),
+              std::vector<std::string>{"critical: Cannot convert file: " +
+                                       folder.path("zavek.csv") + "\nInput/output error"});
     EXPECT_EQ(test::readBytes(folder.path("result.csv")), "earlier\r\n");
     EXPECT_EQ(folder.fileNames(),
               (std::vector<std::string>{"result.csv", "template.csv", "zavek.csv"}));

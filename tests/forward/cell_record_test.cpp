@@ -63,8 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                     RuleCase{"-100;1;A;0", "-100.000", "-10.000", 'U', false, true},
                     RuleCase{"-100;1;B;50", "-100.000", "-10.000", 'U', true, true},
                     RuleCase{"", "0.000", "0.001", 'S', false, false},
-                    RuleCase{"1200,5;7;B;95", "66.694", "66.694", 'U', false, false},
-                    RuleCase{"10;1;A;0", "1.000", "1.000", 'U', false, false},
                     RuleCase{"0,5;1;B;180", "0.500", "0.500", 'U', false, false}));
 
 TEST(CellRecord, FieldsAndExactTotalsOfATwoVariableLine) {
