@@ -50,8 +50,9 @@ int runCommandLine(int argc, char** argv) {
         printUsageError(e.what());
         return exitUsage;
     }
-    if (forward.chosen()) return forward.run();
-    if (back.chosen()) return back.run();
+    CliOutput messages;
+    if (forward.chosen()) return messages.finish(forward.run(messages));
+    if (back.chosen()) return messages.finish(back.run(messages));
     return exitUsage;
 }
 

@@ -61,7 +61,8 @@ std::string unknownColumnText(std::string_view option, const std::string& col,
                 countText(static_cast<std::int64_t>(columnCount)) +
                 (columnCount == 1 ? " column" : " columns");
     } else {
-        text += ": no column named \"" + col + "\" in the header line of " + templatePath;
+        text += ": no column named \"" + messageValue(col) + "\" in the header line of " +
+                templatePath;
     }
     return text;
 }
@@ -86,7 +87,7 @@ void BackCommand::define(CLI::App& app) {
     }
 }
 
-int BackCommand::run() {
+int BackCommand::run(CliOutput& messages) {
     // The window's go button is disabled until all three names are filled in.
     for (const auto& [path, option] :
          {std::pair{&template_, "--template"}, std::pair{&zavek_, "--zavek"},
@@ -97,7 +98,6 @@ int BackCommand::run() {
         }
     }
 
-    CliOutput messages;
     // The same header fields the window offers in its lists.
     const auto header = templateHeaderFields(template_, messages);
     if (!header) return exitStopped;

@@ -9,6 +9,8 @@
 
 namespace vqd {
 
+class CliOutput;
+
 class BackCommand {
 public:
     // Adds the subcommand and its options to `app`.
@@ -16,7 +18,7 @@ public:
     bool chosen() const { return command_ != nullptr && command_->parsed(); }
     // Reads the template's header for the chosen columns, then runs the conversion; returns the
     // exit status.
-    int run();
+    int run(CliOutput& messages);
 
 private:
     CLI::App* command_ = nullptr;

@@ -39,7 +39,7 @@ void ForwardCommand::define(CLI::App& app) {
     }
 }
 
-int ForwardCommand::run() {
+int ForwardCommand::run(CliOutput& messages) {
     // The window's go button is disabled until both are filled in.
     if (trimBlanks(input_).empty()) {
         printUsageError("INPUT is empty");
@@ -50,7 +50,6 @@ int ForwardCommand::run() {
         return exitUsage;
     }
 
-    CliOutput messages;
     ForwardPageValues page;
     page.txtVQDFileName = input_;
     page.chkVarNamesInFirst = namesFirst_;

@@ -7,13 +7,15 @@
 
 namespace vqd {
 
+class CliOutput;
+
 class ForwardCommand {
 public:
     // Adds the subcommand and its options to `app`.
     void define(CLI::App& app);
     bool chosen() const { return command_ != nullptr && command_->parsed(); }
     // Inspects the input as the window does, then runs the conversion; returns the exit status.
-    int run();
+    int run(CliOutput& messages);
 
 private:
     CLI::App* command_ = nullptr;

@@ -1,9 +1,16 @@
 #include "app/cli.h"
+#include "text/file_access.h"
 
 #include <clocale>
+#include <csignal>
 
 int main(int argc, char** argv) {
     // Take the user's locale, as the window does: the engine's numbers must not follow it.
     std::setlocale(LC_ALL, "");
+    // A script that stops reading the result after the files are written must not kill the run.
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    vqd::files::removeTemporaryFilesOnInterrupt();
     return vqd::runCommandLine(argc, argv);
 }

@@ -1,5 +1,6 @@
 #include "app/cli_output.h"
 
+#include "app/cli.h"
 #include "text/numbers.h"
 
 #include <cstdio>
@@ -34,23 +35,38 @@ CliOutput::CliOutput()
       nextPaint_(start_ + std::chrono::milliseconds(500)) {}
 
 CliOutput::~CliOutput() {
+    showHeld("note");
     clearProgress();
 }
 
 void CliOutput::critical(std::string_view text) {
     clearProgress();
+    showHeld("note");
     printMessage("error", text);
+    errorShown_ = true;
 }
 
 void CliOutput::information(std::string_view text) {
-    clearProgress();
-    printMessage("note", text);
+    held_.emplace_back(text);
+}
+
+void CliOutput::showHeld(std::string_view kind) {
+    for (const auto& text : held_)
+        printMessage(kind, text);
+    held_.clear();
 }
 
 void CliOutput::result(std::string_view text) {
     clearProgress();
+    showHeld("note");
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
+}
+
+int CliOutput::finish(int status) {
+    clearProgress();
+    showHeld(status == exitStopped && !errorShown_ ? "error" : "note");
+    return status;
 }
 
 void CliOutput::progress(std::int64_t recordCount) {

@@ -6,12 +6,16 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace vqd {
 
 // "vqd2zavek-cli: error: TEXT" for a critical message, "vqd2zavek-cli: note: TEXT" for a notice,
-// one line each: a message's further lines follow its first after ": ".
+// one line each: a message's further lines follow its first after ": ". Notices are held until the
+// command ends: one after which the command stopped without an error of its own (an undecided
+// template separator) is the reason it stopped, and is an error.
 // While standard error is a terminal, a long run shows its record count and speed there on one
 // line, which every message and the result replace; otherwise nothing but the messages.
 class CliOutput : public Messages {
@@ -23,12 +27,18 @@ public:
     void progress(std::int64_t recordCount);
     // The final line on standard output.
     void result(std::string_view text);
+    // Shows the notices held, as errors when `status` is a stop that no error explained, and
+    // returns `status`.
+    int finish(int status);
 
 private:
     void clearProgress();
+    void showHeld(std::string_view kind);
 
     bool terminal_;
     bool progressShown_ = false;
+    bool errorShown_ = false;
+    std::vector<std::string> held_;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point nextPaint_;
 };

@@ -1,6 +1,7 @@
 // The desktop program: one window over the conversion engines.
 
 #include "shell/settings.h"
+#include "text/file_access.h"
 #include "window/main_window.h"
 #include "window/qt_dialogs.h"
 
@@ -9,6 +10,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Ending the session during a conversion leaves no temporary file beside the outputs.
+    vqd::files::removeTemporaryFilesOnInterrupt();
     // Installed, the desktop entry and the themed icon carry this name; the desktop matches the
     // window to them by it. Run from the build folder there is no icon, and the window has none.
     QApplication::setDesktopFileName("vqd2zavek");

@@ -40,6 +40,7 @@ std::optional<std::int64_t> firstRecordFieldCount(const std::string& path, Messa
 struct TemplateLayout {
     std::string header;
     std::vector<std::string> model; // the row buffer: column k is element k - 1
+    std::vector<std::string> readingNotes;
 };
 
 std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_view separator,
@@ -63,6 +64,7 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
         messages.critical("No model line in template file: " + path);
         return std::nullopt;
     }
+    layout.readingNotes = reader.readingNotes(path);
     return layout;
 }
 
@@ -221,11 +223,15 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     if (!layout) return result;
     const std::vector<std::string>& row = layout->model;
 
-    AtomicOutputFile out;
-    if (!out.create(request.ResultFile)) {
-        messages.critical(out.failureMessage());
+    // The result may be neither the template nor ZAVEK's file: it would replace what it reads.
+    const std::array<InputFile, 2> inputs{{{"template file", request.TemplateFile},
+                                           {"ZAVEK output file", request.ZavekOutputFile}}};
+    OutputSet outputs;
+    if (!outputs.create(std::span(&request.ResultFile, 1), inputs)) {
+        messages.critical(outputs.failureMessage());
         return result;
     }
+    AtomicOutputFile& out = outputs[0];
     out.writeLine(layout->header);
 
     LineReader zavek;
@@ -259,10 +265,14 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         return result;
     }
     zavek.close();
-    if (!out.commit()) {
-        messages.critical(out.failureMessage());
+    if (!outputs.commit()) {
+        messages.critical(outputs.failureMessage());
         return result;
     }
+    for (const auto& note : layout->readingNotes)
+        messages.information(note);
+    for (const auto& note : zavek.readingNotes(request.ZavekOutputFile))
+        messages.information(note);
     result.completed = true;
     result.recordCount = recordCount;
     return result;

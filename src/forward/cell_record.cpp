@@ -23,6 +23,18 @@ double dominanceLevel(CellRecord& record, double rulePerc, double freqFraction) 
     return (record.CellValue * record.DomPerc) / rulePerc - record.CellValue;
 }
 
+// The text that made a finite cell's protection level overflow: the factor that outweighs the
+// cell value, or the rule's percentage that it was divided by.
+std::string_view overflowingText(const CellRecord& record, char rule, std::string_view domField,
+                                 const ConversionRequest& request) {
+    const auto& percentages = request.PercentageTexts;
+    if (rule == 'A' || record.IllegalDomPercentage)
+        return std::abs(request.FreqFraction) > 1 ? percentages[0] : record.ValueField;
+    if (std::isfinite(record.CellValue * record.DomPerc))
+        return percentages[rule == 'B' ? 1 : 2];
+    return std::abs(record.DomPerc) > std::abs(record.CellValue) ? domField : record.ValueField;
+}
+
 } // namespace
 
 bool ReadCellRecord(std::string_view line, const ConversionRequest& request, TotalsFound& found,
@@ -71,7 +83,7 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
         upper = dominanceLevel(record, request.Dom2Perc, request.FreqFraction);
     }
     if (!std::isfinite(upper)) {
-        record.OutOfRangeText = record.ValueField;
+        record.OutOfRangeText = overflowingText(record, rule, domField, request);
         return false;
     }
     if (upper < 0) record.IllegalProtectionLevel = true;

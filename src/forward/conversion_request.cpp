@@ -21,11 +21,11 @@ bool isBlank(const std::string& text) {
 bool checkPercentage(double value, const std::string& text, const char* zeroMessage,
                      Messages& messages) {
     if (zeroMessage != nullptr && value == 0) {
-        messages.critical(zeroMessage + text);
+        messages.critical(zeroMessage + messageValue(text));
         return false;
     }
     if (!std::isfinite(value)) {
-        messages.critical("Number out of range: " + text);
+        messages.critical("Number out of range: " + messageValue(text));
         return false;
     }
     return true;
@@ -33,7 +33,8 @@ bool checkPercentage(double value, const std::string& text, const char* zeroMess
 
 } // namespace
 
-std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages& messages) {
+std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages& messages,
+                                          std::vector<std::string>* notes) {
     constexpr std::size_t maxCandidates = 40;
     std::vector<std::pair<std::string, long long>> candidates;
     LineReader reader;
@@ -62,6 +63,10 @@ std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages&
         messages.critical("No lines in hierarchy file: " + hierFile);
         return std::nullopt;
     }
+    if (notes != nullptr) {
+        for (auto& note : reader.readingNotes(hierFile))
+            notes->push_back(std::move(note));
+    }
     std::string chosen;
     long long maximum = 0;
     for (const auto& [key, count] : candidates) {
@@ -87,6 +92,7 @@ std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages
     request.Dom2Perc = numericValue(page.txtPerc[2]);
     const double freqPerc = numericValue(page.txtPerc[0]);
     request.FreqFraction = freqPerc / 100;
+    request.PercentageTexts = page.txtPerc;
 
     if (!checkPercentage(request.Dom1Perc, page.txtPerc[1],
                          "Illegal Percentage for Dominance 1:", messages) ||
@@ -115,7 +121,7 @@ std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages
             return std::nullopt;
         }
         if (row.chkHierch) {
-            auto lead = ZoekLeadstring(row.txtHierFile, messages);
+            auto lead = ZoekLeadstring(row.txtHierFile, messages, &request.ReadingNotes);
             if (!lead) return std::nullopt;
             row.txtleadString = std::move(*lead);
         }

@@ -54,7 +54,11 @@ struct ConversionRequest {
     double Dom1Perc = 0;
     double Dom2Perc = 0;
     double FreqFraction = 0;
+    // The percentages as typed (frequency, dominance B, dominance C), to name one that overflows.
+    std::array<std::string, 3> PercentageTexts;
     std::vector<VariableSpec> Variables;
+    // What the user should know about how the hierarchy files were read, shown after the run.
+    std::vector<std::string> ReadingNotes;
 };
 
 // Gathers and checks the request in the fixed order, showing the first failure's message and
@@ -64,7 +68,9 @@ std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages
 
 // The lead string of a hierarchy code list: the first character that most of its lines start
 // with (ties to the first seen; only the first 40 distinct characters are counted). Nothing, with
-// a message shown, when the file cannot be read or has no line.
-std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages& messages);
+// a message shown, when the file cannot be read or has no line. Notes on how its lines were read
+// are added to `notes`, when given.
+std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages& messages,
+                                          std::vector<std::string>* notes = nullptr);
 
 } // namespace vqd

@@ -16,18 +16,13 @@ namespace vqd {
 
 namespace {
 
+// The four outputs, put in place together.
 struct OutputFiles {
-    AtomicOutputFile tab, log, hst, rda;
-
-    std::array<AtomicOutputFile*, 4> all() { return {&tab, &log, &hst, &rda}; }
-
-    // The first file that failed, in the order they were opened.
-    AtomicOutputFile* failed() {
-        for (auto* file : all()) {
-            if (!file->ok()) return file;
-        }
-        return nullptr;
-    }
+    OutputSet set;
+    AtomicOutputFile& tab() { return set[0]; }
+    AtomicOutputFile& log() { return set[1]; }
+    AtomicOutputFile& hst() { return set[2]; }
+    AtomicOutputFile& rda() { return set[3]; }
 };
 
 // Converts chunks of the cell file. The data and history lines go to the files as they
@@ -62,19 +57,19 @@ public:
     bool deliver(std::int64_t& recordCount) override {
         if (!record_.OutOfRangeText.empty()) {
             stopMessage_ = "Number out of range in line" + messageNumber(recordCount + records_) +
-                           ": " + std::string(record_.OutOfRangeText);
+                           ": " + messageValue(record_.OutOfRangeText);
             return false;
         }
-        out_.tab.write(data_.text());
-        out_.hst.write(history_.text());
+        out_.tab().write(data_.text());
+        out_.hst().write(history_.text());
         logLines_.clear();
         for (const auto& [number, record] : suspects_)
             appendSuspectLogLines(logLines_, record, request_, recordCount + number);
-        out_.log.write(logLines_);
+        out_.log().write(logLines_);
         for (std::size_t i = 0; i < found_.size(); ++i)
             found_[i] = found_[i] || foundHere_[i];
         recordCount += records_;
-        return out_.tab.ok() && out_.hst.ok() && out_.log.ok();
+        return out_.set.ok();
     }
 
 private:
@@ -109,18 +104,27 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         messages.critical(cannotReadMessage(request.InputFile, input.error()));
         return result;
     }
+    // No output may be one of the files the run reads.
+    std::vector<std::string> roles;
+    std::vector<InputFile> inputs{{"input file", request.InputFile}};
+    roles.reserve(request.Variables.size()); // the inputs view the roles
+    for (std::size_t i = 0; i < request.Variables.size(); ++i) {
+        if (!request.Variables[i].HierCodeList) continue;
+        roles.push_back("hierarchy file of var" + messageNumber(static_cast<std::int64_t>(i + 1)));
+        inputs.push_back({roles.back(), request.Variables[i].HierFile});
+    }
+    const std::array<std::string, 4> paths{request.InputFile + ".tab", request.InputFile + ".log",
+                                           request.InputFile + ".hst", request.InputFile + ".rda"};
     OutputFiles out;
-    if (!out.tab.create(request.InputFile + ".tab") ||
-        !out.log.create(request.InputFile + ".log") ||
-        !out.hst.create(request.InputFile + ".hst")) {
-        messages.critical(out.failed()->failureMessage());
+    if (!out.set.create(paths, inputs)) {
+        messages.critical(out.set.failureMessage());
         return result;
     }
 
     std::string logLines;
     appendLogHead(logLines, request,
                   options.dateTime.empty() ? localDateTimeNow() : options.dateTime);
-    out.log.write(logLines);
+    out.log().write(logLines);
 
     std::string_view line;
     if (request.NamesInFirstLine) input.next(line);
@@ -144,43 +148,34 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         return result;
     }
     input.close();
-    out.tab.finish();
-    out.hst.finish();
-    if (auto* failedFile = out.failed()) {
-        messages.critical(failedFile->failureMessage());
+    if (!out.set.ok()) {
+        messages.critical(out.set.failureMessage());
         return result;
     }
 
     for (std::int32_t i = 0; i < request.VarCount; ++i) {
         if (found[static_cast<std::size_t>(i)]) continue;
         const VariableSpec& variable = request.Variables[static_cast<std::size_t>(i)];
-        messages.information("No record with totalcode (" + variable.TotCode +
-                             ") found for variable: " + variable.VarName);
+        messages.information("No record with totalcode (" + messageValue(variable.TotCode) +
+                             ") found for variable: " + messageValue(variable.VarName));
     }
 
-    if (out.rda.create(request.InputFile + ".rda")) {
-        std::string metadata;
-        appendMetadata(metadata, request);
-        out.rda.write(metadata);
-        out.rda.finish();
-    }
+    std::string metadata;
+    appendMetadata(metadata, request);
+    out.rda().write(metadata);
     logLines.clear();
     appendLogClosing(logLines, recordCount);
-    out.log.write(logLines);
-    out.log.finish();
-    if (auto* failedFile = out.failed()) {
-        messages.critical(failedFile->failureMessage());
+    out.log().write(logLines);
+    // Only now are earlier outputs replaced, all four together.
+    if (!out.set.commit()) {
+        messages.critical(out.set.failureMessage());
         return result;
     }
-
-    // Only now are earlier outputs replaced, all four together.
-    for (auto* file : {&out.rda, &out.tab, &out.hst, &out.log}) {
-        if (!file->commit()) {
-            messages.critical(file->failureMessage());
-            return result;
-        }
-    }
     report(recordCount);
+    for (const auto& note : request.ReadingNotes)
+        messages.information(note);
+    for (const auto& note : input.readingNotes(request.InputFile))
+        messages.information(note);
     result.completed = true;
     result.recordCount = recordCount;
     return result;

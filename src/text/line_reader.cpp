@@ -1,7 +1,6 @@
 #include "text/line_reader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -11,10 +10,6 @@ namespace vqd {
 namespace {
 // Small files need no more; the buffer doubles whenever a line does not fit.
 constexpr std::size_t blockSize = 64 << 10;
-
-std::string systemReason(int error) {
-    return std::generic_category().message(error);
-}
 
 // `buffer` made `size` bytes long, its contents kept; false when there is not the memory.
 bool resize(lineReaderDetail::Buffer& buffer, std::size_t& capacity, std::size_t size) {
@@ -42,8 +37,7 @@ LineReader::~LineReader() {
 }
 
 void LineReader::close() noexcept {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
+    file_.reset();
 }
 
 bool LineReader::open(const std::string& path) {
@@ -51,13 +45,9 @@ bool LineReader::open(const std::string& path) {
     begin_ = end_ = 0;
     eof_ = false;
     error_.clear();
-    errno = 0;
-    file_ = std::fopen(path.c_str(), "rb");
-    if (file_ == nullptr) {
-        error_ = systemReason(errno != 0 ? errno : ENOENT);
-        return false;
-    }
-    std::setvbuf(file_, nullptr, _IONBF, 0);
+    carriageReturnSeen_ = lineFeedSeen_ = byteOrderMark_ = started_ = false;
+    file_ = files::openForReading(path, error_);
+    if (!file_) return false;
     if (capacity_ < blockSize && !grow(blockSize)) {
         close();
         return false;
@@ -68,24 +58,21 @@ bool LineReader::open(const std::string& path) {
 // Moves the unread bytes to the front and reads more after them, growing the buffer when a
 // single line fills it.
 bool LineReader::fill() {
-    if (eof_ || file_ == nullptr) return false;
+    if (eof_ || !file_) return false;
     if (begin_ > 0) {
         std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
     }
     if (end_ == capacity_ && !grow(capacity_ * 2)) return false;
-    errno = 0;
-    const auto got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
-    end_ += got;
-    if (got == 0) {
+    const auto got = files::readSome(file_, buffer_.get() + end_, capacity_ - end_, error_);
+    if (got <= 0) {
         eof_ = true;
-        if (std::ferror(file_)) {
-            error_ = systemReason(errno != 0 ? errno : EIO);
-            return false;
-        }
+        return false;
     }
-    return got > 0;
+    noteLineEnds(buffer_.get() + end_, static_cast<std::size_t>(got));
+    end_ += static_cast<std::size_t>(got);
+    return true;
 }
 
 // The line at the end of the buffer, read further where it continues.
@@ -131,7 +118,7 @@ bool LineReader::nextFromFile(std::string_view& line) {
 bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
     chunk.lines_ = {};
     if (!error_.empty()) return false;
-    if (file_ == nullptr) eof_ = true; // closed: what is buffered is all there is
+    if (!file_) eof_ = true; // closed: what is buffered is all there is
     if (capacity_ < size && !grow(size)) return false;
     bool lineEndMissing = false;
     for (;;) {
@@ -186,6 +173,31 @@ bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
         end_ = rest;
         return true;
     }
+}
+
+void LineReader::noteLineEnds(const char* bytes, std::size_t size) noexcept {
+    if (!started_) {
+        started_ = true;
+        byteOrderMark_ = size >= 3 && std::memcmp(bytes, "\xEF\xBB\xBF", 3) == 0;
+    }
+    if (carriageReturnSeen_) return;
+    carriageReturnSeen_ = std::memchr(bytes, '\r', size) != nullptr;
+    lineFeedSeen_ = lineFeedSeen_ || std::memchr(bytes, '\n', size) != nullptr;
+}
+
+std::vector<std::string> LineReader::readingNotes(std::string_view path) const {
+    std::vector<std::string> notes;
+    if (eof_ && !carriageReturnSeen_ && lineFeedSeen_) {
+        notes.push_back("Lines of " + std::string(path) +
+                        " end in a line feed alone, which does not end a line: save it with CR LF "
+                        "line ends");
+    }
+    if (byteOrderMark_) {
+        notes.push_back(std::string(path) +
+                        " starts with a UTF-8 byte-order mark, which becomes part of its first "
+                        "field: save it without one");
+    }
+    return notes;
 }
 
 std::string cannotReadMessage(std::string_view path, std::string_view reason) {

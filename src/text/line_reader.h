@@ -1,14 +1,15 @@
 #pragma once
 // Reading text files a line at a time, in large blocks.
 
+#include "text/file_access.h"
 #include "text/messages.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vqd {
 
@@ -43,7 +44,7 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Opens `path`; false (with error() set) when it cannot be opened.
+    // Opens `path`; false (with error() set) when it cannot be opened or is not a regular file.
     bool open(const std::string& path);
     // The next line; false at the end of the file or on a read error (then error() is set).
     bool next(std::string_view& line) {
@@ -66,20 +67,30 @@ public:
     // The system's reason when opening or reading failed; empty otherwise.
     const std::string& error() const noexcept { return error_; }
     void close() noexcept;
+    // What the user should know about how the file read so far was taken apart into lines: its
+    // lines end in a line feed alone, which ends no line, or it starts with a byte-order mark,
+    // which becomes part of its first field. One text per finding, naming the file as `path`.
+    std::vector<std::string> readingNotes(std::string_view path) const;
 
 private:
     bool nextFromFile(std::string_view& line);
     bool fill();
 
     bool grow(std::size_t size);
+    void noteLineEnds(const char* bytes, std::size_t size) noexcept;
 
-    std::FILE* file_ = nullptr;
+    files::Descriptor file_;
     lineReaderDetail::Buffer buffer_;
     std::size_t capacity_ = 0;
     std::size_t begin_ = 0; // first unread byte
     std::size_t end_ = 0;   // one past the last byte read from the file
     bool eof_ = false;
     std::string error_;
+    // Looked for only until the first carriage return: then lines end as the user meant.
+    bool carriageReturnSeen_ = false;
+    bool lineFeedSeen_ = false;
+    bool byteOrderMark_ = false;
+    bool started_ = false; // the first bytes of the file have been read
 };
 
 // The next line of a chunk taken by nextChunk, removed from `lines`; false when none is left.

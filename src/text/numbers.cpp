@@ -247,6 +247,16 @@ std::string messageNumber(std::int64_t number) {
     return number < 0 ? countText(number) : " " + countText(number);
 }
 
+std::string messageValue(std::string_view text) {
+    constexpr std::size_t shown = 60;
+    if (text.size() <= shown + 3) return std::string(text);
+    // Not within a character of several bytes, where the text is UTF-8.
+    std::size_t cut = shown;
+    while (cut > shown - 3 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(text.substr(0, cut)) + "...";
+}
+
 char* writeCostText(char* to, double value) noexcept {
     if (value == 0.0) return copyShort(to, " 0");
     // 15 significant digits in scientific form: "d.dddddddddddddde+XX".

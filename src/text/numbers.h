@@ -28,6 +28,10 @@ std::int32_t wholeNumberClamped32(double value) noexcept;
 // A whole number appended to a message or log text: « 3» when not negative, «-3» otherwise.
 std::string messageNumber(std::int64_t number);
 
+// A value quoted in a message, cut after about 60 characters with "...": a cell of megabytes is
+// not echoed whole.
+std::string messageValue(std::string_view text);
+
 // A count standing on its own, without a leading blank: «250».
 std::string countText(std::int64_t number);
 

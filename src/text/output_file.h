@@ -1,31 +1,32 @@
 #pragma once
-// Output files that replace their final name only when the whole action has succeeded.
+// Output files that replace their final names only when the whole action has succeeded, all of
+// an action's outputs together, and never one of the action's own inputs.
 
-#include <cstdio>
+#include "text/file_access.h"
+
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vqd {
 
-// Written to a temporary file beside `finalPath`, then renamed into place by commit(). Until
-// then an existing file of the final name is untouched; discard() (or destruction without a
-// commit) removes the temporary file. Writes are buffered; the first failure is kept and every
-// later call is a no-op, so callers check ok() at the points where they can stop.
+// Written to a new file beside `finalPath` and put in place by an OutputSet's commit. Until then
+// an existing file of the final name is untouched; discarding (or destruction without a commit)
+// removes the new file. Writes are buffered; the first failure is kept and every later call is a
+// no-op, so callers check ok() at the points where they can stop.
 class AtomicOutputFile {
 public:
     AtomicOutputFile() = default;
-    ~AtomicOutputFile();
     AtomicOutputFile(const AtomicOutputFile&) = delete;
     AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
 
     bool create(std::string finalPath);
     void write(std::string_view text);
     void writeLine(std::string_view text); // the text and CR LF
-    // Flushes and closes the temporary file; false (with error()) when anything failed.
+    // Writes out what is buffered; false (with error()) when anything failed.
     bool finish();
-    // Renames the finished temporary file to the final name.
-    bool commit();
     void discard() noexcept;
 
     bool ok() const noexcept { return error_.empty(); }
@@ -34,15 +35,41 @@ public:
     std::string failureMessage() const; // "Cannot write file: " and the path, then the reason
 
 private:
+    friend class OutputSet;
     void flush();
     void fail(int error);
 
-    std::FILE* file_ = nullptr;
+    files::PendingFile file_;
     std::string finalPath_;
-    std::string tempPath_;
     std::unique_ptr<char[]> buffer_; // made at the first text short enough to be buffered
     std::size_t used_ = 0;
     std::string error_;
+};
+
+// A file the action reads, by the role the user knows it by ("ZAVEK output file").
+struct InputFile {
+    std::string_view role;
+    const std::string& path;
+};
+
+// The outputs of one action, put in place together.
+class OutputSet {
+public:
+    // Refuses an output that is one of `inputs` or another output (compared as files, not as
+    // spellings) before anything is created, then creates each output. False with
+    // failureMessage() set otherwise; nothing is left behind then.
+    bool create(std::span<const std::string> finalPaths, std::span<const InputFile> inputs);
+    AtomicOutputFile& operator[](std::size_t i) { return *files_[i]; }
+    // Whether every file has been written without failure so far.
+    bool ok() const noexcept;
+    // Finishes every file and puts them all in place, or none: a failure leaves exactly the
+    // earlier files.
+    bool commit();
+    std::string failureMessage() const;
+
+private:
+    std::vector<std::unique_ptr<AtomicOutputFile>> files_;
+    std::string refusal_; // why the set could not be made or put in place
 };
 
 } // namespace vqd

@@ -29,11 +29,16 @@ struct RefusalCase {
 class Refusals : public testing::TestWithParam<RefusalCase> {};
 
 TEST_P(Refusals, FirstFailingCheckShowsItsMessage) {
+    test::ScratchFolder folder;
+    folder.write("empty.hrc", "");
     auto page = validPage();
     GetParam().change(page);
+    for (auto& row : page.rows)
+        row.txtHierFile = test::expand(folder, row.txtHierFile);
     test::RecordingMessages messages;
     EXPECT_FALSE(gatherRequest(page, messages));
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{true, GetParam().message}}));
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
+                                  {true, test::expand(folder, GetParam().message)}}));
 }
 
 // Where a row sets two faults, the earlier check speaks.
@@ -51,8 +56,10 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
     RefusalCase{"NoTotal", [](auto& p) { p.rows[0].txtTotCode = ""; }, "no total code specified for var 1"},
     RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/nonexistent/r.hrc"; },
                 "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"},
-    RefusalCase{"EmptyHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/dev/null"; },
-                "No lines in hierarchy file: /dev/null"}),
+    RefusalCase{"EmptyHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "DIR/empty.hrc"; },
+                "No lines in hierarchy file: DIR/empty.hrc"},
+    RefusalCase{"HierFileADevice", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/dev/null"; },
+                "Cannot read file: /dev/null\nnot a regular file"}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 

@@ -1,7 +1,9 @@
 #include "../support/test_support.h"
 #include "text/line_reader.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace vqd {
 namespace {
@@ -35,6 +37,7 @@ std::vector<std::string> readLinesInChunks(const std::string& path, std::size_t 
 struct LineEndCase {
     std::string bytes;
     std::vector<std::string> lines;
+    std::vector<std::string> notes{}; // "lf" a line feed that ends no line, "bom" a byte-order mark
 };
 
 class LineEnds : public testing::TestWithParam<LineEndCase> {};
@@ -46,17 +49,34 @@ TEST_P(LineEnds, SplitAtCrLfAndLoneCr) {
     // Chunks end after whole lines wherever their size falls, a CR LF included.
     for (std::size_t size = 1; size <= GetParam().bytes.size() + 1; ++size)
         EXPECT_EQ(readLinesInChunks(path, size), GetParam().lines) << "chunks of " << size;
+
+    // The user is told when lines are not what a Linux tool meant, once the file is read.
+    LineReader reader;
+    ASSERT_TRUE(reader.open(path));
+    std::string_view line;
+    while (reader.next(line)) {
+    }
+    std::vector<std::string> notes;
+    for (const auto& note : reader.readingNotes("f.csv"))
+        notes.push_back(note.starts_with("Lines of f.csv end in a line feed alone") ? "lf"
+                        : note.starts_with("f.csv starts with a UTF-8 byte-order mark") ? "bom"
+                                                                                        : note);
+    EXPECT_EQ(notes, GetParam().notes);
 }
 
 using Lines = std::vector<std::string>;
+const std::string bom = "\xEF\xBB\xBF";
 INSTANTIATE_TEST_SUITE_P(
     Files, LineEnds,
     testing::Values(LineEndCase{"", Lines{}}, LineEndCase{"a\r\nb\r\n", Lines{"a", "b"}},
                     LineEndCase{"a\rb\r", Lines{"a", "b"}}, LineEndCase{"a\r\nb", Lines{"a", "b"}},
-                    LineEndCase{"a\nb\r\n", Lines{"a\nb"}}, LineEndCase{"a\n", Lines{"a\n"}},
+                    LineEndCase{"a\nb\r\n", Lines{"a\nb"}}, LineEndCase{"a\n", Lines{"a\n"}, {"lf"}},
+                    LineEndCase{"a\nb\nc", Lines{"a\nb\nc"}, {"lf"}},
                     LineEndCase{"\r\n\r\n", Lines{"", ""}},
                     LineEndCase{"a\r\r\nb", Lines{"a", "", "b"}},
-                    LineEndCase{"a\r\n\nb", Lines{"a", "\nb"}}));
+                    LineEndCase{"a\r\n\nb", Lines{"a", "\nb"}},
+                    LineEndCase{bom + "a;b\r\n", Lines{bom + "a;b"}, {"bom"}},
+                    LineEndCase{bom + "a\nb", Lines{bom + "a\nb"}, {"lf", "bom"}}));
 
 TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
     test::ScratchFolder folder;
@@ -70,17 +90,35 @@ TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
     }
 }
 
-TEST(LineReader, FolderAndMissingFileAreErrors) {
-    test::ScratchFolder folder;
-    LineReader reader;
-    EXPECT_FALSE(reader.open(folder.path("missing")));
-    EXPECT_EQ(reader.error(), "No such file or directory");
+// Only a regular file is read: a pipe would wait for a writer or be read once for the inspection
+// and lost to the conversion, a device may never end, and outputs named after /dev/stdin would
+// land among the devices.
+struct UnreadableCase {
+    const char* name;
+    std::string path; // DIR/ is the scratch folder
+    const char* reason;
+};
 
-    ASSERT_TRUE(reader.open(folder.path(".")));
-    std::string_view line;
-    EXPECT_FALSE(reader.next(line));
-    EXPECT_EQ(reader.error(), "Is a directory");
+class Unreadable : public testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(Unreadable, RefusedAtOnceWithTheReason) {
+    test::ScratchFolder folder;
+    ASSERT_EQ(::mkfifo(folder.path("pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink("pipe", folder.path("link to pipe"));
+    LineReader reader;
+    EXPECT_FALSE(reader.open(test::expand(folder, GetParam().path)));
+    EXPECT_EQ(reader.error(), GetParam().reason);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, Unreadable,
+    testing::Values(UnreadableCase{"Missing", "DIR/missing", "No such file or directory"},
+                    UnreadableCase{"Folder", "DIR/", "Is a directory"},
+                    UnreadableCase{"PipeWithoutWriter", "DIR/pipe", "not a regular file"},
+                    UnreadableCase{"LinkToAPipe", "DIR/link to pipe", "not a regular file"},
+                    UnreadableCase{"EndlessDevice", "/dev/zero", "not a regular file"},
+                    UnreadableCase{"StandardInput", "/dev/stdin", "not a regular file"}),
+    [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace vqd

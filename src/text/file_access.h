@@ -1,0 +1,89 @@
+#pragma once
+// The few file-system operations the engine needs, behind one seam so that each platform has its
+// own source file: reading a regular file, writing a new file beside its final name, and putting
+// finished files in place together.
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <utility>
+
+namespace vqd::files {
+
+// An open file, closed with the object.
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) noexcept : fd_(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    int get() const noexcept { return fd_; }
+    explicit operator bool() const noexcept { return fd_ >= 0; }
+    void reset() noexcept;
+
+private:
+    int fd_ = -1;
+};
+
+// The system's text for an error number.
+std::string systemReason(int error);
+
+// Opens `path` for reading when it names a regular file. Otherwise an empty descriptor and the
+// reason: the system's, or "not a regular file" for a pipe or a device, which would wait for a
+// writer, could be read only once, or never end.
+Descriptor openForReading(const std::string& path, std::string& reason);
+
+// Up to `size` bytes into `to`: the count, 0 at the end of the file, -1 with `reason` on failure.
+std::ptrdiff_t readSome(const Descriptor& file, char* to, std::size_t size, std::string& reason);
+
+// Whether the two names stand for one existing file, compared as files (device and inode), not as
+// spellings: "z.csv", "./z.csv" and a symbolic link to it are one file.
+bool sameFile(const std::string& a, const std::string& b);
+
+// A new file written beside the file its final name stands for (the target of a symbolic link,
+// which stays a link). Unnamed where the system allows, so that a run killed on the way leaves
+// nothing behind; otherwise under a short hidden name that an interrupt removes. It takes the
+// permission bits and the group of the earlier file it is to replace; a new file gets the usual
+// mode of the user's umask.
+class PendingFile {
+public:
+    PendingFile() = default;
+    ~PendingFile() { discard(); }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // 0, or the system's error number.
+    int create(const std::string& finalPath);
+    int write(const char* data, std::size_t size);
+    // Removes the new file; the final name is left as it was.
+    void discard() noexcept;
+    bool created() const noexcept { return static_cast<bool>(file_); }
+
+private:
+    friend int placeTogether(std::span<PendingFile* const>, std::size_t&);
+
+    Descriptor folder_;     // of the target
+    std::string name_;      // the target's name within its folder
+    Descriptor file_;       // the new file, open until it is in place
+    std::string temporary_; // its name in the folder; empty while it has none
+};
+
+// Puts the pending files in place as one step, as far as the file system allows: every earlier
+// file is moved aside, then the new files go in; on any failure the new ones are taken out again
+// and the earlier ones put back, so that a failed run leaves exactly the earlier set. Interrupts
+// wait until it is done. 0, or the system's error number with `failed` the index of the file that
+// could not be replaced.
+int placeTogether(std::span<PendingFile* const> files, std::size_t& failed);
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the named temporary files of pending outputs before the
+// program ends as it would have. The programs call it once at start.
+void removeTemporaryFilesOnInterrupt();
+
+} // namespace vqd::files

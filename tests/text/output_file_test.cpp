@@ -1,0 +1,149 @@
+#include "../support/test_support.h"
+#include "text/output_file.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vqd {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every name in the folder with its bytes, the target of a link, or its mode where asked.
+std::map<std::string, std::string> listing(const test::ScratchFolder& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& name : folder.fileNames()) {
+        const auto path = folder.path(name);
+        if (fs::is_symlink(path)) {
+            files[name] = "-> " + fs::read_symlink(path).string();
+        } else if (fs::is_directory(path)) {
+            files[name] = "(folder)";
+        } else {
+            files[name] = test::readBytes(path);
+        }
+    }
+    return files;
+}
+
+int modeOf(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 07777) : -1;
+}
+
+bool immutable(const std::string& path, bool on) {
+    const std::string command =
+        std::string("chattr ") + (on ? "+i" : "-i") + " '" + path + "' 2>/dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
+// The outputs a.tab, a.log and a.rda of one action that reads a.csv, with earlier outputs in place.
+// Each case spoils one thing before the set is made (`before`) or before it is put in place
+// (`during`); `message` is the refusal or failure, empty when the set goes in place.
+struct OutputCase {
+    const char* name;
+    std::function<void(const test::ScratchFolder&)> before;
+    std::function<void(const test::ScratchFolder&)> during;
+    const char* message;
+    std::map<std::string, std::string> madeDuring{}; // what `during` left in the folder
+};
+
+class OutputSetFaults : public testing::TestWithParam<OutputCase> {
+protected:
+    void TearDown() override { immutable(folder.path("a.log"), false); }
+    test::ScratchFolder folder;
+};
+
+TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
+    const OutputCase& c = GetParam();
+    folder.write("a.csv", "input");
+    for (const char* name : {"a.tab", "a.log", "a.rda"})
+        folder.write(name, std::string("earlier ") + name);
+    if (c.before) c.before(folder);
+    const auto before = listing(folder);
+
+    const std::array<std::string, 3> outputs{folder.path("a.tab"), folder.path("a.log"),
+                                             folder.path("a.rda")};
+    const std::string input = folder.path("a.csv");
+    const std::array<InputFile, 1> inputs{{{"input file", input}}};
+    OutputSet set;
+    bool done = set.create(outputs, inputs);
+    if (done) {
+        for (std::size_t i = 0; i < outputs.size(); ++i)
+            set[i].writeLine("new");
+        if (c.during) c.during(folder);
+        done = set.commit();
+    }
+    EXPECT_EQ(set.failureMessage(), test::expand(folder, c.message));
+    EXPECT_EQ(done, std::string(c.message).empty());
+    auto expected = before;
+    for (const auto& [name, bytes] : c.madeDuring)
+        expected[name] = bytes;
+    if (done) {
+        for (const char* name : {"a.tab", "a.log", "a.rda"})
+            expected[name] = "new\r\n";
+    }
+    EXPECT_EQ(listing(folder), expected) << "no temporary file, nothing else replaced";
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, OutputSetFaults, testing::Values(
+    OutputCase{"Replaced", nullptr, nullptr, ""},
+    OutputCase{"OutputIsAHardLinkToTheInput",
+               [](auto& f) { fs::remove(f.path("a.log")); fs::create_hard_link(f.path("a.csv"), f.path("a.log")); },
+               nullptr, "The output file DIR/a.log is the same file as the input file: DIR/a.csv"},
+    OutputCase{"OutputLinksToTheInput",
+               [](auto& f) { fs::remove(f.path("a.rda")); fs::create_symlink("a.csv", f.path("a.rda")); },
+               nullptr, "The output file DIR/a.rda is the same file as the input file: DIR/a.csv"},
+    OutputCase{"TwoOutputsOneFile",
+               [](auto& f) { fs::remove(f.path("a.rda")); fs::create_symlink("a.tab", f.path("a.rda")); },
+               nullptr, "The output file DIR/a.rda is the same file as the output file: DIR/a.tab"},
+    OutputCase{"FolderOfAnOutputsName",
+               [](auto& f) { fs::remove(f.path("a.rda")); fs::create_directory(f.path("a.rda")); },
+               nullptr, "Cannot write file: DIR/a.rda\nIs a directory"},
+    OutputCase{"FolderMadeUnderAnOutputsNameDuringTheRun", nullptr,
+               [](auto& f) { fs::remove(f.path("a.rda")); fs::create_directory(f.path("a.rda")); },
+               "Cannot write file: DIR/a.rda\nIs a directory", {{"a.rda", "(folder)"}}},
+    OutputCase{"LastOutputCannotBeReplaced", nullptr,
+               [](auto& f) { if (!immutable(f.path("a.log"), true)) GTEST_SKIP() << "chattr +i not permitted here"; },
+               "Cannot write file: DIR/a.log\nOperation not permitted"}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
+
+// A replaced output keeps what the user set on the earlier file; a link stays a link.
+TEST(OutputSet, ReplacingKeepsModeGroupAndLinks) {
+    test::ScratchFolder folder;
+    folder.write("private.tab", "earlier");
+    ::chmod(folder.path("private.tab").c_str(), 0600);
+    fs::create_directory(folder.path("kept"));
+    folder.write("kept/target.csv", "earlier");
+    ::chmod(folder.path("kept/target.csv").c_str(), 0640);
+    fs::create_symlink("kept/target.csv", folder.path("link.csv"));
+    const std::string longName(255 - 4, 'x'); // the longest name the system allows
+    const mode_t mask = ::umask(022);
+
+    const std::array<std::string, 4> outputs{folder.path("private.tab"), folder.path("link.csv"),
+                                             folder.path("new.hst"), folder.path(longName + ".log")};
+    OutputSet set;
+    ASSERT_TRUE(set.create(outputs, {})) << set.failureMessage();
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        set[i].write("new");
+    ASSERT_TRUE(set.commit()) << set.failureMessage();
+    ::umask(mask);
+
+    EXPECT_EQ(modeOf(folder.path("private.tab")), 0600);
+    EXPECT_EQ(modeOf(folder.path("kept/target.csv")), 0640);
+    EXPECT_EQ(modeOf(folder.path("new.hst")), 0644);
+    EXPECT_EQ(fs::read_symlink(folder.path("link.csv")), "kept/target.csv");
+    EXPECT_EQ(test::readBytes(folder.path("kept/target.csv")), "new");
+    EXPECT_EQ(test::readBytes(folder.path(longName + ".log")), "new");
+    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"kept", "link.csv", "new.hst",
+                                                            "private.tab", longName + ".log"}));
+}
+
+} // namespace
+} // namespace vqd
