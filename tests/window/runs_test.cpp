@@ -66,5 +66,24 @@ TEST_F(Runs, BackGivesTheFileOfTheCommandLine) {
     EXPECT_EQ(readBytes(files.path("cli.csv")), fromWindow);
 }
 
+// The same file chosen as ZAVEK's output and as the result would be lost to the run.
+TEST_F(Runs, ResultThatIsAnInputIsRefused) {
+    const std::string templateFile =
+        files.write("template.csv", crlfLines({"code;value;status;flag", "x;0;-;A"}));
+    const std::string zavek = crlfLines({"11,a,250,3,U,0"});
+    const std::string zavekFile = files.write("zavek.csv", zavek);
+    showPage(1);
+    box("txtVQDTemplateFile")->setText(qs(templateFile));
+    box("txtZavekOutputFile")->setText(qs(zavekFile));
+    box("txtResultFile")->setText(qs(files.path("./zavek.csv")));
+    click(button("cmdGo2"));
+    EXPECT_EQ(dialogs.shown, (std::vector<RecordedMessage>{
+                                 {true, "The output file " + files.path("./zavek.csv") +
+                                            " is the same file as the ZAVEK output file: " +
+                                            zavekFile}}));
+    EXPECT_EQ(label("lblProgress")->text(), "");
+    EXPECT_EQ(readBytes(zavekFile), zavek);
+}
+
 } // namespace
 } // namespace vqd::test
