@@ -6,6 +6,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,6 +115,38 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutputSetFaults, testing::Values(
                "Cannot write file: DIR/a.log\nOperation not permitted"}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
+
+class FileSizeLimit : public testing::TestWithParam<std::size_t> {};
+
+// A full disk or the user's file-size limit stops the output whether it is written in small
+// buffered pieces or in large ones, and the earlier file stays.
+TEST_P(FileSizeLimit, StopsTheOutputAndLeavesTheEarlierFile) {
+    test::ScratchFolder folder;
+    folder.write("a.tab", "earlier");
+    const auto before = listing(folder);
+    struct rlimit limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const struct rlimit lowered { 256 << 10, limit.rlim_max };
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lowered), 0);
+
+    const std::array<std::string, 1> outputs{folder.path("a.tab")};
+    OutputSet set;
+    ASSERT_TRUE(set.create(outputs, {}));
+    const std::string piece(GetParam(), 'x');
+    for (std::size_t written = 0; written < (1 << 20) && set.ok(); written += piece.size())
+        set[0].write(piece);
+    const bool committed = set.commit();
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(committed);
+    EXPECT_EQ(set.failureMessage(), "Cannot write file: " + folder.path("a.tab") + "\nFile too large");
+    EXPECT_EQ(listing(folder), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pieces, FileSizeLimit, testing::Values(10, 64 << 10),
+                         [](const auto& info) { return info.param == 10 ? "Small" : "Large"; });
 
 // A replaced output keeps what the user set on the earlier file; a link stays a link.
 TEST(OutputSet, ReplacingKeepsModeGroupAndLinks) {
