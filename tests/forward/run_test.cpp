@@ -107,6 +107,18 @@ TEST_P(ForwardRun, MissingTotalsAreNotedInVariableOrder) {
                   {false, "No record with totalcode (Total) found for variable: Age"}}));
 }
 
+// A converter takes chunk after chunk: what it logged for an early one is not logged again.
+TEST_P(ForwardRun, SuspectRecordIsLoggedOnceWithItsLine) {
+    Lines lines{"names", "GR;0-14;100;1;B;50"};
+    for (int i = 0; i < 40; ++i)
+        lines.push_back("NL;Total;" + std::to_string(i) + ";1;S;0");
+    const auto input = folder.write("cells.csv", crlfLines(lines));
+    ASSERT_TRUE(run(page(input)).completed);
+    const std::string log = test::readBytes(input + ".log");
+    EXPECT_EQ(log.substr(log.find("\r\n\r\n") + 4),
+              crlfLines({"Illegal Dom percentage in line 1", "", "41 records processed"}));
+}
+
 TEST_P(ForwardRun, NumberOutOfRangeStopsWithItsLineAndWritesNothing) {
     const auto input = folder.write(
         "cells.csv", crlfLines({"names", "NL;Total;1;1;S;0", "GR;0-14;2;1;S;0", "GR;65+;1e999;1;S;0",

@@ -2,6 +2,7 @@
 #include "forward/writers.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 
 namespace vqd {
 namespace {
@@ -93,6 +94,13 @@ TEST(Log, SuspectRecordGivesBothLinesDominanceFirst) {
     recordLines("R1\tY\t-100\t1,5\tB\t50", twoVariables("\t"), &log);
     EXPECT_EQ(log, crlfLines({"Illegal Dom percentage in line 17",
                               "Illegal value for protection level: R1\tY\t-100\t1.5\t"}));
+}
+
+// Every run's own test gives the log a fixed time; the real clock's must have the same shape.
+TEST(Log, DateAndTimeOfTheRealClock) {
+    EXPECT_TRUE(std::regex_match(localDateTimeNow(),
+                                 std::regex(R"(20\d\d-[01]\d-[0-3]\d [0-2]\d:[0-5]\d:[0-6]\d)")))
+        << localDateTimeNow();
 }
 
 } // namespace
