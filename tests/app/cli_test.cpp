@@ -115,9 +115,16 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"NoColumnOfThatName", back + "--status Status", 2, "",
                 error +
                     "--status: no column named \"Status\" in the header line of my template.csv\n"},
+        CliCase{"LastColumnByNumber", back + "--var1 4", 0, "ready\n", "", "out.csv",
+                "code;value;status;value\r\nx;0;-;11\r\nx;0;-;12\r\n"},
         CliCase{"NoColumnOfThatNumber", back + "--var2 5", 2, "",
                 error + "--var2: no column 5 in the header line of my template.csv, which has 4 "
                         "columns\n"},
+        CliCase{"NoSecondColumnOfOne",
+                "back --template one.csv --zavek zavek.csv --output out.csv --value 2", 2, "",
+                error + "--value: no column 2 in the header line of one.csv, which has 1 column\n",
+                "", "", "printf 'only;\\r\\nx' >one.csv"},
+        CliCase{"InputBlank", "forward ' ' --dim 2", 2, "", error + "INPUT is empty\n"},
         CliCase{"NoSeparator", "forward cells.csv --dim 2 --sep ,", 1, "",
                 error + "No separator found in file: cells.csv\n"},
         CliCase{"InputVanished", "forward gone.csv --dim 2", 1, "",
