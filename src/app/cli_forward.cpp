@@ -63,14 +63,14 @@ int ForwardCommand::run() {
     page.VarCount = dimension;
 
     for (std::size_t i = 0; i < 4; ++i) {
-        VariableRowValues& row = page.rows[i];
-        row.txtVarName =
+        VariableSpec& row = page.rows[i];
+        row.VarName =
             nameOptions_[i]->count() > 0 || i >= found.names.size() ? names_[i] : found.names[i];
-        row.txtTotCode = totals_[i];
-        row.chkHierch = hierOptions_[i]->count() > 0;
-        row.txtHierFile = hierFiles_[i];
-        row.chkLevels = levelsOptions_[i]->count() > 0;
-        row.txtlevels = levels_[i];
+        row.TotCode = totals_[i];
+        row.HierCodeList = hierOptions_[i]->count() > 0;
+        row.HierFile = hierFiles_[i];
+        row.HierLevels = levelsOptions_[i]->count() > 0;
+        row.LevelsSpec = levels_[i];
     }
 
     ForwardRunOptions options;
