@@ -8,8 +8,9 @@ FUZZ_SECONDS ?= 60
 
 all: build
 
+# A build without the window needs neither Qt nor the packaging tools.
 deps:
-	scripts/install-deps
+	scripts/install-deps $(if $(findstring -DVQD_BUILD_GUI=OFF,$(CMAKE_FLAGS)),no-gui,all)
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
@@ -48,9 +49,10 @@ sanitize: deps
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-tsan -DVQD_TSAN=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
-	cmake --build build-tsan -j $(JOBS) --target vqd_tests vqd_back_tests
+	cmake --build build-tsan -j $(JOBS) --target vqd_tests vqd_back_tests vqd_cli_tests
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/vqd_tests
 	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/back/vqd_back_tests
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/app/vqd_cli_tests
 
 # Each fuzz target for FUZZ_SECONDS; a finding fails and is kept in build-fuzz/findings.
 fuzz: deps

@@ -56,32 +56,20 @@ int ForwardCommand::run(CliOutput& messages) {
     page.FieldSeparator = separatorFromText(sep_);
     page.txtPerc = {freq_, dom1_, dom2_};
 
-    // The window's GetDim answers only this here; the conversion reads the whole file anyway.
-    const auto splits = splitsIntoFields(input_, page.FieldSeparator, messages);
-    if (!splits) return exitStopped;
-    if (!*splits) {
-        messages.critical("No separator found in file: " + input_);
-        return exitStopped;
-    }
     const std::int32_t dimension = wholeNumberClamped32(numericValue(dim_));
-    std::vector<std::string> namesFromFile;
-    if (dimension > 0 && namesFirst_) {
-        auto names = ReadVarNames(input_, page.FieldSeparator, dimension, messages);
-        if (!names) return exitStopped;
-        namesFromFile = std::move(*names);
-    }
+    const auto found = inspectInput(input_, page.FieldSeparator, dimension, namesFirst_, messages);
+    if (found.verdict != InputVerdict::Splits) return exitStopped;
     page.VarCount = dimension;
 
     for (std::size_t i = 0; i < 4; ++i) {
-        VariableRowValues& row = page.rows[i];
-        row.txtVarName = nameOptions_[i]->count() > 0 || i >= namesFromFile.size()
-                             ? names_[i]
-                             : namesFromFile[i];
-        row.txtTotCode = totals_[i];
-        row.chkHierch = hierOptions_[i]->count() > 0;
-        row.txtHierFile = hierFiles_[i];
-        row.chkLevels = levelsOptions_[i]->count() > 0;
-        row.txtlevels = levels_[i];
+        VariableSpec& row = page.rows[i];
+        row.VarName =
+            nameOptions_[i]->count() > 0 || i >= found.names.size() ? names_[i] : found.names[i];
+        row.TotCode = totals_[i];
+        row.HierCodeList = hierOptions_[i]->count() > 0;
+        row.HierFile = hierFiles_[i];
+        row.HierLevels = levelsOptions_[i]->count() > 0;
+        row.LevelsSpec = levels_[i];
     }
 
     ForwardRunOptions options;

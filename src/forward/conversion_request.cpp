@@ -103,31 +103,29 @@ std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages
     }
 
     for (std::int32_t i = 1; i <= request.VarCount; ++i) {
-        VariableRowValues& row = page.rows[static_cast<std::size_t>(i - 1)];
+        VariableSpec& row = page.rows[static_cast<std::size_t>(i - 1)];
         const char* failure = nullptr;
-        if (isBlank(row.txtVarName)) {
+        if (isBlank(row.VarName)) {
             failure = "no variable name specified for var";
-        } else if (row.chkHierch && isBlank(row.txtHierFile)) {
+        } else if (row.HierCodeList && isBlank(row.HierFile)) {
             failure = "no hierarchy file specified for var";
-        } else if (row.chkLevels && isBlank(row.txtlevels)) {
+        } else if (row.HierLevels && isBlank(row.LevelsSpec)) {
             failure = "Error in hier.levels specification for var";
-        } else if (row.chkLevels && row.chkHierch) {
+        } else if (row.HierLevels && row.HierCodeList) {
             failure = "Error in hier.levels specification for var";
-        } else if (isBlank(row.txtTotCode)) {
+        } else if (isBlank(row.TotCode)) {
             failure = "no total code specified for var";
         }
         if (failure != nullptr) {
             messages.critical(failure + messageNumber(i));
             return std::nullopt;
         }
-        if (row.chkHierch) {
-            auto lead = ZoekLeadstring(row.txtHierFile, messages, &request.ReadingNotes);
+        if (row.HierCodeList) {
+            auto lead = ZoekLeadstring(row.HierFile, messages, &request.ReadingNotes);
             if (!lead) return std::nullopt;
-            row.txtleadString = std::move(*lead);
+            row.LeadString = std::move(*lead);
         }
-        request.Variables.push_back(VariableSpec{row.txtVarName, row.chkHierch, row.txtHierFile,
-                                                 row.txtleadString, row.chkLevels, row.txtlevels,
-                                                 row.txtTotCode});
+        request.Variables.push_back(row);
     }
     return request;
 }

@@ -12,15 +12,16 @@
 
 namespace vqd {
 
-// One variable row of page 1, as its controls hold it.
-struct VariableRowValues {
-    std::string txtVarName;
-    bool chkHierch = false;
-    std::string txtHierFile;
-    std::string txtleadString; // filled in by the checks for a row with a code list
-    bool chkLevels = false;
-    std::string txtlevels;
-    std::string txtTotCode;
+// One explanatory variable: a variable row of page 1 as its controls hold it, and in a request
+// one that passed the checks.
+struct VariableSpec {
+    std::string VarName;       // txtVarName
+    bool HierCodeList = false; // chkHierch
+    std::string HierFile;      // txtHierFile
+    std::string LeadString;    // txtleadString, found by the checks for a code list
+    bool HierLevels = false;   // chkLevels
+    std::string LevelsSpec;    // txtlevels
+    std::string TotCode;       // txtTotCode
 };
 
 // The values of page 1 that a forward conversion reads, as the controls hold them. The window
@@ -31,17 +32,7 @@ struct ForwardPageValues {
     std::int32_t VarCount = 0;  // from txtDim, as the dimension rule accepted it
     std::string FieldSeparator; // from txtSep, "TAB" already made the tab character
     std::array<std::string, 3> txtPerc{"10", "90", "80"}; // frequency, dominance B, dominance C
-    std::array<VariableRowValues, 4> rows;
-};
-
-struct VariableSpec {
-    std::string VarName;
-    bool HierCodeList = false;
-    std::string HierFile;
-    std::string LeadString;
-    bool HierLevels = false;
-    std::string LevelsSpec;
-    std::string TotCode;
+    std::array<VariableSpec, 4> rows;
 };
 
 // A request that passed every check: Dom1Perc and Dom2Perc are not 0, every variable has a name

@@ -40,23 +40,26 @@ std::optional<FileStamp> stampOf(const std::string& path) {
 
 // Each keystroke in the dimension or separator box inspects the input again; a large cell file
 // that has not changed is not read again. A few entries cover switching separators back and forth.
-class DimensionCache {
+class FieldCountCache {
 public:
-    std::optional<std::int32_t> find(const std::string& path, const FileStamp& stamp,
-                                     std::string_view separator) {
+    // The count remembered for a reading up to the first line of `enough` fields.
+    std::optional<std::int64_t> find(const std::string& path, const FileStamp& stamp,
+                                     std::string_view separator, std::int64_t enough) {
         const std::lock_guard lock(mutex_);
-        for (const Entry& entry : entries_) {
-            if (entry.path == path && entry.stamp == stamp && entry.separator == separator)
-                return entry.dimension;
-        }
+        const Entry* entry = entryOf(path, separator);
+        if (entry == nullptr || entry->stamp != stamp) return std::nullopt;
+        // A reading that stopped early knows only that a line has that many fields.
+        if (entry->wholeFile || entry->fields >= enough) return entry->fields;
         return std::nullopt;
     }
 
     void remember(const std::string& path, const FileStamp& stamp, std::string_view separator,
-                  std::int32_t dimension) {
+                  std::int64_t fields, bool wholeFile) {
         const std::lock_guard lock(mutex_);
-        Entry entry{path, stamp, std::string(separator), dimension};
-        if (entries_.size() < capacity) {
+        Entry entry{path, stamp, std::string(separator), fields, wholeFile};
+        if (Entry* known = entryOf(path, separator)) {
+            *known = std::move(entry);
+        } else if (entries_.size() < capacity) {
             entries_.push_back(std::move(entry));
         } else {
             entries_[next_] = std::move(entry);
@@ -70,21 +73,32 @@ private:
         std::string path;
         FileStamp stamp;
         std::string separator;
-        std::int32_t dimension;
+        std::int64_t fields;
+        bool wholeFile;
     };
+
+    Entry* entryOf(const std::string& path, std::string_view separator) {
+        for (Entry& entry : entries_) {
+            if (entry.path == path && entry.separator == separator) return &entry;
+        }
+        return nullptr;
+    }
+
     std::mutex mutex_;
     std::vector<Entry> entries_;
     std::size_t next_ = 0; // the oldest entry once all places are taken
 };
 
-DimensionCache& dimensionCache() {
-    static DimensionCache cache;
-    return cache;
-}
-
-// The largest number of fields on a line, up to the first line that has `enough`.
+// The largest number of fields on a line of FN, reading up to the first line that has `enough`:
+// below `enough` it is the largest of the file, otherwise a line has at least that many.
 std::optional<std::int64_t> mostFields(const std::string& FN, std::string_view separator,
                                        std::int64_t enough, Messages& messages) {
+    static FieldCountCache cache;
+    // Stamped before reading: a file changed while being read gets a new stamp next time.
+    const auto stamp = stampOf(FN);
+    if (stamp) {
+        if (const auto known = cache.find(FN, *stamp, separator, enough)) return known;
+    }
     LineReader reader;
     if (!reader.open(FN)) {
         messages.critical(cannotReadMessage(FN, reader.error()));
@@ -98,42 +112,24 @@ std::optional<std::int64_t> mostFields(const std::string& FN, std::string_view s
         messages.critical(cannotReadMessage(FN, reader.error()));
         return std::nullopt;
     }
+    // A file written a moment ago may be written again within the file system's clock tick with
+    // the same size, and its stamp would not tell; only settled files are remembered.
+    const auto settled = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
+    if (stamp && stamp->modified < settled)
+        cache.remember(FN, *stamp, separator, maximum, maximum < enough);
     return maximum;
-}
-
-std::optional<std::int32_t> readDimension(const std::string& FN, std::string_view separator,
-                                          Messages& messages) {
-    const auto maximum =
-        mostFields(FN, separator, std::numeric_limits<std::int64_t>::max(), messages);
-    if (!maximum) return std::nullopt;
-    const auto dimension = *maximum > 4 ? *maximum - 4 : 0;
-    return static_cast<std::int32_t>(
-        std::min<std::int64_t>(dimension, std::numeric_limits<std::int32_t>::max()));
 }
 
 } // namespace
 
 std::optional<std::int32_t> GetDim(const std::string& FN, std::string_view separator,
                                    Messages& messages) {
-    // Stamped before reading: a file changed while being read gets a new stamp next time.
-    const auto stamp = stampOf(FN);
-    if (stamp) {
-        if (const auto known = dimensionCache().find(FN, *stamp, separator)) return known;
-    }
-    const auto dimension = readDimension(FN, separator, messages);
-    // A file written a moment ago may be written again within the file system's clock tick with
-    // the same size, and its stamp would not tell; only settled files are remembered.
-    const auto settled = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
-    if (stamp && dimension && stamp->modified < settled)
-        dimensionCache().remember(FN, *stamp, separator, *dimension);
-    return dimension;
-}
-
-std::optional<bool> splitsIntoFields(const std::string& FN, std::string_view separator,
-                                     Messages& messages) {
-    const auto maximum = mostFields(FN, separator, 5, messages);
+    const auto maximum =
+        mostFields(FN, separator, std::numeric_limits<std::int64_t>::max(), messages);
     if (!maximum) return std::nullopt;
-    return *maximum > 4;
+    const auto dimension = *maximum > 4 ? *maximum - 4 : 0;
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(dimension, std::numeric_limits<std::int32_t>::max()));
 }
 
 std::optional<std::vector<std::string>> ReadVarNames(const std::string& FN,
@@ -146,6 +142,25 @@ std::optional<std::vector<std::string>> ReadVarNames(const std::string& FN,
     for (std::int32_t i = 0; i < std::min(N, 4); ++i)
         names.emplace_back(NextField(rest, separator));
     return names;
+}
+
+InputInspection inspectInput(const std::string& FN, std::string_view separator,
+                             std::int32_t dimension, bool namesFromFirstLine, Messages& messages) {
+    InputInspection found;
+    const auto fields = mostFields(FN, separator, 5, messages);
+    if (!fields) return found;
+    if (*fields <= 4) {
+        messages.critical("No separator found in file: " + FN);
+        found.verdict = InputVerdict::NoSeparator;
+        return found;
+    }
+    if (dimension > 0 && namesFromFirstLine) {
+        auto names = ReadVarNames(FN, separator, dimension, messages);
+        if (!names) return found;
+        found.names = std::move(*names);
+    }
+    found.verdict = InputVerdict::Splits;
+    return found;
 }
 
 } // namespace vqd

@@ -47,23 +47,14 @@ void Shell::OrganiseSize() {
         state_.VarCount = 0;
         return;
     }
-    const auto fields = GetDim(FN, state_.FieldSeparator, messages_);
-    if (!fields) {
-        state_.VarCount = 0;
-        return;
-    }
     const std::int32_t D = wholeNumberClamped32(numericValue(bytesOf(c_.txtDim->text())));
-    if (*fields == 0) {
-        // The separator does not work for this file; the dimension accepted before stays.
-        messages_.critical("No separator found in file: " + FN);
-        return;
-    }
-    if (D > 0 && c_.chkVarNamesInFirst->isChecked()) {
-        if (const auto names = ReadVarNames(FN, state_.FieldSeparator, D, messages_)) {
-            for (std::size_t i = 0; i < names->size(); ++i)
-                c_.rows[i].txtVarName->setText(textOf((*names)[i]));
-        }
-    }
+    const auto found =
+        inspectInput(FN, state_.FieldSeparator, D, c_.chkVarNamesInFirst->isChecked(), messages_);
+    // A file that does not split with this separator keeps the dimension accepted before.
+    if (found.verdict == InputVerdict::Unreadable) state_.VarCount = 0;
+    if (found.verdict != InputVerdict::Splits) return;
+    for (std::size_t i = 0; i < found.names.size(); ++i)
+        c_.rows[i].txtVarName->setText(textOf(found.names[i]));
     state_.VarCount = D;
 }
 

@@ -30,15 +30,15 @@ public:
     Settings();
     // A store in `folder`, for tests.
     explicit Settings(const QString& folder);
-    virtual ~Settings();
+    ~Settings();
 
     // The stored values; an absent key gives its default, and an unreadable or malformed store
     // gives all defaults. A FILTERINDEX other than 1 or 2 gives 1.
-    virtual SettingsValues load();
+    SettingsValues load();
 
     // Stores the values as they are, without checking them. A store that cannot be written is
     // reported once on standard error.
-    virtual void save(const SettingsValues& values);
+    void save(const SettingsValues& values);
 
     QString fileName() const;
 

@@ -482,14 +482,14 @@ void VQD2ZavekMain::cmdGo_Click() {
         page.txtPerc[k] = bytesOf(c_.txtPerc[k]->text());
     for (std::size_t i = 0; i < page.rows.size(); ++i) {
         const VariableRowControls& controls = c_.rows[i];
-        VariableRowValues& row = page.rows[i];
-        row.txtVarName = bytesOf(controls.txtVarName->text());
-        row.chkHierch = controls.chkHierch->isChecked();
-        row.txtHierFile = pathOf(controls.txtHierFile->text());
-        row.txtleadString = bytesOf(controls.txtleadString->text());
-        row.chkLevels = controls.chkLevels->isChecked();
-        row.txtlevels = bytesOf(controls.txtlevels->text());
-        row.txtTotCode = bytesOf(controls.txtTotCode->text());
+        VariableSpec& row = page.rows[i];
+        row.VarName = bytesOf(controls.txtVarName->text());
+        row.HierCodeList = controls.chkHierch->isChecked();
+        row.HierFile = pathOf(controls.txtHierFile->text());
+        row.LeadString = bytesOf(controls.txtleadString->text());
+        row.HierLevels = controls.chkLevels->isChecked();
+        row.LevelsSpec = bytesOf(controls.txtlevels->text());
+        row.TotCode = bytesOf(controls.txtTotCode->text());
     }
 
     ForwardRunOptions options;
@@ -497,7 +497,7 @@ void VQD2ZavekMain::cmdGo_Click() {
     const ForwardRunResult result = runForwardConversion(page, dialogs_, options);
     // The checks leave the lead strings they found, also when a later check refused the run.
     for (std::size_t i = 0; i < page.rows.size(); ++i)
-        c_.rows[i].txtleadString->setText(textOf(page.rows[i].txtleadString));
+        c_.rows[i].txtleadString->setText(textOf(page.rows[i].LeadString));
     if (result.completed) progress.showFinalCount(result.recordCount);
 }
 

@@ -34,7 +34,7 @@ TEST_P(Refusals, FirstFailingCheckShowsItsMessage) {
     auto page = validPage();
     GetParam().change(page);
     for (auto& row : page.rows)
-        row.txtHierFile = test::expand(folder, row.txtHierFile);
+        row.HierFile = test::expand(folder, row.HierFile);
     test::RecordingMessages messages;
     EXPECT_FALSE(gatherRequest(page, messages));
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
@@ -48,17 +48,17 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
     RefusalCase{"Dom1Zero", [](auto& p) { p.txtPerc[1] = "0"; p.txtPerc[2] = "0"; }, "Illegal Percentage for Dominance 1:0"},
     RefusalCase{"Dom2Zero", [](auto& p) { p.txtPerc[2] = " 0,5"; }, "Illegal Percentage for Dominance 2: 0,5"},
     RefusalCase{"FreqTooLarge", [](auto& p) { p.txtPerc[0] = "-1e999"; }, "Number out of range: -1e999"},
-    RefusalCase{"NoName", [](auto& p) { p.rows[1].txtVarName = "  "; }, "no variable name specified for var 2"},
-    RefusalCase{"NoHierFile", [](auto& p) { p.rows[0].chkHierch = true; }, "no hierarchy file specified for var 1"},
-    RefusalCase{"EmptyLevels", [](auto& p) { p.rows[1].txtlevels = ""; }, "Error in hier.levels specification for var 2"},
-    RefusalCase{"BothHierarchies", [](auto& p) { p.rows[1].chkHierch = true; p.rows[1].txtHierFile = "x.hrc"; },
+    RefusalCase{"NoName", [](auto& p) { p.rows[1].VarName = "  "; }, "no variable name specified for var 2"},
+    RefusalCase{"NoHierFile", [](auto& p) { p.rows[0].HierCodeList = true; }, "no hierarchy file specified for var 1"},
+    RefusalCase{"EmptyLevels", [](auto& p) { p.rows[1].LevelsSpec = ""; }, "Error in hier.levels specification for var 2"},
+    RefusalCase{"BothHierarchies", [](auto& p) { p.rows[1].HierCodeList = true; p.rows[1].HierFile = "x.hrc"; },
                 "Error in hier.levels specification for var 2"},
-    RefusalCase{"NoTotal", [](auto& p) { p.rows[0].txtTotCode = ""; }, "no total code specified for var 1"},
-    RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/nonexistent/r.hrc"; },
+    RefusalCase{"NoTotal", [](auto& p) { p.rows[0].TotCode = ""; }, "no total code specified for var 1"},
+    RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "/nonexistent/r.hrc"; },
                 "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"},
-    RefusalCase{"EmptyHierFile", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "DIR/empty.hrc"; },
+    RefusalCase{"EmptyHierFile", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/empty.hrc"; },
                 "No lines in hierarchy file: DIR/empty.hrc"},
-    RefusalCase{"HierFileADevice", [](auto& p) { p.rows[0].chkHierch = true; p.rows[0].txtHierFile = "/dev/null"; },
+    RefusalCase{"HierFileADevice", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "/dev/null"; },
                 "Cannot read file: /dev/null\nnot a regular file"}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
 // A negative dimension is none: no row is checked, not even a nameless one.
 TEST(Request, NegativeDimensionHasNoRows) {
     auto page = validPage();
-    page.rows[0].txtVarName = "";
+    page.rows[0].VarName = "";
     page.VarCount = -3;
     test::RecordingMessages messages;
     const auto request = gatherRequest(page, messages);

@@ -44,6 +44,10 @@ TEST(Dimension, SettledFileIsReadAgainOnlyWhenSizeOrTimeChanges) {
     EXPECT_EQ(GetDim(path, ";", messages), 2) << "modified later";
     rewrite(six + ";g", std::chrono::seconds(1));
     EXPECT_EQ(GetDim(path, ";", messages), 3) << "longer";
+    // The inspection before a conversion stops at the first line that splits.
+    rewrite(five + six, std::chrono::seconds(2));
+    EXPECT_EQ(inspectInput(path, ";", 0, false, messages).verdict, InputVerdict::Splits);
+    EXPECT_EQ(GetDim(path, ";", messages), 2) << "a later line longer than the first that splits";
     EXPECT_TRUE(messages.shown.empty());
 }
 
