@@ -124,6 +124,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "back --template one.csv --zavek zavek.csv --output out.csv --value 2", 2, "",
                 error + "--value: no column 2 in the header line of one.csv, which has 1 column\n",
                 "", "", "printf 'only;\\r\\nx' >one.csv"},
+        CliCase{"FourVariables", "forward four.csv --dim 4 --name1 a --name2 b --name3 c --name4 d "
+                "--total1 1 --total2 2 --total3 3 --total4 4", 0, "1 records processed\n", "",
+                "four.csv.tab", "1;2;3;4;5;1;", "printf '1;2;3;4;5;1;A;0' >four.csv"},
+        CliCase{"FiveVariables", "forward four.csv --dim 5", 1, "",
+                error + "Dimension above 4 is not supported: 5\n", "", "",
+                "printf '1;2;3;4;5;1;A;0;x' >four.csv"},
         CliCase{"InputBlank", "forward ' ' --dim 2", 2, "", error + "INPUT is empty\n"},
         CliCase{"NoSeparator", "forward cells.csv --dim 2 --sep ,", 1, "",
                 error + "No separator found in file: cells.csv\n"},

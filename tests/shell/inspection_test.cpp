@@ -51,6 +51,33 @@ TEST(Dimension, SettledFileIsReadAgainOnlyWhenSizeOrTimeChanges) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+struct VerdictCase {
+    const char* name;
+    const char* lines;
+    InputVerdict verdict;
+};
+
+class Verdicts : public testing::TestWithParam<VerdictCase> {};
+
+// A cell line holds the codes and four cell fields: a file must have a line of more than four.
+TEST_P(Verdicts, MoreThanFourFieldsOnSomeLine) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    const auto path = folder.write("cells.csv", GetParam().lines);
+    EXPECT_EQ(inspectInput(path, ";", 1, false, messages).verdict, GetParam().verdict);
+    const std::vector<test::RecordedMessage> refusal{{true, "No separator found in file: " + path}};
+    EXPECT_EQ(messages.shown, GetParam().verdict == InputVerdict::Splits
+                                  ? std::vector<test::RecordedMessage>{}
+                                  : refusal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Verdicts,
+    testing::Values(VerdictCase{"FourFields", "1;2;S;0\r\na;b;c;d", InputVerdict::NoSeparator},
+                    VerdictCase{"FiveFieldsOnALaterLine", "1;2;S;0\r\na;1;2;S;0", InputVerdict::Splits},
+                    VerdictCase{"Empty", "", InputVerdict::NoSeparator}),
+    [](const auto& info) { return info.param.name; });
+
 TEST(VarNames, FirstFieldsOfFirstLineAtMostFour) {
     test::ScratchFolder folder;
     test::RecordingMessages messages;
