@@ -66,5 +66,26 @@ TEST_F(Runs, BackGivesTheFileOfTheCommandLine) {
     EXPECT_EQ(readBytes(files.path("cli.csv")), fromWindow);
 }
 
+// Typing in a destination list never adds an entry: a column's name chooses that column, and any
+// other text no column at all.
+TEST_F(Runs, TypedDestinationsChooseAnEntryOrNone) {
+    showPage(1);
+    box("txtVQDTemplateFile")
+        ->setText(qs(files.write("template.csv", crlfLines({"code;value;status;flag", "x;0;-;A"}))));
+    box("txtZavekOutputFile")->setText(qs(files.write("zavek.csv", "11,a,250,3,U,0")));
+    box("txtResultFile")->setText(qs(files.path("result.csv")));
+    cmbVars(0)->setCurrentIndex(2);
+    const std::pair<int, const char*> typed[] = {{0, "bogus"}, {2, "status"}};
+    for (const auto& [k, text] : typed) {
+        QLineEdit* edit = cmbVars(k)->lineEdit();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(cmbVars(k)->count(), 5) << text;
+    }
+    click(button("cmdGo2"));
+    EXPECT_EQ(readBytes(files.path("result.csv")), crlfLines({"code;value;status;flag", "x;0;U;A"}));
+}
+
 } // namespace
 } // namespace vqd::test
