@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -82,10 +83,14 @@ QGroupBox* frame(const QString& name, const QString& title = {}) {
     return named(new QGroupBox(title), name);
 }
 
-// A status line: pure blue in its own font.
+// A status line: pure blue in its own font, upright. Where that font is missing the desktop would
+// pick a face like it, for Comic Sans MS often a script one; a plain sans-serif comes next instead.
 QLabel* statusLine(const QString& name, const QString& family, double points, bool bold) {
     auto* line = label(name, {});
-    QFont font(family);
+    QFont font;
+    font.setFamilies({family, QFontInfo(QFont(QStringLiteral("sans-serif"))).family()});
+    font.setStyleHint(QFont::SansSerif);
+    font.setStyle(QFont::StyleNormal);
     font.setPointSizeF(points);
     font.setBold(bold);
     line->setFont(font);
