@@ -7,24 +7,10 @@
 #include <array>
 #include <span>
 #include <string>
-#include <vector>
 
 using namespace vqd;
 
 namespace {
-
-std::vector<std::string_view> referenceLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r') continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size()) lines.push_back(bytes.substr(start));
-    return lines;
-}
 
 const char* const separators[] = {";", ",", "\t", "", "ab", " ", ";;"};
 
@@ -98,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const std::string_view separator = separators[data[0] % std::size(separators)];
     const std::string_view bytes = fuzz::asText(data + 1, size - 1);
-    const auto expected = referenceLines(bytes);
+    const auto expected = fuzz::linesByRule(bytes);
 
     LineReader reader;
     fuzz::require(reader.open(fuzz::scratchFile("lines", bytes)));

@@ -200,9 +200,9 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     // A record of v variables has 2v + 4 fields; an odd count rounds half to even.
     const std::int32_t varCount = wholeNumberClamped32((static_cast<double>(*fieldCount) - 4) / 2);
     if (varCount < 0 || varCount > 4) {
-        // A blank after the colon whatever the sign: the count here is as often negative.
-        messages.critical("Number of explanatory variables outside 0 to 4: " +
-                          countText(varCount) + " (" + countText(*fieldCount) +
+        // A blank after the colon whatever the sign: this count is often negative.
+        messages.critical("Number of explanatory variables outside 0 to 4: " + countText(varCount) +
+                          " (" + countText(*fieldCount) +
                           " fields on the first line) in file: " + request.ZavekOutputFile);
         return result;
     }

@@ -24,8 +24,8 @@ QString brokenAtBlanks(const QString& text, const QFontMetrics& metrics, int wid
     QStringList lines;
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
         const auto colon = paragraph.lastIndexOf(QStringLiteral(": "));
-        QStringList units = paragraph.left(colon < 0 ? paragraph.size() : colon + 1)
-                                .split(QLatin1Char(' '));
+        QStringList units =
+            paragraph.left(colon < 0 ? paragraph.size() : colon + 1).split(QLatin1Char(' '));
         if (colon >= 0) {
             const QString value = paragraph.mid(colon + 2);
             if (fits(value)) {
