@@ -56,9 +56,9 @@ TEST(ConvertBack, FillsTheChosenColumnsOfTheModelLine) {
         // A model line of blanks is one empty column.
         {"a;b\r\n   \r\n", "1,x,250,3,U,0\r\n2,y,300,3,U,0", {{CellValue, 1}}, "a;b\r\n250\r\n300\r\n"},
         {"code,value\r\nx,0\r\n", "11,a,250,3,U,0", {{ExplVar1, 1}, {CellValue, 2}}, "code,value\r\n11,250\r\n"},
-        // Consecutive fields in consecutive columns: joined, with blanks between, cut short.
-        {specimen, "11,a,250,3,U,0\r\n11,a,250 , 3,U,0\r\n11,a,250", valueFrequencyStatus,
-         header + "x;250;3;U\r\nx;250 ;3;U\r\nx;250;;\r\n"},
+        // Consecutive fields in consecutive columns: joined, with blanks or a tab between, cut short.
+        {specimen, "11,a,250,3,U,0\r\n11,a,250 , 3,U,0\r\n11,a,250,\t3,U,\r\n11,a,250", valueFrequencyStatus,
+         header + "x;250;3;U\r\nx;250 ;3;U\r\nx;250;\t3;U\r\nx;250;;\r\n"},
         // 3 fields: no variable; 9: two (2.5 halves to even); 10: three; 11: four (3.5).
         {"v;\r\n0", "f1,f2,f3", {{CellValue, 1}}, "v;\r\nf1\r\n"},
         {"v;\r\n0", "f1,f2,f3,f4,f5,f6,f7,f8,f9", {{CellValue, 1}}, "v;\r\nf5\r\n"},
