@@ -7,6 +7,19 @@
 
 namespace vqd::fuzz {
 
+std::vector<std::string_view> linesByRule(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r') continue;
+        lines.push_back(bytes.substr(start, i - start));
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) lines.push_back(bytes.substr(start));
+    return lines;
+}
+
 const std::string& scratchFolder() {
     static const std::string folder = [] {
         const auto base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vqd::fuzz {
 
@@ -18,6 +19,10 @@ public:
     void information(std::string_view) override { ++shown; }
     int shown = 0;
 };
+
+// The lines of `bytes` by the plain rule: a line ends at CR LF or a lone CR, and the last line
+// needs no line end.
+std::vector<std::string_view> linesByRule(std::string_view bytes);
 
 // A path in a folder of this process's own, holding exactly `bytes`.
 std::string scratchFile(const std::string& name, std::string_view bytes);

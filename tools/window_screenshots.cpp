@@ -1,6 +1,7 @@
 // Saves both pages of the window as PNG pictures into the folder named on the command line: page 1
-// after converting a copy of the bundled example (once more with a tooltip showing), page 2 after
-// converting it back, the template's columns chosen as destinations.
+// after converting a copy of the bundled example, a closed row still holding its texts (once more
+// with a tooltip showing), page 2 after converting it back, the template's columns chosen as
+// destinations.
 
 #include "shell/settings.h"
 #include "window/dialogs.h"
@@ -77,6 +78,10 @@ int main(int argc, char* argv[]) {
     QApplication::processEvents();
 
     window.findChild<QLineEdit*>("txtVQDFileName")->setText("cells.csv");
+    // A third variable begun and given up again: its closed row keeps what was typed.
+    window.findChild<QLineEdit*>("txtDim")->setText("3");
+    window.findChild<QLineEdit*>("txtVarName(2)")->setText("Sex");
+    window.findChild<QLineEdit*>("txtTotCode(2)")->setText("T");
     window.findChild<QLineEdit*>("txtDim")->setText("2");
     window.findChild<QCheckBox*>("chkVarNamesInFirst")->click();
     window.findChild<QCheckBox*>("chkHierch(0)")->click();

@@ -8,6 +8,21 @@
 
 namespace vqd {
 
+namespace {
+
+// An unknown option goes first: a misspelt option leaves the one meant unset, and "--dim is
+// required" would send the user after the wrong fault.
+std::string usageErrorText(const CLI::App& app, const CLI::ParseError& error) {
+    std::vector<std::string> unknown = app.remaining();
+    for (const CLI::App* command : app.get_subcommands()) {
+        const auto left = command->remaining();
+        unknown.insert(unknown.end(), left.begin(), left.end());
+    }
+    return unknown.empty() ? error.what() : CLI::ExtrasError(unknown).what();
+}
+
+} // namespace
+
 int runCommandLine(int argc, char** argv) {
     CLI::App app{"VQD ZAVEK Interchange program: converts VQD cell files into ZAVEK's input files "
                  "and ZAVEK's output back into VQD files.",
@@ -40,14 +55,10 @@ int runCommandLine(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        printUsageError(e.what());
+        // Help and version come here too, to be printed with their exit status 0.
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
+        printUsageError(usageErrorText(app, e));
         return exitUsage;
     }
     CliOutput messages;

@@ -51,8 +51,8 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
     std::string_view model;
     if (reader.open(path) && reader.next(header)) {
         layout.header.assign(header);
-        // A model line of blanks only is as empty as a missing one.
-        if (reader.next(model)) model = trimBlanks(model);
+        // A line of blanks is one empty model field; only an empty or missing line has none.
+        reader.next(model);
         while (!model.empty())
             layout.model.emplace_back(NextFieldBy(model, separator));
     }
@@ -202,8 +202,9 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     // A record of v variables has 2v + 4 fields; an odd count rounds half to even.
     const std::int32_t varCount = wholeNumberClamped32((static_cast<double>(*fieldCount) - 4) / 2);
     if (varCount < 0 || varCount > 4) {
-        messages.critical("Number of explanatory variables outside 0 to 4:" +
-                          messageNumber(varCount) + " (" + countText(*fieldCount) +
+        // A blank after the colon whatever the sign: this count is often negative.
+        messages.critical("Number of explanatory variables outside 0 to 4: " + countText(varCount) +
+                          " (" + countText(*fieldCount) +
                           " fields on the first line) in file: " + request.ZavekOutputFile);
         return result;
     }

@@ -45,7 +45,8 @@ bool ReadCellRecord(std::string_view line, const ConversionRequest& request, Tot
 
     const auto varCount = static_cast<std::size_t>(request.VarCount);
     auto& fields = record.Fields;
-    takeFields(line, request.Separator, std::span(fields).first(varCount + 4));
+    record.CodesAsWritten =
+        takeFields(line, request.Separator, std::span(fields).first(varCount + 4)) >= varCount;
     // Once a variable's total has been seen, its codes need no more comparing.
     for (std::size_t i = 0; i < varCount; ++i) {
         if (!found[i] && fields[i] == request.Variables[i].TotCode) found[i] = true;

@@ -31,6 +31,9 @@ struct CellRecord {
     // The line taken apart: the VarCount codes, then value, frequency, flag and dominance. Kept
     // from record to record: a fresh array would be cleared for every line only to be overwritten.
     std::array<std::string_view, 8> Fields;
+    // Whether the line holds the codes as the data line writes them, each followed by the
+    // separator alone: then they are copied in one piece.
+    bool CodesAsWritten = false;
 };
 
 // Which variables' total codes occurred, in variable order.

@@ -22,12 +22,12 @@ void appendLine(std::string& out, std::string_view text) {
 char* copyCodes(char* to, const CellRecord& record, const ConversionRequest& request) noexcept {
     const auto varCount = static_cast<std::size_t>(request.VarCount);
     if (varCount == 0) return to;
-    std::size_t size = varCount * request.Separator.size();
-    for (std::size_t i = 0; i < varCount; ++i)
-        size += record.Fields[i].size();
-    const char* const start = record.Fields[0].data();
-    if (record.ValueField.data() - start == static_cast<std::ptrdiff_t>(size))
-        return copyShort(to, {start, size});
+    if (record.CodesAsWritten) {
+        std::size_t size = varCount * request.Separator.size();
+        for (std::size_t i = 0; i < varCount; ++i)
+            size += record.Fields[i].size();
+        return copyShort(to, {record.Fields[0].data(), size});
+    }
     for (std::size_t i = 0; i < varCount; ++i) {
         to = copyShort(to, record.Fields[i]);
         to = copyShort(to, request.Separator);

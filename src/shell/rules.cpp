@@ -24,6 +24,10 @@ void TXTEnable(QLineEdit* T, bool B) {
     T->setEnabled(B);
     QPalette palette = T->palette();
     palette.setColor(QPalette::Base, B ? QColor(0xFF, 0xFF, 0xFF) : QColor(0xAF, 0xAF, 0xAF));
+    // A closed row keeps its names and codes, and they must stay readable on the grey: #404040
+    // on #AFAFAF has a contrast of 4.7:1 (relative luminances 0.051 and 0.429), where the
+    // style's own disabled text, about #BEBEBE, has 1.2:1.
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x40, 0x40, 0x40));
     T->setPalette(palette);
 }
 

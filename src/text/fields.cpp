@@ -112,24 +112,46 @@ std::uint64_t separatorBits(const char* first, const char* last, char c, bool& b
 
 } // namespace
 
-void takeFields(std::string_view line, std::string_view separator,
-                std::span<std::string_view> fields) noexcept {
+std::size_t takeFields(std::string_view line, std::string_view separator,
+                       std::span<std::string_view> fields) noexcept {
     auto field = fields.begin();
     if (separator.size() != 1 || separator[0] == ' ') {
         for (; field != fields.end(); ++field)
             *field = nextFieldBySeparatorText(line, separator);
-        return;
+        return 0;
     }
+    if (fields.empty()) return 0;
+    // The last field asked for has no next field to be joined to.
+    const std::size_t mostJoined = fields.size() - 1;
     const char c = separator[0];
     const char* first = fieldsDetail::skipBlanks(line.data(), line.data() + line.size());
     const char* const last = fieldsDetail::dropTrailingBlanks(first, line.data() + line.size());
+    // Fields ended by the separator with no blank dropped after it, from the first field on.
+    std::size_t joined = 0;
+    bool joining = true;
+    const auto afterSeparator = [&](const char* end) {
+        first = fieldsDetail::skipBlanks(end + 1, last);
+        joining = joining && first == end + 1;
+        joined += joining ? 1 : 0;
+    };
+    // Whatever is left of the line is the field; the line is used up.
+    const auto rest = [&]() -> std::string_view {
+        const std::string_view text{first, static_cast<std::size_t>(last - first)};
+        first = last;
+        joining = false;
+        return text;
+    };
     if constexpr (std::endian::native != std::endian::little) {
         for (; field != fields.end(); ++field) {
             const char* const end = fieldsDetail::findByte(first, last, c);
+            if (end == last) {
+                *field = rest();
+                continue;
+            }
             *field = {first, static_cast<std::size_t>(end - first)};
-            first = end == last ? last : fieldsDetail::skipBlanks(end + 1, last);
+            afterSeparator(end);
         }
-        return;
+        return std::min(joined, mostJoined);
     }
     // Blanks are never the separator, so skipping them passes no separator bit.
     const char* chunk = first;
@@ -143,11 +165,10 @@ void takeFields(std::string_view line, std::string_view separator,
             *field = {first, static_cast<std::size_t>(end - first)};
             first = end + 1;
         }
-        for (; field != fields.end(); ++field) {
-            *field = {first, static_cast<std::size_t>(last - first)};
-            first = last;
-        }
-        return;
+        joined = static_cast<std::size_t>(field - fields.begin());
+        for (; field != fields.end(); ++field)
+            *field = rest();
+        return std::min(joined, mostJoined);
     }
     for (; field != fields.end(); ++field) {
         if (bits == 0) {
@@ -156,16 +177,16 @@ void takeFields(std::string_view line, std::string_view separator,
                 bits = separatorBits(chunk, last, c, blanks);
             }
             if (bits == 0) {
-                *field = {first, static_cast<std::size_t>(last - first)};
-                first = last;
+                *field = rest();
                 continue;
             }
         }
         const char* const end = chunk + std::countr_zero(bits);
         bits &= bits - 1;
         *field = {first, static_cast<std::size_t>(end - first)};
-        first = fieldsDetail::skipBlanks(end + 1, last);
+        afterSeparator(end);
     }
+    return std::min(joined, mostJoined);
 }
 
 std::int64_t countFields(std::string_view line, std::string_view separator) noexcept {

@@ -75,8 +75,13 @@ inline std::string_view NextFieldBy(std::string_view& line, std::string_view sep
 // The first `fields.size()` fields of `line`, as as many NextFieldBy calls would take them one
 // after the other (empty once the line is used up). A whole record at once: the line is trimmed
 // and the separator looked at only once.
-void takeFields(std::string_view line, std::string_view separator,
-                std::span<std::string_view> fields) noexcept;
+// Returns k, the number of leading fields that stand in the line as written: from fields[0] on,
+// the line reads fields[0], separator, fields[1], ..., separator, fields[k], so fields[0] to
+// fields[k - 1], each with its separator, may be copied in one piece. A field that the line's end
+// ended, or after whose separator blanks were dropped, ends the count. Always 0 for a separator
+// other than one character that is not the blank.
+std::size_t takeFields(std::string_view line, std::string_view separator,
+                       std::span<std::string_view> fields) noexcept;
 
 // The number of fields NextFieldBy takes from `line` before it is empty: 0 for the empty line.
 std::int64_t countFields(std::string_view line, std::string_view separator) noexcept;

@@ -148,8 +148,10 @@ void explainControls(QWidget& window) {
     for (int k = 0; k < 9; ++k) {
         setHelp(window,
                 {QStringLiteral("cmbVars(%1)").arg(k), QStringLiteral("lblDesination(%1)").arg(k)},
-                QStringLiteral("The template column that receives %1 of each ZAVEK record. "
-                               "Columns left at none keep the model line's text.")
+                QStringLiteral("The template column that receives %1 of each ZAVEK record: "
+                               "choose it, or type its name. Columns left at none keep the "
+                               "model line's text; a typed name that is no column sends the "
+                               "field nowhere.")
                     .arg(QLatin1String(destinationFields[k])));
     }
 }

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -82,10 +83,14 @@ QGroupBox* frame(const QString& name, const QString& title = {}) {
     return named(new QGroupBox(title), name);
 }
 
-// A status line: pure blue in its own font.
+// A status line: pure blue in its own font, upright. Where that font is missing the desktop would
+// pick a face like it, for Comic Sans MS often a script one; a plain sans-serif comes next instead.
 QLabel* statusLine(const QString& name, const QString& family, double points, bool bold) {
     auto* line = label(name, {});
-    QFont font(family);
+    QFont font;
+    font.setFamilies({family, QFontInfo(QFont(QStringLiteral("sans-serif"))).family()});
+    font.setStyleHint(QFont::SansSerif);
+    font.setStyle(QFont::StyleNormal);
     font.setPointSizeF(points);
     font.setBold(bold);
     line->setFont(font);
@@ -95,6 +100,16 @@ QLabel* statusLine(const QString& name, const QString& family, double points, bo
     line->setMinimumWidth(220);
     line->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return line;
+}
+
+// The column a destination list names: the entry chosen, by position (equal names are different
+// columns). A typed text names the first entry of exactly that text, as a column name given on
+// the command line does, and any other text no column.
+std::int32_t destinationChoice(const QComboBox& list) {
+    const QString text = list.currentText();
+    const int chosen = list.currentIndex();
+    if (chosen >= 0 && list.itemText(chosen) == text) return chosen;
+    return list.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 
 // The status line above the go and ready buttons, at the right of a page.
@@ -334,6 +349,8 @@ void VQD2ZavekMain::setupFrmOutput() {
         lblDesination_[k] = label(indexed("lblDesination", k), captions[k]);
         cmbVars_[k] = named(new QComboBox, indexed("cmbVars", k));
         cmbVars_[k]->setEditable(true);
+        // The entries are "none" and the template's columns; typing never adds one.
+        cmbVars_[k]->setInsertPolicy(QComboBox::NoInsert);
         cmbVars_[k]->setMinimumWidth(160);
         // Cell fields on the left, the explanatory variables on the right.
         const bool left = k < 5;
@@ -509,7 +526,7 @@ void VQD2ZavekMain::cmdGo2_Click() {
     request.ZavekOutputFile = pathOf(c_.txtZavekOutputFile->text());
     request.ResultFile = pathOf(c_.txtResultFile->text());
     for (std::size_t k = 0; k < cmbVars_.size(); ++k)
-        request.Columns[k] = cmbVars_[k]->currentIndex();
+        request.Columns[k] = destinationChoice(*cmbVars_[k]);
     const bool completed = ConvertBack(request, dialogs_).completed;
     // A stopped conversion has said why in its message; the line does not claim it is ready.
     c_.lblProgress->setText(completed ? QStringLiteral("ready") : QString());

@@ -111,6 +111,9 @@ INSTANTIATE_TEST_SUITE_P(
                 back + "--var1 code --value value --status 3 --freq none", 0, "ready\n", "",
                 "out.csv", "code;value;status;value\r\n11;250;U;A\r\n12;7;S;A\r\n"},
         CliCase{"NoCommand", "", 2, "", error},
+        // A misspelt option is named before the options it kept from being given.
+        CliCase{"UnknownOptionBeforeMissingOne", "forward cells.csv --bogus", 2, "",
+                error + "The following argument was not expected: --bogus\n"},
         CliCase{"DimensionEmpty", "forward cells.csv --dim ' '", 2, "", error + "--dim is empty\n"},
         CliCase{"NoColumnOfThatName", back + "--status Status", 2, "",
                 error +

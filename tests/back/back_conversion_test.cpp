@@ -53,10 +53,12 @@ TEST(ConvertBack, FillsTheChosenColumnsOfTheModelLine) {
         // Top2 has no ZAVEK field, a second variable no record field, column 9 no model field.
         {specimen, "11,a,250,3,U,0", {{CellTop2Percentage, 4}, {ExplVar2, 1}, {CellDomPercentage, 9}},
          header + "x;0;-;A\r\n"},
+        // A model line of blanks is one empty column.
+        {"a;b\r\n   \r\n", "1,x,250,3,U,0\r\n2,y,300,3,U,0", {{CellValue, 1}}, "a;b\r\n250\r\n300\r\n"},
         {"code,value\r\nx,0\r\n", "11,a,250,3,U,0", {{ExplVar1, 1}, {CellValue, 2}}, "code,value\r\n11,250\r\n"},
-        // Consecutive fields in consecutive columns: joined, with blanks between, cut short.
-        {specimen, "11,a,250,3,U,0\r\n11,a,250 , 3,U,0\r\n11,a,250", valueFrequencyStatus,
-         header + "x;250;3;U\r\nx;250 ;3;U\r\nx;250;;\r\n"},
+        // Consecutive fields in consecutive columns: joined, with blanks or a tab between, cut short.
+        {specimen, "11,a,250,3,U,0\r\n11,a,250 , 3,U,0\r\n11,a,250,\t3,U,\r\n11,a,250", valueFrequencyStatus,
+         header + "x;250;3;U\r\nx;250 ;3;U\r\nx;250;\t3;U\r\nx;250;;\r\n"},
         // 3 fields: no variable; 9: two (2.5 halves to even); 10: three; 11: four (3.5).
         {"v;\r\n0", "f1,f2,f3", {{CellValue, 1}}, "v;\r\nf1\r\n"},
         {"v;\r\n0", "f1,f2,f3,f4,f5,f6,f7,f8,f9", {{CellValue, 1}}, "v;\r\nf5\r\n"},
@@ -92,10 +94,10 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
         {"", record, "result.csv", "critical: No separator (, or ;) found in file: DIR/template.csv"},
         {"-", record, "result.csv", "critical: Cannot read file: DIR/template.csv\n"},
         {"a;b\r\n", record, "result.csv", "critical: No model line in template file: DIR/template.csv"},
-        {"a;b\r\n   \r\nx;y", record, "result.csv", "critical: No model line in template file: DIR/template.csv"},
+        {"a;b\r\n\r\nx;y", record, "result.csv", "critical: No model line in template file: DIR/template.csv"},
         {specimen, "-", "result.csv", "critical: Cannot read file: DIR/zavek.csv\n"},
         {specimen, "", "result.csv", "critical: No records in file: DIR/zavek.csv"},
-        {specimen, "a,b\r\n" + record, "result.csv", beyond + "-1 (2 fields on the first line) in file: DIR/zavek.csv"},
+        {specimen, "a,b\r\n" + record, "result.csv", beyond + " -1 (2 fields on the first line) in file: DIR/zavek.csv"},
         {specimen, "1,2,3,4,5,6,7,8,9,10,11,12,13,14", "result.csv", beyond + " 5 (14 fields on the first line) in file: DIR/zavek.csv"},
         {specimen, record, "no/result.csv", "critical: Cannot write file: DIR/no/result.csv\n"},
     };

@@ -52,10 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
                     RuleCase{"1000;5;;", "0.001", "0.001", 'S', false, false},
                     RuleCase{"1000;5;b;95", "55.556", "55.556", 'U', false, false},
                     RuleCase{"1000;5;AB;95", "0.001", "0.001", 'U', false, false},
-                    RuleCase{"1000;5;B1;95", "0.001", "0.001", 'U', false, false},
                     RuleCase{"1000;5;A ;95", "0.001", "0.001", 'U', false, false},
-                    RuleCase{"1000;5;C1;95", "0.001", "0.001", 'S', false, false},
-                    RuleCase{"1000;5;D;95", "0.001", "0.001", 'S', false, false}));
+                    RuleCase{"1000;5;C1;95", "0.001", "0.001", 'S', false, false}));
 
 INSTANTIATE_TEST_SUITE_P(
     OtherValues, ProtectionRules,

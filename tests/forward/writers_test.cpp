@@ -89,6 +89,25 @@ TEST(DataAndHistory, UnsafeSafeAndKeylessCells) {
               crlfLines({"10;1; 10;U;1.000;1.000", "u", "pl;1.000;1.000"}));
 }
 
+// A line that ends within its codes: missing fields are empty, and blanks after a separator go.
+TEST(DataAndHistory, ShortLinesAndBlanksAfterSeparators) {
+    auto three = twoVariables(";");
+    three.VarCount = 3;
+    three.Variables.push_back({"Sex", false, "", "", false, "", "T"});
+    const std::tuple<std::string, ConversionRequest, std::string> cases[] = {
+        {"A; B", twoVariables(";"), "A;B;;; 0;S;0.000;0.001"},
+        {"A;B", twoVariables(";"), "A;B;;; 0;S;0.000;0.001"},
+        {"A\t B", twoVariables("\t"), "A\tB\t\t\t 0\tS\t0.000\t0.001"},
+        {"A;B; C", three, "A;B;C;;; 0;S;0.000;0.001"},
+        {"A; ;C", three, "A;;C;;; 0;S;0.000;0.001"},
+        {"A;B;C;", three, "A;B;C;;; 0;S;0.000;0.001"},
+    };
+    for (const auto& [line, request, data] : cases)
+        EXPECT_EQ(recordLines(line, request), data + "\r\n") << line;
+    EXPECT_EQ(recordLines("A; B;5;1;A;0", twoVariables(";")),
+              crlfLines({"A;B;5;1; 5;U;0.500;0.500", "A;B;u", "A;B;pl;0.500;0.500"}));
+}
+
 TEST(Log, SuspectRecordGivesBothLinesDominanceFirst) {
     std::string log;
     recordLines("R1\tY\t-100\t1,5\tB\t50", twoVariables("\t"), &log);

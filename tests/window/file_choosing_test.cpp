@@ -1,8 +1,12 @@
 #include "window_fixture.h"
 
+#include "window/qt_dialogs.h"
+
 #include <QApplication>
 #include <QDropEvent>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 namespace vqd::test {
@@ -64,6 +68,27 @@ TEST_F(FileChoosing, DroppedInputFileOpensItsRows) {
     ASSERT_TRUE(drop(box("txtVQDFileName"), {QUrl::fromLocalFile(qs(cellFile()))}));
     EXPECT_TRUE(box("txtVarName(1)")->isEnabled());
     EXPECT_FALSE(box("txtVarName(2)")->isEnabled());
+}
+
+// A message box breaks its lines at blanks: a path that fits on a line stands whole on one, and
+// no line is broken again by the box.
+TEST(MessageBoxes, KeepAPathWholeWhereItFits) {
+    const QString path = QStringLiteral("/home/ana/tables 2026/turnover by region.csv");
+    QStringList lines;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        const auto* text = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        lines = text->text().split(QLatin1Char('\n'));
+        for (const QString& line : lines)
+            EXPECT_LE(text->fontMetrics().horizontalAdvance(line), text->contentsRect().width())
+                << line.toStdString();
+        box->accept();
+    });
+    QtDialogs dialogs;
+    dialogs.critical("Cannot read file: " + path.toStdString() + "\nNo such file or directory");
+    EXPECT_EQ(lines.join(QLatin1Char('|')).toStdString(),
+              "Cannot read file:|" + path.toStdString() + "|No such file or directory");
 }
 
 } // namespace

@@ -1,5 +1,11 @@
 #include "window_fixture.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QImage>
+#include <algorithm>
+#include <cmath>
+
 namespace vqd::test {
 namespace {
 
@@ -67,6 +73,56 @@ TEST_F(Rules, GoButtonsFollowTheirNames) {
     EXPECT_TRUE(button("cmdGo2")->isEnabled());
     box("txtResultFile")->setText("   ");
     EXPECT_FALSE(button("cmdGo2")->isEnabled());
+}
+
+// The relative luminance of a grey, as contrast ratios are reckoned.
+double luminance(QRgb grey) {
+    const double c = qRed(grey) / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+// Where Comic Sans MS is missing the desktop substitutes a face of its liking, here a serif one.
+class Readability : public WindowTest {
+protected:
+    void SetUp() override {
+        QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("DejaVu Serif"));
+        open();
+    }
+    void TearDown() override { QFont::removeSubstitutions(QStringLiteral("Comic Sans MS")); }
+};
+
+// A row closed again keeps its name, and it must be readable on the grey of a disabled box.
+TEST_F(Readability, ClosedRowsKeepReadableTexts) {
+    nameFile(cellFile(), "3");
+    box("txtVarName(2)")->setText("Sex");
+    box("txtDim")->setText("2");
+    QLineEdit* closed = box("txtVarName(2)");
+    ASSERT_FALSE(closed->isEnabled());
+    const QImage written = closed->grab().toImage();
+    closed->clear();
+    const QImage empty = closed->grab().toImage();
+    const QRgb grey = empty.pixel(empty.rect().center());
+    EXPECT_EQ(grey, qRgb(0xAF, 0xAF, 0xAF));
+    // The text is where the two pictures differ; its darkest pixel against the grey.
+    double darkest = 1;
+    for (int y = 0; y < written.height(); ++y) {
+        for (int x = 0; x < written.width(); ++x) {
+            if (written.pixel(x, y) != empty.pixel(x, y))
+                darkest = std::min(darkest, luminance(written.pixel(x, y)));
+        }
+    }
+    EXPECT_GE((luminance(grey) + 0.05) / (darkest + 0.05), 4.5);
+}
+
+TEST_F(Readability, StatusLineFallsBackToAnUprightBoldSansSerif) {
+    if (QFontDatabase::hasFamily(QStringLiteral("Comic Sans MS")) ||
+        !QFontDatabase::hasFamily(QStringLiteral("DejaVu Serif")))
+        GTEST_SKIP() << "needs DejaVu Serif and no Comic Sans MS";
+    const QFontInfo shown(label("lblVerslag")->font());
+    EXPECT_EQ(shown.family().toStdString(),
+              QFontInfo(QFont(QStringLiteral("sans-serif"))).family().toStdString());
+    EXPECT_TRUE(shown.bold());
+    EXPECT_FALSE(shown.italic());
 }
 
 // Every one of the nine lists takes the header's columns by position, equal and empty names

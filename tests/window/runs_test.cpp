@@ -53,9 +53,17 @@ TEST_F(Runs, BackGivesTheFileOfTheCommandLine) {
     box("txtVQDTemplateFile")->setText(qs(templateFile));
     box("txtZavekOutputFile")->setText(qs(zavekFile));
     box("txtResultFile")->setText(qs(files.path("result.csv")));
-    const std::pair<int, const char*> choices[] = {{0, "value"}, {2, "status"}, {5, "code"}};
+    const std::pair<int, const char*> choices[] = {{0, "value"}, {1, "flag"}, {5, "code"}};
     for (const auto& [k, column] : choices)
         cmbVars(k)->setCurrentIndex(cmbVars(k)->findText(column));
+    // Typing never adds an entry: a column's name chooses it, other text no column at all.
+    const std::pair<int, const char*> typed[] = {{1, "bogus"}, {2, "status"}};
+    for (const auto& [k, text] : typed) {
+        cmbVars(k)->lineEdit()->selectAll();
+        QTest::keyClicks(cmbVars(k)->lineEdit(), text);
+        QTest::keyClick(cmbVars(k)->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(cmbVars(k)->count(), 5) << text;
+    }
     click(button("cmdGo2"));
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(label("lblProgress")->text(), "ready");
