@@ -80,7 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"BlankBeforeTabAfter", "A ;\tB;C;D", ";", 3, {"A ", "\tB", "C"}, 2},
         // Long enough for the lines read sixteen and sixty-four bytes at a time.
         RecordCase{"Long", x20 + ";" + x20 + ";", ";", 3, {x20, x20, ""}, 2},
-        RecordCase{"BeyondSixtyFour", x70 + ";" + x70 + "; y", ";", 4, {x70, x70, "y", ""}, 1}),
+        RecordCase{"BeyondSixtyFour", x70 + ";" + x70 + "; y", ";", 4, {x70, x70, "y", ""}, 1},
+        // Leading blanks go before any separator is looked for, whatever the separator.
+        RecordCase{"BlankSeparatorLeadingBlanks", "  A B  1", " ", 4, {"A", "B", "1", ""}, 0},
+        RecordCase{"LongerSeparatorLeadingBlanks", "  A;;B;;1", ";;", 3, {"A", ";B", ";1"}, 0}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
