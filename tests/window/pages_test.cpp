@@ -54,6 +54,28 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     EXPECT_EQ(dialogs.shown,
               (std::vector<RecordedMessage>{{true, "No separator found in file: " + path}}));
     EXPECT_EQ(window->state().VarCount, 2);
+    // A name that is no file is no dimension: the next rule closes the rows, and Go checks none.
+    box("txtSep")->setText(";");
+    dialogs.shown.clear();
+    box("txtVQDFileName")->setText(qs(files.path("gone.csv")));
+    click(check("chkHierch(0)"));
+    EXPECT_FALSE(box("txtVarName(0)")->isEnabled());
+    click(button("cmdGo"));
+    EXPECT_EQ(dialogs.shown, (std::vector<RecordedMessage>{
+                                 {true, "Cannot read file: " + files.path("gone.csv") +
+                                            "\nNo such file or directory"}}));
+}
+
+// Four rows serve a dimension of 4; a fifth variable is refused before anything else is checked.
+TEST_F(Rules, DimensionFourOpensEveryRowAndFiveIsRefused) {
+    nameFile(cellFile(), "4");
+    EXPECT_TRUE(box("txtVarName(3)")->isEnabled());
+    click(button("cmdGo"));
+    box("txtDim")->setText("5");
+    click(button("cmdGo"));
+    EXPECT_EQ(dialogs.shown,
+              (std::vector<RecordedMessage>{{true, "no variable name specified for var 1"},
+                                            {true, "Dimension above 4 is not supported: 5"}}));
 }
 
 TEST_F(Rules, GoButtonsFollowTheirNames) {

@@ -37,5 +37,19 @@ TEST_F(StartUp, DamagedStoreGivesTheDefaultsAndEndingStoresTheBoxesForTheNextRun
     EXPECT_EQ(box("txtPerc(2)")->text(), "70");
 }
 
+// The input dialog opens with the filter it was last left on, also after a restart; a fresh
+// store gives the first.
+TEST_F(StartUp, InputDialogKeepsItsLastFilter) {
+    const QString cells = qs(cellFile());
+    dialogs.willChoose(cells, 2);
+    button("cmdZoekVQDFile")->click();
+    dialogs.willChoose(cells);
+    button("cmdZoekVQDFile")->click();
+    click(button("cmdEnd"));
+    open();
+    button("cmdZoekVQDFile")->click();
+    EXPECT_EQ(dialogs.offeredFilters, (std::vector<std::int32_t>{1, 2, 2}));
+}
+
 } // namespace
 } // namespace vqd::test

@@ -25,18 +25,24 @@ inline QString qs(const std::string& text) {
 }
 
 // The window's boxes recorded; each file dialog ends with the next name scripted, or is
-// cancelled when none is left, so no test waits on a modal box.
+// cancelled when none is left, so no test waits on a modal box. The filter each dialog opened
+// with is kept; a scripted filter of 0 leaves it as offered.
 class RecordingDialogs : public Recording<Dialogs> {
 public:
-    void willChoose(const QString& fileName) { answers.push_back(fileName); }
+    void willChoose(const QString& fileName, std::int32_t filterIndex = 0) {
+        answers.push_back({fileName, filterIndex});
+    }
     FileChoice chooseFile(const QString& /*filter*/, const QString& fileName,
                           std::int32_t filterIndex) override {
+        offeredFilters.push_back(filterIndex);
         if (answers.empty()) return {fileName, filterIndex};
-        const QString answer = answers.front();
+        FileChoice answer = answers.front();
         answers.pop_front();
-        return {answer, filterIndex};
+        if (answer.filterIndex == 0) answer.filterIndex = filterIndex;
+        return answer;
     }
-    std::deque<QString> answers;
+    std::deque<FileChoice> answers;
+    std::vector<std::int32_t> offeredFilters;
 };
 
 class WindowTest : public testing::Test {
