@@ -4,17 +4,26 @@
 #include "shell/text_bytes.h"
 
 #include <QLabel>
+#include <chrono>
 
 namespace vqd {
 
 namespace {
 
-constexpr qint64 repaintIntervalMs = 40;
+constexpr std::int64_t repaintIntervalMs = 40;
 
 } // namespace
 
+ProgressLabel::ProgressLabel(QLabel* label, Clock clock) : label_(label), clock_(std::move(clock)) {}
+
+std::int64_t ProgressLabel::steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void ProgressLabel::showCount(std::int64_t recordCount) {
-    if (sinceRepaint_.isValid() && sinceRepaint_.elapsed() < repaintIntervalMs) return;
+    if (repainted_ && clock_() - lastRepaint_ < repaintIntervalMs) return;
     showText(progressText(recordCount));
 }
 
@@ -25,7 +34,8 @@ void ProgressLabel::showFinalCount(std::int64_t recordCount) {
 void ProgressLabel::showText(std::string_view text) {
     label_->setText(textOf(text));
     label_->repaint();
-    sinceRepaint_.start();
+    lastRepaint_ = clock_();
+    repainted_ = true;
 }
 
 } // namespace vqd

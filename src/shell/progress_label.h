@@ -1,8 +1,8 @@
 #pragma once
 // A status label that shows a run's record count as it goes.
 
-#include <QElapsedTimer>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 class QLabel;
@@ -11,7 +11,10 @@ namespace vqd {
 
 class ProgressLabel {
 public:
-    explicit ProgressLabel(QLabel* label) : label_(label) {}
+    // Milliseconds from any fixed start: the steady clock, or a test's own.
+    using Clock = std::function<std::int64_t()>;
+    explicit ProgressLabel(QLabel* label, Clock clock = steadyMilliseconds);
+    static std::int64_t steadyMilliseconds();
 
     // The progress text for `recordCount`, repainted at most about 25 times a second: a run over
     // millions of records must not spend its time painting. The conversions report a few dozen
@@ -26,7 +29,9 @@ public:
 
 private:
     QLabel* label_;
-    QElapsedTimer sinceRepaint_;
+    Clock clock_;
+    std::int64_t lastRepaint_ = 0;
+    bool repainted_ = false;
 };
 
 } // namespace vqd

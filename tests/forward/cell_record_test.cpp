@@ -1,3 +1,4 @@
+#include "../support/test_support.h"
 #include "forward/cell_record.h"
 #include "text/numbers.h"
 
@@ -53,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                     RuleCase{"1000;5;b;95", "55.556", "55.556", 'U', false, false},
                     RuleCase{"1000;5;AB;95", "0.001", "0.001", 'U', false, false},
                     RuleCase{"1000;5;A ;95", "0.001", "0.001", 'U', false, false},
-                    RuleCase{"1000;5;C1;95", "0.001", "0.001", 'S', false, false}));
+                    RuleCase{"1000;5;C1;95", "0.001", "0.001", 'S', false, false}),
+    [](const auto& info) { return test::rowName(info.index, info.param.fields); });
 
 INSTANTIATE_TEST_SUITE_P(
     OtherValues, ProtectionRules,
@@ -61,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                     RuleCase{"-100;1;A;0", "-100.000", "-10.000", 'U', false, true},
                     RuleCase{"-100;1;B;50", "-100.000", "-10.000", 'U', true, true},
                     RuleCase{"", "0.000", "0.001", 'S', false, false},
-                    RuleCase{"0,5;1;B;180", "0.500", "0.500", 'U', false, false}));
+                    RuleCase{"0,5;1;B;180", "0.500", "0.500", 'U', false, false}),
+    [](const auto& info) { return test::rowName(info.index, info.param.fields); });
 
 TEST(CellRecord, FieldsAndExactTotalsOfATwoVariableLine) {
     const auto request = requestFor(2);

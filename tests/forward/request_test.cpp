@@ -102,7 +102,8 @@ std::vector<std::string> fortyOneFirstCharacters() {
 INSTANTIATE_TEST_SUITE_P(CodeLists, LeadString,
                          testing::Values(LeadCase{{"1", "+11", "+12", "++111", "2", "+21"}, "+"},
                                          LeadCase{{"A", "B"}, "A"}, LeadCase{{"", "", "x"}, ""},
-                                         LeadCase{fortyOneFirstCharacters(), "0"}));
+                                         LeadCase{fortyOneFirstCharacters(), "0"}),
+    [](const auto& info) { return test::rowName(info.index, info.param.lead); });
 
 } // namespace
 } // namespace vqd

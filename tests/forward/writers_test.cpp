@@ -1,5 +1,7 @@
 #include "../support/test_support.h"
 #include "forward/writers.h"
+#include "text/fields.h"
+#include "text/numbers.h"
 
 #include <gtest/gtest.h>
 #include <regex>
@@ -107,6 +109,33 @@ TEST(DataAndHistory, ShortLinesAndBlanksAfterSeparators) {
     EXPECT_EQ(recordLines("A; B;5;1;A;0", twoVariables(";")),
               crlfLines({"A;B;5;1; 5;U;0.500;0.500", "A;B;u", "A;B;pl;0.500;0.500"}));
 }
+
+struct CostCase {
+    const char* value;
+    const char* cost;
+};
+
+class CostFromValueText : public testing::TestWithParam<CostCase> {};
+
+// A value written as plain digits has its cost text made from the digits, without the general
+// rendering: both must give the same text, at the edges of the plain form too.
+TEST_P(CostFromValueText, SameAsTheGeneralRendering) {
+    auto request = twoVariables(";");
+    request.VarCount = 0;
+    const std::string data = recordLines(std::string(GetParam().value) + ";1;S;0", request);
+    const auto costStart = data.find(';', data.find(';') + 1) + 1;
+    const std::string cost = data.substr(costStart, data.find(';', costStart) - costStart);
+    EXPECT_EQ(cost, GetParam().cost);
+    EXPECT_EQ(cost, renderCostText(numericValue(ReplaceCommaPoint(GetParam().value))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, CostFromValueText,
+    testing::Values(CostCase{"0,00001", " 0.00001"}, CostCase{"0,000001", " 1E-06"},
+                    CostCase{"999999999999999", " 999999999999999"},
+                    CostCase{"1000000000000000", " 1E+15"}, CostCase{"-0,0", " 0"},
+                    CostCase{"00,5", " 0.5"}, CostCase{"-12,50", "-12.5"}),
+    [](const auto& info) { return test::rowName(info.index, info.param.value); });
 
 TEST(Log, SuspectRecordGivesBothLinesDominanceFirst) {
     std::string log;

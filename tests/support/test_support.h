@@ -12,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vqd::test {
@@ -89,6 +90,17 @@ private:
 // `text` with each "DIR/" standing for the scratch folder.
 inline std::string expand(const ScratchFolder& folder, const std::string& text) {
     return std::regex_replace(text, std::regex("DIR/"), folder.path(""));
+}
+
+// A table row's name as a test's name: its number, then the letters and digits of the start of
+// `text`, so a failure names the row it failed on.
+inline std::string rowName(std::size_t index, std::string_view text) {
+    std::string name = "Row" + std::to_string(index) + "_";
+    for (const char c : text.substr(0, 24)) {
+        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        name += plain ? c : '_';
+    }
+    return name;
 }
 
 // The messages shown, as "critical: text" or "note: text".

@@ -1,3 +1,4 @@
+#include "../support/test_support.h"
 #include "text/fields.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FirstFieldCase{"a;", ";", "a", ""}, FirstFieldCase{"", ";", "", ""},
                     FirstFieldCase{"\ta\t", ";", "\ta\t", ""}, // tabs are not blanks
                     FirstFieldCase{"xaby", "ab", "x", "by"},
-                    FirstFieldCase{"x ab y", "ab", "x ", "b y"}));
+                    FirstFieldCase{"x ab y", "ab", "x ", "b y"}),
+    [](const auto& info) { return test::rowName(info.index, info.param.line + "_by_" + info.param.separator); });
 
 TEST(NextFieldBy, ConsumesLineFieldByField) {
     EXPECT_EQ(splitAll("a;;b", ";"), (std::vector<std::string>{"a", "", "b"}));

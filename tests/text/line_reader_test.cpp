@@ -76,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                     LineEndCase{"a\r\r\nb", Lines{"a", "", "b"}},
                     LineEndCase{"a\r\n\nb", Lines{"a", "\nb"}},
                     LineEndCase{bom + "a;b\r\n", Lines{bom + "a;b"}, {"bom"}},
-                    LineEndCase{bom + "a\nb", Lines{bom + "a\nb"}, {"lf", "bom"}}));
+                    LineEndCase{bom + "a\nb", Lines{bom + "a\nb"}, {"lf", "bom"}}),
+    [](const auto& info) { return test::rowName(info.index, info.param.bytes); });
 
 TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
     test::ScratchFolder folder;

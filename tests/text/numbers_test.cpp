@@ -1,3 +1,4 @@
+#include "../support/test_support.h"
 #include "text/numbers.h"
 
 #include <array>
@@ -36,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NumericCase{"inf", 0}, NumericCase{"nan", 0}, NumericCase{"0x10", 0},
                     NumericCase{"1e-400", 0}, NumericCase{"1e400", inf},
                     NumericCase{"-1e400", -inf}, NumericCase{"0.000001e309", 1e303},
-                    NumericCase{std::string(400, '9'), inf})); // beyond the float range
+                    NumericCase{std::string(400, '9'), inf}),
+    [](const auto& info) { return test::rowName(info.index, info.param.text); }); // beyond the float range
 
 // Halves go to the even neighbour; message numbers have a leading blank unless negative.
 TEST(WholeNumbers, RoundedClampedAndInMessages) {
@@ -72,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                     RenderCase{123456789012345, " 123456789012345"}, RenderCase{1e15, " 1E+15"},
                     RenderCase{1e16, " 1E+16"}, RenderCase{999999999999999.9, " 1E+15"},
                     RenderCase{1.5e300, " 1.5E+300"}, RenderCase{100, " 100"},
-                    RenderCase{24997.9, " 24997.9"}));
+                    RenderCase{24997.9, " 24997.9"}),
+    [](const auto& info) { return test::rowName(info.index, info.param.text); });
 
 class LevelText : public testing::TestWithParam<RenderCase> {};
 
@@ -86,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(Values, LevelText,
                                          RenderCase{-0.0001, "0.000"}, RenderCase{0, "0.000"},
                                          RenderCase{1000.0 * 95 / 90 - 1000, "55.556"},
                                          RenderCase{1e15, "1000000000000000.000"},
-                                         RenderCase{0.0625, "0.062"})); // exact half: to even
+                                         RenderCase{0.0625, "0.062"}),
+    [](const auto& info) { return test::rowName(info.index, info.param.text); }); // exact half: to even
 
 // Levels near a half of a thousandth are where a quick rounding would go wrong.
 TEST(LevelText, AgreesWithExactRoundingNearHalves) {
