@@ -13,6 +13,10 @@
 #include <thread>
 #include <vector>
 
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 namespace vqd {
 
 namespace {
@@ -28,7 +32,13 @@ std::string conversionStoppedMessage(std::string_view path, const std::exception
 }
 
 std::size_t threadCount() {
-    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    std::size_t cores = std::thread::hardware_concurrency();
+#ifdef __linux__
+    // The cores this process may run on (taskset, a container's share) can be fewer.
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) cores = CPU_COUNT(&allowed);
+#endif
+    return std::clamp<std::size_t>(cores, 1, 4);
 }
 
 std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,

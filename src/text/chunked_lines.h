@@ -33,7 +33,7 @@ public:
 // chunk and its output to stay in the core's cache.
 constexpr std::size_t defaultChunkBytes = 128 << 10;
 
-// As many threads as the machine runs at once, up to four: the chunks are read and handed on one
+// As many threads as the process may run at once, up to four: the chunks are read and handed on one
 // at a time, so more would mostly wait, and more threads than cores only take turns.
 std::size_t threadCount();
 
