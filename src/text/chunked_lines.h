@@ -14,17 +14,16 @@
 
 namespace vqd {
 
-// The converting of some of the chunks, always on the same thread, so that its own state needs no
-// locking and its buffers stay in that core's cache. Converters start on a cache line of their
-// own: one that shared a line with its neighbour's counters, written for every line by another
-// core, would wait on that core at every record.
+// The converting of one chunk at a time. Converters start on a cache line of their own: one that
+// shared a line with its neighbour's counters, written for every line by another core, would
+// wait on that core at every record.
 class alignas(64) ChunkConverter {
 public:
     virtual ~ChunkConverter() = default;
-    // Converts the lines of one chunk, alongside the other converters.
+    // Converts the lines of one chunk on a converting thread, alongside the other converters.
     virtual void convert(std::string_view lines) = 0;
-    // Hands the converted chunk on, one converter at a time in file order, and adds its records
-    // to `recordCount`, the count of the records handed on before it. The chunk's text is still
+    // Hands the converted chunk on, on the calling thread in file order, and adds its records to
+    // `recordCount`, the count of the records handed on before it. The chunk's text is still
     // valid. False stops the run: no later chunk is handed on.
     virtual bool deliver(std::int64_t& recordCount) = 0;
 };
@@ -33,18 +32,18 @@ public:
 // chunk and its output to stay in the core's cache.
 constexpr std::size_t defaultChunkBytes = 128 << 10;
 
-// As many threads as the process may run at once, up to four: the chunks are read and handed on one
-// at a time, so more would mostly wait, and more threads than cores only take turns.
+// As many threads as the process may run at once, up to four: the chunks are read and handed on
+// one at a time, so more would mostly wait, and more threads than cores only take turns.
 std::size_t threadCount();
 
 // Converts the rest of `input`, a chunk of whole lines (at least one, else about `chunkBytes`)
-// at a time, on `threads` threads (one at least, and no more than there are converters), each
-// with converters.size() / threads of the converters. `progress`, when given, is called on the
-// calling thread with the count of records handed on so far, a few dozen times a second while it
-// changes, and always with the final count. Returns the final count; a read error is left in
-// input.error(). The run ends at the first stop or exception in file order, as line by line: an
-// exception thrown by a converter, or by reading, is thrown again here unless a chunk before it
-// stopped the run; one thrown by `progress` stops the run wherever it has got to.
+// at a time, on `threads` threads (one at least, and no more than there are converters, of
+// which there is one at least), and hands the chunks on in file order. `progress`, when given,
+// is called on the calling thread with the count of records handed on so far after every chunk.
+// Returns the final count; a read error is left in input.error(). The run ends at the first stop
+// or exception in file order, as line by line: an exception thrown by a converter is thrown
+// again here unless a chunk before it stopped the run; one thrown by reading, handing on or
+// `progress` stops the run wherever it has got to.
 std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,
                              std::size_t threads, std::size_t chunkBytes,
                              const std::function<void(std::int64_t)>& progress);
@@ -53,9 +52,8 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
 // of memory, or would not start another thread. Nothing has been written then.
 std::string conversionStoppedMessage(std::string_view path, const std::exception& error);
 
-// Converters for each thread. With one, a thread that has converted a chunk waits until the
-// chunks before it are handed on, and the thread the system gives more time waits at nearly
-// every chunk; with three it goes on converting meanwhile.
+// Converters, so chunks read ahead, for each thread: a thread that the system gives less time, or
+// a chunk that takes longer, does not leave the others without a chunk to convert.
 constexpr std::size_t convertersPerThread = 3;
 
 // convertInChunks on threadCount() threads with convertersPerThread converters each, of type

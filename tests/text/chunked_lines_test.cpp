@@ -115,10 +115,15 @@ TEST_P(ChunkedLines, EndsAtTheFirstStopOrFailureInFileOrder) {
     }
 }
 
-// As many converters as threads, and more, so that threads convert while others hand on.
+// Every thread count the machines give, with as many converters as threads and more, so that
+// chunks are read ahead while others are converted.
 INSTANTIATE_TEST_SUITE_P(Threads, ChunkedLines,
-                         testing::Values(Threads{1, 1}, Threads{1, 2}, Threads{2, 2}, Threads{2, 4},
-                                         Threads{3, 6}));
+                         testing::Values(Threads{1, 1}, Threads{1, 3}, Threads{2, 2}, Threads{2, 6},
+                                         Threads{3, 9}, Threads{4, 12}),
+                         [](const testing::TestParamInfo<Threads>& info) {
+                             return "Threads" + std::to_string(info.param.threads) + "Converters" +
+                                    std::to_string(info.param.converters);
+                         });
 
 } // namespace
 } // namespace vqd
