@@ -176,6 +176,7 @@ public:
 
     bool deliver(std::int64_t& recordCount) override {
         out_.write(result_.text());
+        result_.clear(); // a long model line's results go now, not at this converter's next chunk
         recordCount += records_;
         return out_.ok();
     }
@@ -248,8 +249,10 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
 
     std::int64_t recordCount = 0;
     try {
-        recordCount = convertInChunksBy<BackChunk>(zavek, options.chunkBytes, options.progress,
-                                                   plan, recordFields, separator, out);
+        // Every result line has the model line's fixed text beside the record's fields.
+        recordCount =
+            convertInChunksBy<BackChunk>(zavek, options.chunkBytes, plan.fixedSize,
+                                         options.progress, plan, recordFields, separator, out);
     } catch (const std::exception& error) {
         messages.critical(conversionStoppedMessage(request.ZavekOutputFile, error));
         return result;

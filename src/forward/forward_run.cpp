@@ -67,6 +67,8 @@ public:
         }
         out_.tab.write(data_.text());
         out_.hst.write(history_.text());
+        data_.clear(); // a long line's results go now, not at this converter's next chunk
+        history_.clear();
         logLines_.clear();
         for (const auto& [number, record] : suspects_)
             appendSuspectLogLines(logLines_, record, request_, recordCount + number);
@@ -129,7 +131,8 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     std::string stopMessage;
     std::int64_t recordCount = 0;
     try {
-        recordCount = convertInChunksBy<ForwardChunk>(input, options.chunkBytes, report, request,
+        // A record's lines are at most twice its line and a few numbers long.
+        recordCount = convertInChunksBy<ForwardChunk>(input, options.chunkBytes, 0, report, request,
                                                       out, found, stopMessage);
     } catch (const std::exception& error) {
         messages.critical(conversionStoppedMessage(request.InputFile, error));

@@ -22,7 +22,6 @@ std::string conversionStoppedMessage(std::string_view path, const std::exception
 
 std::size_t threadCount() {
 #ifdef __linux__
-    // The cores this process may run on (taskset, a container's share) can be fewer.
     cpu_set_t cores;
     if (sched_getaffinity(0, sizeof cores, &cores) == 0) return std::clamp(CPU_COUNT(&cores), 1, 4);
 #endif
@@ -30,7 +29,7 @@ std::size_t threadCount() {
 }
 
 std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,
-                             std::size_t threads, std::size_t chunkBytes,
+                             std::size_t threads, std::size_t chunkBytes, std::size_t lineCost,
                              const std::function<void(std::int64_t)>& progress) {
     // Chunk k is read into slot k % n and converted by converter k % n on whichever thread is
     // free; the slot's future hands it back, or the converter's exception, in file order.
@@ -46,14 +45,12 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
     std::size_t read = 0, taken = 0; // chunks read, and taken by a thread to convert
     bool closing = false;
     const auto work = [&] {
-        std::unique_lock lock(mutex);
-        for (;;) {
+        for (std::unique_lock lock(mutex);; lock.lock()) {
             toConvert.wait(lock, [&] { return closing || taken < read; });
             if (closing) return;
             auto convert = std::move(slots[taken++ % n].convert);
             lock.unlock();
             convert();
-            lock.lock();
         }
     };
     std::vector<std::thread> pool;
@@ -63,11 +60,14 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
         while (pool.size() < std::clamp<std::size_t>(threads, 1, n))
             pool.emplace_back(work);
         bool more = true, stopped = false;
-        for (std::size_t delivered = 0; !stopped && (more || delivered < read);) {
-            if (more && read - delivered < n) { // the slot's earlier chunk is handed on
+        // Chunks are read ahead into free slots while the cost of those not handed on stays within
+        // a chunk a slot: a long line is converted alone.
+        for (std::size_t delivered = 0, inFlight = 0; !stopped && (more || delivered < read);) {
+            if (more && read - delivered < n && (read == delivered || inFlight < n * chunkBytes)) {
                 Slot& slot = slots[read % n];
-                more = input.nextChunk(slot.chunk, chunkBytes);
+                more = input.nextChunk(slot.chunk, chunkBytes, lineCost);
                 if (!more) continue;
+                inFlight += slot.chunk.cost();
                 slot.convert = std::packaged_task<void()>(
                     [&, k = read % n] { converters[k]->convert(slots[k].chunk.lines()); });
                 slot.converted = slot.convert.get_future();
@@ -78,16 +78,16 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
             }
             const std::size_t k = delivered++ % n;
             slots[k].converted.get(); // throws what the converter threw
+            inFlight -= slots[k].chunk.cost();
             stopped = !converters[k]->deliver(count);
             if (progress) progress(count);
         }
     } catch (...) {
         failure = std::current_exception();
     }
-    {
-        const std::lock_guard lock(mutex);
-        closing = true;
-    }
+    std::unique_lock lock(mutex);
+    closing = true;
+    lock.unlock();
     toConvert.notify_all();
     for (auto& thread : pool)
         thread.join();

@@ -128,7 +128,7 @@ bool LineReader::nextFromFile(std::string_view& line) {
     }
 }
 
-bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
+bool LineReader::nextChunk(LineChunk& chunk, std::size_t size, std::size_t lineCost) {
     chunk.lines_ = {};
     if (!error_.empty()) return false;
     if (file_ == nullptr) eof_ = true; // closed: what is buffered is all there is
@@ -139,37 +139,39 @@ bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
             return false;
         const char* const first = buffer_.get() + begin_;
         const char* const last = buffer_.get() + end_;
-        // After the last line end within `size` bytes, else after the first one: a whole line.
-        const char* const limit = first + std::min(size, end_ - begin_);
-        const char* cut = limit;
-        while (cut != first && cut[-1] != '\r')
-            --cut;
-        if (cut == first) {
-            const auto* cr = static_cast<const char*>(std::memchr(limit, '\r', last - limit));
-            if (cr != nullptr) cut = cr + 1;
+        // Whole lines while they and the output they make come within `size`; at least one.
+        const char* cut = first;
+        for (chunk.cost_ = 0; cut != last;) {
+            const auto* cr = static_cast<const char*>(std::memchr(cut, '\r', last - cut));
+            const char* end = cr == nullptr ? last : cr + 1;
+            // The last line needs no line end, but a CR as the last byte read may be the first
+            // half of a CR LF.
+            if (end == last && !eof_) break;
+            if (end != last && *end == '\n') ++end;
+            const std::size_t cost = static_cast<std::size_t>(end - cut) + lineCost;
+            if (cut != first && chunk.cost_ + cost > size) break;
+            chunk.cost_ += cost;
+            cut = end;
         }
-        // A CR as the last byte read may be the first half of a CR LF.
-        if (cut != first && (cut != last || eof_)) {
-            if (cut != last && *cut == '\n') ++cut;
-        } else if (eof_) {
-            cut = last;
-        } else {
+        if (cut == first) {
+            if (eof_) return false;
             lineEndMissing = true; // read on, growing the buffer for a long line
             continue;
         }
-        if (cut == first) return false;
         const auto taken = static_cast<std::size_t>(cut - first);
         const auto rest = static_cast<std::size_t>(last - cut);
+        // A buffer grown for a long line is given back once the lines are short again.
         const auto fitChunk = [&](std::size_t needed) {
-            if (chunk.capacity_ >= needed || resize(chunk.buffer_, chunk.capacity_, needed))
-                return true;
+            needed = std::max({needed, size, blockSize});
+            if (chunk.capacity_ >= needed && chunk.capacity_ / 2 <= needed) return true;
+            if (resize(chunk.buffer_, chunk.capacity_, needed)) return true;
             error_ = "Not enough memory for a chunk of " + std::to_string(needed) + " bytes";
             return false;
         };
         // The smaller part is copied. Usually that is the rest after the cut: the chunk keeps
-        // this buffer, and the reader goes on in the chunk's old one, as large. But after a long
-        // line the reader's buffer is large and holds many chunks; then the chunk's lines are
-        // copied out instead, or the whole rest would be copied for every chunk.
+        // this buffer, and the reader goes on in the chunk's old one. But after a long line the
+        // reader's buffer is large and holds many chunks; then the chunk's lines are copied out
+        // instead, or the whole rest would be copied for every chunk.
         if (rest > taken) {
             if (!fitChunk(taken)) return false;
             std::memcpy(chunk.buffer_.get(), first, taken);
@@ -177,7 +179,7 @@ bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
             begin_ = static_cast<std::size_t>(cut - buffer_.get());
             return true;
         }
-        if (!fitChunk(capacity_)) return false;
+        if (!fitChunk(rest)) return false;
         if (rest > 0) std::memcpy(chunk.buffer_.get(), cut, rest);
         chunk.lines_ = {first, taken};
         std::swap(buffer_, chunk.buffer_);

@@ -25,12 +25,15 @@ using Buffer = std::unique_ptr<char, FreeDeleter>;
 class LineChunk {
 public:
     std::string_view lines() const noexcept { return lines_; }
+    // The bytes of the lines and the cost given for each line.
+    std::size_t cost() const noexcept { return cost_; }
 
 private:
     friend class LineReader;
     lineReaderDetail::Buffer buffer_;
     std::size_t capacity_ = 0;
     std::string_view lines_;
+    std::size_t cost_ = 0;
 };
 
 // Reads the lines of one file. A line ends at CR LF or at a lone CR; a lone LF stays inside the
@@ -59,10 +62,10 @@ public:
         }
         return nextFromFile(line);
     }
-    // Whole lines, at least one, else those that end within the next `size` bytes, with their
-    // line ends; false at the end of the file or on a read error. The chunk's earlier lines are
-    // gone.
-    bool nextChunk(LineChunk& chunk, std::size_t size);
+    // Whole lines with their line ends, at least one, else as many as keep their bytes plus
+    // `lineCost` for each line within `size`; false at the end of the file or on a read error.
+    // The chunk's earlier lines are gone.
+    bool nextChunk(LineChunk& chunk, std::size_t size, std::size_t lineCost = 0);
     // The system's reason when opening or reading failed; empty otherwise.
     const std::string& error() const noexcept { return error_; }
     void close() noexcept;

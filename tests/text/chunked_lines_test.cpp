@@ -1,6 +1,7 @@
 #include "../support/test_support.h"
 #include "text/chunked_lines.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -62,7 +63,7 @@ void convertNumbers(Threads setup, Outcome& outcome, const std::string& stopAt,
     for (auto& converter : collecting)
         converters.push_back(&converter);
     // A few lines a chunk, so that every thread gets many.
-    outcome.count = convertInChunks(input, converters, setup.threads, 10,
+    outcome.count = convertInChunks(input, converters, setup.threads, 10, 0,
                                     [&](std::int64_t count) { outcome.progress.push_back(count); });
 }
 
@@ -113,6 +114,44 @@ TEST_P(ChunkedLines, EndsAtTheFirstStopOrFailureInFileOrder) {
         EXPECT_TRUE(std::is_sorted(outcome.progress.begin(), outcome.progress.end()));
         EXPECT_EQ(outcome.progress.back(), outcome.count);
     }
+}
+
+// Counts the chunks taken to convert and not yet handed on, across all converters.
+class Watching final : public ChunkConverter {
+public:
+    Watching(std::atomic<int>& inFlight, int& mostInFlight)
+        : inFlight_(inFlight), mostInFlight_(mostInFlight) {}
+    void convert(std::string_view) override { ++inFlight_; }
+    bool deliver(std::int64_t& recordCount) override {
+        mostInFlight_ = std::max(mostInFlight_, inFlight_.load());
+        --inFlight_;
+        ++recordCount;
+        return true;
+    }
+
+private:
+    std::atomic<int>& inFlight_;
+    int& mostInFlight_;
+};
+
+// A chunk whose lines make more than a chunk of output for every converter is not read until the
+// chunks before it are handed on: a run holds one long line's output, not one per converter.
+TEST_P(ChunkedLines, ChunksOfLongLinesAreConvertedOneAtATime) {
+    test::ScratchFolder folder;
+    LineReader input;
+    std::string lines;
+    for (int i = 0; i < 20; ++i)
+        lines += "x\r\n";
+    ASSERT_TRUE(input.open(folder.write("lines", lines)));
+    std::atomic<int> inFlight = 0;
+    int mostInFlight = 0;
+    std::vector<Watching> watching(GetParam().converters, Watching(inFlight, mostInFlight));
+    std::vector<ChunkConverter*> converters;
+    for (auto& converter : watching)
+        converters.push_back(&converter);
+    // Each line makes 1000 bytes, more than 10 for every converter.
+    EXPECT_EQ(convertInChunks(input, converters, GetParam().threads, 10, 1000, {}), 20);
+    EXPECT_EQ(mostInFlight, 1);
 }
 
 // Every thread count the machines give, with as many converters as threads and more, so that

@@ -18,12 +18,13 @@ std::vector<std::string> readLines(const std::string& path) {
 }
 
 // The lines of chunks of about `chunkBytes`, as the conversions take them.
-std::vector<std::string> readLinesInChunks(const std::string& path, std::size_t chunkBytes) {
+std::vector<std::string> readLinesInChunks(const std::string& path, std::size_t chunkBytes,
+                                           std::size_t lineCost = 0) {
     LineReader reader;
     EXPECT_TRUE(reader.open(path));
     std::vector<std::string> lines;
     LineChunk chunk;
-    while (reader.nextChunk(chunk, chunkBytes)) {
+    while (reader.nextChunk(chunk, chunkBytes, lineCost)) {
         std::string_view rest = chunk.lines(), line;
         while (nextLineOfChunk(rest, line))
             lines.emplace_back(line);
@@ -44,8 +45,11 @@ TEST_P(LineEnds, SplitAtCrLfAndLoneCr) {
     const auto path = folder.write("f", GetParam().bytes);
     EXPECT_EQ(readLines(path), GetParam().lines);
     // Chunks end after whole lines wherever their size falls, a CR LF included.
-    for (std::size_t size = 1; size <= GetParam().bytes.size() + 1; ++size)
-        EXPECT_EQ(readLinesInChunks(path, size), GetParam().lines) << "chunks of " << size;
+    for (std::size_t size = 1; size <= GetParam().bytes.size() + 1; ++size) {
+        for (const std::size_t lineCost : {0, 2})
+            EXPECT_EQ(readLinesInChunks(path, size, lineCost), GetParam().lines)
+                << "chunks of " << size << ", " << lineCost << " a line";
+    }
 }
 
 using Lines = std::vector<std::string>;
@@ -67,6 +71,36 @@ TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
         const auto path = folder.write("f", first + "\r\n" + longLine + "\r\nend");
         EXPECT_EQ(readLines(path), (Lines{first, longLine, "end"}));
         EXPECT_EQ(readLinesInChunks(path, 64u << 10), (Lines{first, longLine, "end"}));
+    }
+}
+
+// A chunk counts the output its lines make, so that many short lines that each make a long one
+// (a back conversion's long model line) are not held at once.
+TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
+    test::ScratchFolder folder;
+    const auto path = folder.write("f", std::string(100, 'x') + "\r\n" + "abcd\r\n" + "ab\r\n");
+    struct Sizes {
+        std::size_t size, lineCost;
+        std::vector<std::size_t> lines; // of each chunk
+    };
+    // clang-format off
+    const std::vector<Sizes> sizes{
+        {200, 0, {3}},
+        {108, 0, {2, 1}},
+        {200, 40, {2, 1}},
+        {200, 200, {1, 1, 1}},
+        {10, 0, {1, 2}},  // a line longer than the chunk is one alone
+    };
+    // clang-format on
+    for (const auto& [size, lineCost, lines] : sizes) {
+        LineReader reader;
+        ASSERT_TRUE(reader.open(path));
+        LineChunk chunk;
+        std::vector<std::size_t> counts;
+        while (reader.nextChunk(chunk, size, lineCost))
+            counts.push_back(static_cast<std::size_t>(
+                std::count(chunk.lines().begin(), chunk.lines().end(), '\r')));
+        EXPECT_EQ(counts, lines) << size << " bytes, " << lineCost << " a line";
     }
 }
 
