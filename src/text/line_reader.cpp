@@ -16,6 +16,26 @@ std::string systemReason(int error) {
     return std::generic_category().message(error);
 }
 
+// The bytes from `first`, at most `most`, whose count plus `lineCost` for every CR among them is
+// at most `size`. Counted 64 bytes at a time first: a loop of fixed length, which compiles to
+// vector code, as this runs over nearly every byte a back conversion reads.
+std::size_t bytesWithinCost(const char* first, std::size_t most, std::size_t size,
+                            std::size_t lineCost) {
+    std::size_t bytes = 0, cost = 0;
+    for (; most - bytes >= 64; bytes += 64) {
+        unsigned char lineEnds = 0; // 64 at most: bytes, as the vector code counts them
+        for (std::size_t i = 0; i < 64; ++i)
+            lineEnds += first[bytes + i] == '\r';
+        if (cost + 64 + lineEnds * lineCost > size) break;
+        cost += 64 + lineEnds * lineCost;
+    }
+    for (; bytes < most; ++bytes) {
+        cost += first[bytes] == '\r' ? 1 + lineCost : 1;
+        if (cost > size) break;
+    }
+    return bytes;
+}
+
 // `buffer` made `size` bytes long, its contents kept; false when there is not the memory.
 bool resize(lineReaderDetail::Buffer& buffer, std::size_t& capacity, std::size_t size) {
     auto* grown = static_cast<char*>(std::realloc(buffer.get(), size));
@@ -133,32 +153,39 @@ bool LineReader::nextChunk(LineChunk& chunk, std::size_t size, std::size_t lineC
     if (!error_.empty()) return false;
     if (file_ == nullptr) eof_ = true; // closed: what is buffered is all there is
     if (capacity_ < size && !grow(size)) return false;
-    bool lineEndMissing = false;
-    for (;;) {
-        if (!eof_ && (end_ - begin_ < size || lineEndMissing) && !fill() && !error_.empty())
-            return false;
+    for (bool lineEndMissing = false;;) {
         const char* const first = buffer_.get() + begin_;
         const char* const last = buffer_.get() + end_;
-        // Whole lines while they and the output they make come within `size`; at least one.
-        const char* cut = first;
-        for (chunk.cost_ = 0; cut != last;) {
-            const auto* cr = static_cast<const char*>(std::memchr(cut, '\r', last - cut));
-            const char* end = cr == nullptr ? last : cr + 1;
-            // The last line needs no line end, but a CR as the last byte read may be the first
-            // half of a CR LF.
-            if (end == last && !eof_) break;
-            if (end != last && *end == '\n') ++end;
-            const std::size_t cost = static_cast<std::size_t>(end - cut) + lineCost;
-            if (cut != first && chunk.cost_ + cost > size) break;
-            chunk.cost_ += cost;
-            cut = end;
+        // After the last line end within the bytes that cost at most `size`, else after the first
+        // one: a whole line. More is read while all that is read could go into the chunk.
+        const auto available = static_cast<std::size_t>(last - first);
+        std::size_t within = std::min(size, available);
+        if (lineCost > 0) within = bytesWithinCost(first, within, size, lineCost);
+        if (!eof_ && ((within == available && within < size) || lineEndMissing)) {
+            if (!fill() && !error_.empty()) return false;
+            lineEndMissing = false;
+            continue;
         }
+        const char* const limit = first + within;
+        const char* cut = limit;
+        while (cut != first && cut[-1] != '\r')
+            --cut;
         if (cut == first) {
-            if (eof_) return false;
+            const auto* cr = static_cast<const char*>(std::memchr(limit, '\r', last - limit));
+            if (cr != nullptr) cut = cr + 1;
+        }
+        // A CR as the last byte read may be the first half of a CR LF.
+        if (cut != first && (cut != last || eof_)) {
+            if (cut != last && *cut == '\n') ++cut;
+        } else if (eof_) {
+            cut = last;
+        } else {
             lineEndMissing = true; // read on, growing the buffer for a long line
             continue;
         }
+        if (cut == first) return false;
         const auto taken = static_cast<std::size_t>(cut - first);
+        chunk.cost_ = std::max(size, taken + lineCost); // more only for a single line
         const auto rest = static_cast<std::size_t>(last - cut);
         // A buffer grown for a long line is given back once the lines are short again.
         const auto fitChunk = [&](std::size_t needed) {

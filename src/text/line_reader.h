@@ -25,7 +25,8 @@ using Buffer = std::unique_ptr<char, FreeDeleter>;
 class LineChunk {
 public:
     std::string_view lines() const noexcept { return lines_; }
-    // The bytes of the lines and the cost given for each line.
+    // At most what its lines make, their bytes and the cost given for each: the chunk size,
+    // unless the chunk is a single line beyond it.
     std::size_t cost() const noexcept { return cost_; }
 
 private:

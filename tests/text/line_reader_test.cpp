@@ -18,13 +18,12 @@ std::vector<std::string> readLines(const std::string& path) {
 }
 
 // The lines of chunks of about `chunkBytes`, as the conversions take them.
-std::vector<std::string> readLinesInChunks(const std::string& path, std::size_t chunkBytes,
-                                           std::size_t lineCost = 0) {
+std::vector<std::string> readLinesInChunks(const std::string& path, std::size_t chunkBytes) {
     LineReader reader;
     EXPECT_TRUE(reader.open(path));
     std::vector<std::string> lines;
     LineChunk chunk;
-    while (reader.nextChunk(chunk, chunkBytes, lineCost)) {
+    while (reader.nextChunk(chunk, chunkBytes)) {
         std::string_view rest = chunk.lines(), line;
         while (nextLineOfChunk(rest, line))
             lines.emplace_back(line);
@@ -45,11 +44,8 @@ TEST_P(LineEnds, SplitAtCrLfAndLoneCr) {
     const auto path = folder.write("f", GetParam().bytes);
     EXPECT_EQ(readLines(path), GetParam().lines);
     // Chunks end after whole lines wherever their size falls, a CR LF included.
-    for (std::size_t size = 1; size <= GetParam().bytes.size() + 1; ++size) {
-        for (const std::size_t lineCost : {0, 2})
-            EXPECT_EQ(readLinesInChunks(path, size, lineCost), GetParam().lines)
-                << "chunks of " << size << ", " << lineCost << " a line";
-    }
+    for (std::size_t size = 1; size <= GetParam().bytes.size() + 1; ++size)
+        EXPECT_EQ(readLinesInChunks(path, size), GetParam().lines) << "chunks of " << size;
 }
 
 using Lines = std::vector<std::string>;
@@ -78,18 +74,20 @@ TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
 // (a back conversion's long model line) are not held at once.
 TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
     test::ScratchFolder folder;
-    const auto path = folder.write("f", std::string(100, 'x') + "\r\n" + "abcd\r\n" + "ab\r\n");
+    std::string lines = std::string(100, 'x') + "\r\n";
+    for (int i = 0; i < 20; ++i)
+        lines += "abcd\r\n";
+    const auto path = folder.write("f", lines);
     struct Sizes {
         std::size_t size, lineCost;
         std::vector<std::size_t> lines; // of each chunk
     };
     // clang-format off
     const std::vector<Sizes> sizes{
-        {200, 0, {3}},
-        {108, 0, {2, 1}},
-        {200, 40, {2, 1}},
-        {200, 200, {1, 1, 1}},
-        {10, 0, {1, 2}},  // a line longer than the chunk is one alone
+        {300, 0, {21}},
+        {108, 0, {2, 18, 1}},
+        {100, 10, {1, 6, 6, 6, 2}},  // a line beyond the chunk size is one alone
+        {2000, 500, {3, 3, 3, 3, 3, 3, 3}},
     };
     // clang-format on
     for (const auto& [size, lineCost, lines] : sizes) {
