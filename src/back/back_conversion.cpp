@@ -176,7 +176,7 @@ public:
 
     bool deliver(std::int64_t& recordCount) override {
         out_.write(result_.text());
-        result_.clear(); // a long model line's results go now, not at this converter's next chunk
+        result_.clear(); // a long model line's results go before the next chunk is read
         recordCount += records_;
         return out_.ok();
     }
@@ -250,9 +250,9 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     std::int64_t recordCount = 0;
     try {
         // Every result line has the model line's fixed text beside the record's fields.
+        BackChunk converter(plan, recordFields, separator, out);
         recordCount =
-            convertInChunksBy<BackChunk>(zavek, options.chunkBytes, plan.fixedSize,
-                                         options.progress, plan, recordFields, separator, out);
+            convertInChunks(zavek, converter, options.chunkBytes, plan.fixedSize, options.progress);
     } catch (const std::exception& error) {
         messages.critical(conversionStoppedMessage(request.ZavekOutputFile, error));
         return result;

@@ -39,7 +39,7 @@ struct BackConversionOptions {
     // Called with the count of records converted so far after every chunk, the last time with
     // the final count; the receiver decides how often to show it.
     std::function<void(std::int64_t recordCount)> progress;
-    // About this much of the ZAVEK file is converted at a time by each thread.
+    // About this much of the ZAVEK file is converted at a time.
     std::size_t chunkBytes = defaultChunkBytes;
 };
 

@@ -67,7 +67,7 @@ public:
         }
         out_.tab.write(data_.text());
         out_.hst.write(history_.text());
-        data_.clear(); // a long line's results go now, not at this converter's next chunk
+        data_.clear(); // a long line's results go before the next chunk is read
         history_.clear();
         logLines_.clear();
         for (const auto& [number, record] : suspects_)
@@ -132,8 +132,8 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     std::int64_t recordCount = 0;
     try {
         // A record's lines are at most twice its line and a few numbers long.
-        recordCount = convertInChunksBy<ForwardChunk>(input, options.chunkBytes, 0, report, request,
-                                                      out, found, stopMessage);
+        ForwardChunk converter(request, out, found, stopMessage);
+        recordCount = convertInChunks(input, converter, options.chunkBytes, 0, report);
     } catch (const std::exception& error) {
         messages.critical(conversionStoppedMessage(request.InputFile, error));
         return result;

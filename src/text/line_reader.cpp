@@ -185,7 +185,6 @@ bool LineReader::nextChunk(LineChunk& chunk, std::size_t size, std::size_t lineC
         }
         if (cut == first) return false;
         const auto taken = static_cast<std::size_t>(cut - first);
-        chunk.cost_ = std::max(size, taken + lineCost); // more only for a single line
         const auto rest = static_cast<std::size_t>(last - cut);
         // A buffer grown for a long line is given back once the lines are short again.
         const auto fitChunk = [&](std::size_t needed) {

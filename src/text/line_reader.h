@@ -25,16 +25,12 @@ using Buffer = std::unique_ptr<char, FreeDeleter>;
 class LineChunk {
 public:
     std::string_view lines() const noexcept { return lines_; }
-    // At most what its lines make, their bytes and the cost given for each: the chunk size,
-    // unless the chunk is a single line beyond it.
-    std::size_t cost() const noexcept { return cost_; }
 
 private:
     friend class LineReader;
     lineReaderDetail::Buffer buffer_;
     std::size_t capacity_ = 0;
     std::string_view lines_;
-    std::size_t cost_ = 0;
 };
 
 // Reads the lines of one file. A line ends at CR LF or at a lone CR; a lone LF stays inside the
