@@ -6,7 +6,7 @@
 // Inputs and the reference build's outputs are made once per size and kept in DATA_FOLDER. Each
 // round runs cp, forward, cp, back one after the other, so that a disturbance of the shared
 // machine falls on all of them alike; the table shows medians. The rows marked "1 core" run the
-// command line on one core, so that the system's own work on the files cannot use another.
+// command line on one core: the difference is what a second core gives it.
 
 #include "shell/inspection.h"
 
