@@ -3,6 +3,7 @@
 #include "back/separator.h"
 #include "text/chunked_lines.h"
 #include "text/fields.h"
+#include "text/file_access.h"
 #include "text/line_building.h"
 #include "text/line_reader.h"
 #include "text/numbers.h"
@@ -31,7 +32,7 @@ std::optional<std::int64_t> firstRecordFieldCount(const std::string& path, Messa
         return std::nullopt;
     }
     if (!gotLine) {
-        messages.critical("No records in file: " + path);
+        messages.critical("No records in file: " + files::codePageText(path));
         return std::nullopt;
     }
     return countFields(line, zavekSeparator);
@@ -61,7 +62,7 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
         return std::nullopt;
     }
     if (layout.model.empty()) {
-        messages.critical("No model line in template file: " + path);
+        messages.critical("No model line in template file: " + files::codePageText(path));
         return std::nullopt;
     }
     layout.readingNotes = reader.readingNotes(path);
@@ -202,9 +203,10 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     // A record of v variables has 2v + 4 fields; an odd count rounds half to even.
     const std::int32_t varCount = wholeNumberClamped32((static_cast<double>(*fieldCount) - 4) / 2);
     if (varCount < 0 || varCount > 4) {
-        messages.critical("Number of explanatory variables outside 0 to 4:" +
-                          messageNumber(varCount) + " (" + countText(*fieldCount) +
-                          " fields on the first line) in file: " + request.ZavekOutputFile);
+        messages.critical(
+            "Number of explanatory variables outside 0 to 4:" + messageNumber(varCount) + " (" +
+            countText(*fieldCount) +
+            " fields on the first line) in file: " + files::codePageText(request.ZavekOutputFile));
         return result;
     }
 
@@ -257,7 +259,8 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         recordCount = convertInChunksBy<BackChunk>(zavek, options.chunkBytes, options.progress,
                                                    plan, recordFields, separator, out);
     } catch (const std::exception& error) {
-        messages.critical(conversionStoppedMessage(request.ZavekOutputFile, error));
+        messages.critical(
+            conversionStoppedMessage(files::codePageText(request.ZavekOutputFile), error));
         return result;
     }
     if (!zavek.error().empty()) {
