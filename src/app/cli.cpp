@@ -3,6 +3,7 @@
 #include "app/cli_back.h"
 #include "app/cli_forward.h"
 #include "app/cli_output.h"
+#include "text/file_access.h"
 
 #include <CLI/CLI.hpp>
 
@@ -47,7 +48,8 @@ int runCommandLine(int argc, char** argv) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        printUsageError(e.what());
+        // It may quote an argument, which arrived in the form of file names.
+        printUsageError(files::codePageText(e.what()));
         return exitUsage;
     }
     CliOutput messages;
