@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all deps configure build test package run screenshots sanitize fuzz bench clean \
-	windows windows-reference windows-test
+	windows windows-reference windows-test windows-zip
 FUZZ_SECONDS ?= 60
 WINDOWS_DIR ?= build-windows
 WINDOWS_REFERENCE = $(WINDOWS_DIR)/linux-reference
@@ -86,6 +86,13 @@ windows-reference: windows
 # converted by the .exe, every file compared with this system's.
 windows-test: windows-reference
 	cd $(WINDOWS_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The release archive, vqd2zavek-cli-VERSION-windows-x86_64.zip in build-windows, then checked:
+# its program converts the README's examples to the same bytes.
+windows-zip: windows-reference
+	rm -f $(WINDOWS_DIR)/vqd2zavek-cli-*-windows-x86_64.zip
+	cmake --build $(WINDOWS_DIR) --target package
+	scripts/test-windows-zip $(WINDOWS_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz $(WINDOWS_DIR)
