@@ -46,7 +46,7 @@ screenshots: build
 	$(BUILD_DIR)/tools/window-screenshots examples docs
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# engine's and command line's tests with ThreadSanitizer (the conversions use several threads).
+# engine's and command line's tests with ThreadSanitizer.
 sanitize: deps
 	cmake -S . -B build-sanitize -DVQD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
 	cmake --build build-sanitize -j $(JOBS)

@@ -5,7 +5,8 @@
 //
 // Inputs and the reference build's outputs are made once per size and kept in DATA_FOLDER. Each
 // round runs cp, forward, cp, back one after the other, so that a disturbance of the shared
-// machine falls on all of them alike; the table shows medians.
+// machine falls on all of them alike; the table shows medians. The rows marked "1 core" run the
+// command line on one core: the difference is what a second core gives it.
 
 #include "shell/inspection.h"
 
@@ -16,6 +17,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sched.h>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -40,8 +42,10 @@ struct Measure {
     std::exit(1);
 }
 
-// Runs a program with its output discarded; the rusage of wait4 is the child's own.
-Measure run(const std::vector<std::string>& arguments, const fs::path& folder) {
+// Runs a program with its output discarded, on one core when asked; the rusage of wait4 is the
+// child's own.
+Measure run(const std::vector<std::string>& arguments, const fs::path& folder,
+            bool oneCore = false) {
     std::vector<char*> argv;
     for (const auto& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -53,10 +57,21 @@ Measure run(const std::vector<std::string>& arguments, const fs::path& folder) {
     // Earlier runs' files written to disk first: otherwise the system writes them back during
     // this run, on the same cores, and each run is slowed by the output of the one before.
     sync();
+    // The child inherits the cores it may run on.
+    cpu_set_t cores, firstCore;
+    sched_getaffinity(0, sizeof cores, &cores);
+    CPU_ZERO(&firstCore);
+    for (int cpu = 0; oneCore && cpu < CPU_SETSIZE; ++cpu) {
+        if (!CPU_ISSET(cpu, &cores)) continue;
+        CPU_SET(cpu, &firstCore);
+        sched_setaffinity(0, sizeof firstCore, &firstCore);
+        break;
+    }
     const auto start = Clock::now();
     pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        fail("cannot start " + arguments[0]);
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    if (oneCore) sched_setaffinity(0, sizeof cores, &cores);
+    if (spawned != 0) fail("cannot start " + arguments[0]);
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
@@ -112,19 +127,19 @@ const std::vector<std::string> backOptions = {"--template", "template.csv",
 const char* const forwardOutputs[] = {"cells.csv.tab", "cells.csv.hst", "cells.csv.rda",
                                       "cells.csv.log"};
 
-Measure forward(const std::string& cli, const fs::path& folder) {
+Measure forward(const std::string& cli, const fs::path& folder, bool oneCore = false) {
     for (const char* name : forwardOutputs)
         fs::remove(folder / name);
     std::vector<std::string> arguments = {cli, "forward", "cells.csv"};
     arguments.insert(arguments.end(), forwardOptions.begin(), forwardOptions.end());
-    return run(arguments, folder);
+    return run(arguments, folder, oneCore);
 }
 
-Measure back(const std::string& cli, const fs::path& folder) {
+Measure back(const std::string& cli, const fs::path& folder, bool oneCore = false) {
     fs::remove(folder / "result.csv");
     std::vector<std::string> arguments = {cli, "back"};
     arguments.insert(arguments.end(), backOptions.begin(), backOptions.end());
-    return run(arguments, folder);
+    return run(arguments, folder, oneCore);
 }
 
 Measure copyWithCp(const fs::path& folder, const std::string& input) {
@@ -202,28 +217,39 @@ int main(int argc, char** argv) {
         const fs::path referenceRun = data / "reference";
         const fs::path fastRun = data / "fast";
         linkInputs(data, referenceRun);
+        const fs::path oneCoreRun = data / "one-core";
         linkInputs(data, fastRun);
+        linkInputs(data, oneCoreRun);
         if (!fs::exists(referenceRun / "result.csv")) {
             forward(reference, referenceRun);
             back(reference, referenceRun);
         }
 
-        std::vector<double> cpCells, cpZavek, forwardTimes, backTimes;
-        long forwardPeak = 0, backPeak = 0;
+        std::vector<double> cpCells, cpZavek, forwardTimes, backTimes, forwardOneTimes,
+            backOneTimes;
+        long forwardPeak = 0, backPeak = 0, forwardOnePeak = 0, backOnePeak = 0;
         for (int round = 0; round < rounds; ++round) {
             cpCells.push_back(copyWithCp(fastRun, "cells.csv").seconds);
             const auto f = forward(cli, fastRun);
+            const auto fOne = forward(cli, oneCoreRun, true);
             cpZavek.push_back(copyWithCp(fastRun, "zavek.csv").seconds);
             const auto b = back(cli, fastRun);
+            const auto bOne = back(cli, oneCoreRun, true);
             forwardTimes.push_back(f.seconds);
+            forwardOneTimes.push_back(fOne.seconds);
             backTimes.push_back(b.seconds);
+            backOneTimes.push_back(bOne.seconds);
             forwardPeak = std::max(forwardPeak, f.peakKiB);
+            forwardOnePeak = std::max(forwardOnePeak, fOne.peakKiB);
             backPeak = std::max(backPeak, b.peakKiB);
+            backOnePeak = std::max(backOnePeak, bOne.peakKiB);
         }
-        for (const char* name : forwardOutputs)
-            requireSame(fastRun / name, referenceRun / name,
-                        std::string_view(name).ends_with("log"));
-        requireSame(fastRun / "result.csv", referenceRun / "result.csv");
+        for (const auto& run : {fastRun, oneCoreRun}) {
+            for (const char* name : forwardOutputs)
+                requireSame(run / name, referenceRun / name,
+                            std::string_view(name).ends_with("log"));
+            requireSame(run / "result.csv", referenceRun / "result.csv");
+        }
         fs::remove(fastRun / "copy");
 
         const double cellsMB = static_cast<double>(fs::file_size(data / "cells.csv")) / 1e6;
@@ -240,8 +266,10 @@ int main(int argc, char** argv) {
         };
         row("cp cells", cellsMB, cpCells, cpCells, 0);
         row("forward", cellsMB, forwardTimes, cpCells, forwardPeak);
+        row("1 core", cellsMB, forwardOneTimes, cpCells, forwardOnePeak);
         row("cp zavek", zavekMB, cpZavek, cpZavek, 0);
         row("back", zavekMB, backTimes, cpZavek, backPeak);
+        row("1 core", zavekMB, backOneTimes, cpZavek, backOnePeak);
         std::fflush(stdout);
     }
     std::puts("Outputs identical to the reference build's (the log's date line aside).");

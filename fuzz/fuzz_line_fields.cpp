@@ -66,12 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fuzz::require(reader.error().empty() && index == expected.size());
 
-    // Chunks of whole lines, of a size the input picks, hold the same lines.
+    // Chunks of whole lines, of a size and a cost a line the input picks, hold the same lines.
     LineReader chunks;
     fuzz::require(chunks.open(fuzz::scratchFile("lines", bytes)));
     LineChunk chunk;
     index = 0;
-    while (chunks.nextChunk(chunk, 1 + data[0] / 8)) {
+    while (chunks.nextChunk(chunk, 1 + data[0] / 8, data[0] % 8)) {
         std::string_view lines = chunk.lines();
         fuzz::require(!lines.empty());
         while (nextLineOfChunk(lines, line))

@@ -69,7 +69,7 @@ int CliOutput::finish(int status) {
 }
 
 void CliOutput::progress(std::int64_t recordCount) {
-    // The conversions report a few dozen times a second; a terminal line a few times is enough.
+    // The conversions report after every chunk; a terminal line a few times a second is enough.
     if (!terminal_) return;
     const auto now = std::chrono::steady_clock::now();
     if (now < nextPaint_) return;

@@ -179,6 +179,7 @@ public:
 
     bool deliver(std::int64_t& recordCount) override {
         out_.write(result_.text());
+        result_.clear(); // a long model line's results go before the next chunk is read
         recordCount += records_;
         return out_.ok();
     }
@@ -256,8 +257,10 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
 
     std::int64_t recordCount = 0;
     try {
-        recordCount = convertInChunksBy<BackChunk>(zavek, options.chunkBytes, options.progress,
-                                                   plan, recordFields, separator, out);
+        // Every result line has the model line's fixed text beside the record's fields.
+        BackChunk converter(plan, recordFields, separator, out);
+        recordCount =
+            convertInChunks(zavek, converter, options.chunkBytes, plan.fixedSize, options.progress);
     } catch (const std::exception& error) {
         messages.critical(
             conversionStoppedMessage(files::codePageText(request.ZavekOutputFile), error));

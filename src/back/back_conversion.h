@@ -36,10 +36,10 @@ struct BackConversionRequest {
 };
 
 struct BackConversionOptions {
-    // Called with the count of records converted so far, a few dozen times a second and at the
-    // end; the receiver decides how often to show it.
+    // Called with the count of records converted so far after every chunk, the last time with
+    // the final count; the receiver decides how often to show it.
     std::function<void(std::int64_t recordCount)> progress;
-    // About this much of the ZAVEK file is converted at a time by each thread.
+    // About this much of the ZAVEK file is converted at a time.
     std::size_t chunkBytes = defaultChunkBytes;
 };
 

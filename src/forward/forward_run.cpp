@@ -63,6 +63,8 @@ public:
         }
         out_.tab().write(data_.text());
         out_.hst().write(history_.text());
+        data_.clear(); // a long line's results go before the next chunk is read
+        history_.clear();
         logLines_.clear();
         for (const auto& [number, record] : suspects_)
             appendSuspectLogLines(logLines_, record, request_, recordCount + number);
@@ -134,8 +136,9 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     std::string stopMessage;
     std::int64_t recordCount = 0;
     try {
-        recordCount = convertInChunksBy<ForwardChunk>(input, options.chunkBytes, report, request,
-                                                      out, found, stopMessage);
+        // A record's lines are at most twice its line and a few numbers long.
+        ForwardChunk converter(request, out, found, stopMessage);
+        recordCount = convertInChunks(input, converter, options.chunkBytes, 0, report);
     } catch (const std::exception& error) {
         messages.critical(conversionStoppedMessage(files::codePageText(request.InputFile), error));
         return result;

@@ -12,10 +12,10 @@
 namespace vqd {
 
 struct ForwardRunOptions {
-    // Called with the count of records converted so far, a few dozen times a second, and once
-    // more with the final count; the receiver decides how often to show it.
+    // Called with the count of records converted so far after every chunk, and once more with
+    // the final count; the receiver decides how often to show it.
     std::function<void(std::int64_t recordCount)> progress;
-    // About this much of the input is converted at a time by each thread.
+    // About this much of the input is converted at a time.
     std::size_t chunkBytes = defaultChunkBytes;
     // The log's date and time; empty means the local time now.
     std::string dateTime;

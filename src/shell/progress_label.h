@@ -14,8 +14,8 @@ public:
     explicit ProgressLabel(QLabel* label) : label_(label) {}
 
     // The progress text for `recordCount`, repainted at most about 25 times a second: a run over
-    // millions of records must not spend its time painting. The conversions report a few dozen
-    // times a second, any count.
+    // millions of records must not spend its time painting. The conversions report after every
+    // chunk they convert, thousands of times a second.
     void showCount(std::int64_t recordCount);
 
     // The progress text for the final count, always repainted.

@@ -44,10 +44,18 @@ public:
         return data_.get() + used_;
     }
     void wrote(const char* end) noexcept { used_ = static_cast<std::size_t>(end - data_.get()); }
-    void clear() noexcept { used_ = 0; }
+    // A buffer grown for a long line is given back: the next chunk's lines are likely short.
+    void clear() noexcept {
+        used_ = 0;
+        if (capacity_ <= keptCapacity) return;
+        data_.reset();
+        capacity_ = 0;
+    }
     std::string_view text() const noexcept { return {data_.get(), used_}; }
 
 private:
+    static constexpr std::size_t keptCapacity = std::size_t{4} << 20;
+
     void grow(std::size_t size) {
         capacity_ = std::max({2 * capacity_, used_ + size, std::size_t{64} << 10});
         auto grown = std::make_unique_for_overwrite<char[]>(capacity_);

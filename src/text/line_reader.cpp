@@ -11,6 +11,26 @@ namespace {
 // Small files need no more; the buffer doubles whenever a line does not fit.
 constexpr std::size_t blockSize = 64 << 10;
 
+// The bytes from `first`, at most `most`, whose count plus `lineCost` for every CR among them is
+// at most `size`. Counted 64 bytes at a time first: a loop of fixed length, which compiles to
+// vector code, as this runs over nearly every byte a back conversion reads.
+std::size_t bytesWithinCost(const char* first, std::size_t most, std::size_t size,
+                            std::size_t lineCost) {
+    std::size_t bytes = 0, cost = 0;
+    for (; most - bytes >= 64; bytes += 64) {
+        unsigned char lineEnds = 0; // 64 at most: bytes, as the vector code counts them
+        for (std::size_t i = 0; i < 64; ++i)
+            lineEnds += first[bytes + i] == '\r';
+        if (cost + 64 + lineEnds * lineCost > size) break;
+        cost += 64 + lineEnds * lineCost;
+    }
+    for (; bytes < most; ++bytes) {
+        cost += first[bytes] == '\r' ? 1 + lineCost : 1;
+        if (cost > size) break;
+    }
+    return bytes;
+}
+
 // `buffer` made `size` bytes long, its contents kept; false when there is not the memory.
 bool resize(lineReaderDetail::Buffer& buffer, std::size_t& capacity, std::size_t size) {
     auto* grown = static_cast<char*>(std::realloc(buffer.get(), size));
@@ -115,19 +135,25 @@ bool LineReader::nextFromFile(std::string_view& line) {
     }
 }
 
-bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
+bool LineReader::nextChunk(LineChunk& chunk, std::size_t size, std::size_t lineCost) {
     chunk.lines_ = {};
     if (!error_.empty()) return false;
     if (!file_) eof_ = true; // closed: what is buffered is all there is
     if (capacity_ < size && !grow(size)) return false;
-    bool lineEndMissing = false;
-    for (;;) {
-        if (!eof_ && (end_ - begin_ < size || lineEndMissing) && !fill() && !error_.empty())
-            return false;
+    for (bool lineEndMissing = false;;) {
         const char* const first = buffer_.get() + begin_;
         const char* const last = buffer_.get() + end_;
-        // After the last line end within `size` bytes, else after the first one: a whole line.
-        const char* const limit = first + std::min(size, end_ - begin_);
+        // After the last line end within the bytes that cost at most `size`, else after the first
+        // one: a whole line. More is read while all that is read could go into the chunk.
+        const auto available = static_cast<std::size_t>(last - first);
+        std::size_t within = std::min(size, available);
+        if (lineCost > 0) within = bytesWithinCost(first, within, size, lineCost);
+        if (!eof_ && ((within == available && within < size) || lineEndMissing)) {
+            if (!fill() && !error_.empty()) return false;
+            lineEndMissing = false;
+            continue;
+        }
+        const char* const limit = first + within;
         const char* cut = limit;
         while (cut != first && cut[-1] != '\r')
             --cut;
@@ -147,16 +173,18 @@ bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
         if (cut == first) return false;
         const auto taken = static_cast<std::size_t>(cut - first);
         const auto rest = static_cast<std::size_t>(last - cut);
+        // A buffer grown for a long line is given back once the lines are short again.
         const auto fitChunk = [&](std::size_t needed) {
-            if (chunk.capacity_ >= needed || resize(chunk.buffer_, chunk.capacity_, needed))
-                return true;
+            needed = std::max({needed, size, blockSize});
+            if (chunk.capacity_ >= needed && chunk.capacity_ / 2 <= needed) return true;
+            if (resize(chunk.buffer_, chunk.capacity_, needed)) return true;
             error_ = "Not enough memory for a chunk of " + std::to_string(needed) + " bytes";
             return false;
         };
         // The smaller part is copied. Usually that is the rest after the cut: the chunk keeps
-        // this buffer, and the reader goes on in the chunk's old one, as large. But after a long
-        // line the reader's buffer is large and holds many chunks; then the chunk's lines are
-        // copied out instead, or the whole rest would be copied for every chunk.
+        // this buffer, and the reader goes on in the chunk's old one. But after a long line the
+        // reader's buffer is large and holds many chunks; then the chunk's lines are copied out
+        // instead, or the whole rest would be copied for every chunk.
         if (rest > taken) {
             if (!fitChunk(taken)) return false;
             std::memcpy(chunk.buffer_.get(), first, taken);
@@ -164,7 +192,7 @@ bool LineReader::nextChunk(LineChunk& chunk, std::size_t size) {
             begin_ = static_cast<std::size_t>(cut - buffer_.get());
             return true;
         }
-        if (!fitChunk(capacity_)) return false;
+        if (!fitChunk(rest)) return false;
         if (rest > 0) std::memcpy(chunk.buffer_.get(), cut, rest);
         chunk.lines_ = {first, taken};
         std::swap(buffer_, chunk.buffer_);

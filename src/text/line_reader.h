@@ -60,10 +60,10 @@ public:
         }
         return nextFromFile(line);
     }
-    // Whole lines, at least one, else those that end within the next `size` bytes, with their
-    // line ends; false at the end of the file or on a read error. The chunk's earlier lines are
-    // gone.
-    bool nextChunk(LineChunk& chunk, std::size_t size);
+    // Whole lines with their line ends, at least one, else as many as keep their bytes plus
+    // `lineCost` for each line within `size`; false at the end of the file or on a read error.
+    // The chunk's earlier lines are gone.
+    bool nextChunk(LineChunk& chunk, std::size_t size, std::size_t lineCost = 0);
     // The system's reason when opening or reading failed; empty otherwise.
     const std::string& error() const noexcept { return error_; }
     void close() noexcept;

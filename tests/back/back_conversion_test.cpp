@@ -118,6 +118,22 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     }
 }
 
+// Each result line holds the model line's text, so with a model line longer than a chunk every
+// record is a chunk of its own (progress is reported after each): the results held at once stay
+// a few lines, whatever the count of records.
+TEST(ConvertBack, RecordsOfALongModelLineAreConvertedOneByOne) {
+    test::ScratchFolder folder;
+    folder.write("template.csv", "code;note\r\nx;" + std::string(2000, 'n') + "\r\n");
+    folder.write("zavek.csv", test::crlfLines(std::vector<std::string>(5, "11,a,250,3,U,0")));
+    test::RecordingMessages messages;
+    std::vector<std::int64_t> counts;
+    EXPECT_TRUE(
+        convert(folder, {{ExplVar1, 1}}, messages, "result.csv", 1000, [&](std::int64_t count) {
+            counts.push_back(count);
+        }).completed);
+    EXPECT_EQ(counts, (std::vector<std::int64_t>{1, 2, 3, 4, 5}));
+}
+
 // A failure of the system inside the run (here thrown by the progress report, as a refused
 // thread would be) is a message, and the earlier result stays.
 TEST(ConvertBack, StopsWithAMessageWhenTheSystemFails) {

@@ -36,89 +36,46 @@ private:
     std::vector<std::string> lines_;
 };
 
-struct Outcome {
-    std::vector<std::string> delivered;
-    std::int64_t count = 0;
-    std::vector<std::int64_t> progress;
-};
-
-struct Threads {
-    std::size_t threads, converters;
-};
-
-// Converts the lines "1" to "200" into `outcome`, which keeps what was handed on when the run
-// throws.
-void convertNumbers(Threads setup, Outcome& outcome, const std::string& stopAt,
-                    const std::string& throwAt) {
+// The run ends at a stop or a failure, with the chunks before it handed on and counted.
+TEST(ChunkedLines, EndsAtAStopOrFailure) {
     test::ScratchFolder folder;
-    std::string text;
+    std::string numbers;
     for (int i = 1; i <= 200; ++i)
-        text += std::to_string(i) + "\r\n";
-    LineReader input;
-    EXPECT_TRUE(input.open(folder.write("numbers", text)));
-    std::vector<Collecting> collecting(setup.converters,
-                                       Collecting(outcome.delivered, stopAt, throwAt));
-    std::vector<ChunkConverter*> converters;
-    for (auto& converter : collecting)
-        converters.push_back(&converter);
-    // A few lines a chunk, so that every thread gets many.
-    outcome.count = convertInChunks(input, converters, setup.threads, 10,
-                                    [&](std::int64_t count) { outcome.progress.push_back(count); });
-}
-
-std::vector<std::string> numbersTo(int last) {
-    std::vector<std::string> numbers;
-    for (int i = 1; i <= last; ++i)
-        numbers.push_back(std::to_string(i));
-    return numbers;
-}
-
-class ChunkedLines : public testing::TestWithParam<Threads> {};
-
-// The run ends at the first stop or failure in file order, whichever thread meets it first.
-struct Ending {
-    const char* stopAt;
-    const char* throwAt;
-    bool throws;
-    std::size_t fewest, most; // lines handed on
-};
-
-TEST_P(ChunkedLines, EndsAtTheFirstStopOrFailureInFileOrder) {
+        numbers += std::to_string(i) + "\r\n";
+    const auto path = folder.write("numbers", numbers);
+    struct Ending {
+        const char* stopAt;
+        const char* throwAt;
+        int delivered; // the lines "1" to this one
+    };
     // clang-format off
     const std::vector<Ending> endings{
-        {"", "", false, 200, 200},
-        {"77", "", false, 77, 77},
-        // A failing chunk hands on none of its lines, and every chunk before it is handed on.
-        {"", "150", true, 145, 149},
-        {"100", "106", false, 100, 100},
-        {"110", "106", true, 101, 105},
+        {"", "", 200},
+        {"77", "", 77},
+        {"", "150", 149},  // the failing chunk, "150" and "151", hands on none of its lines
     };
     // clang-format on
-    for (const auto& ending : endings) {
-        SCOPED_TRACE(std::string("stop at ") + ending.stopAt + ", throw at " + ending.throwAt);
-        Outcome outcome;
-        bool threw = false;
+    for (const auto& [stopAt, throwAt, delivered] : endings) {
+        SCOPED_TRACE(std::string("stop at ") + stopAt + ", throw at " + throwAt);
+        LineReader input;
+        ASSERT_TRUE(input.open(path));
+        std::vector<std::string> lines;
+        Collecting converter(lines, stopAt, throwAt);
+        std::vector<std::int64_t> progress;
+        std::int64_t count = -1;
         try {
-            convertNumbers(GetParam(), outcome, ending.stopAt, ending.throwAt);
+            // Chunks of a few lines.
+            count = convertInChunks(input, converter, 10, 0,
+                                    [&](std::int64_t n) { progress.push_back(n); });
         } catch (const std::runtime_error&) {
-            threw = true;
         }
-        EXPECT_EQ(threw, ending.throws);
-        const auto& delivered = outcome.delivered;
-        EXPECT_EQ(delivered, numbersTo(static_cast<int>(delivered.size())));
-        EXPECT_GE(delivered.size(), ending.fewest);
-        EXPECT_LE(delivered.size(), ending.most);
-        if (threw) continue;
-        EXPECT_EQ(outcome.count, static_cast<std::int64_t>(delivered.size()));
-        EXPECT_TRUE(std::is_sorted(outcome.progress.begin(), outcome.progress.end()));
-        EXPECT_EQ(outcome.progress.back(), outcome.count);
+        EXPECT_EQ(lines.size(), static_cast<std::size_t>(delivered));
+        EXPECT_EQ(lines.back(), std::to_string(delivered));
+        if (*throwAt != '\0') continue;
+        EXPECT_EQ(count, delivered);
+        EXPECT_EQ(progress.back(), count);
     }
 }
-
-// As many converters as threads, and more, so that threads convert while others hand on.
-INSTANTIATE_TEST_SUITE_P(Threads, ChunkedLines,
-                         testing::Values(Threads{1, 1}, Threads{1, 2}, Threads{2, 2}, Threads{2, 4},
-                                         Threads{3, 6}));
 
 } // namespace
 } // namespace vqd

@@ -1,6 +1,7 @@
 #include "../support/test_support.h"
 #include "text/line_reader.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #ifdef _WIN32
@@ -91,6 +92,38 @@ TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
         const auto path = folder.write("f", first + "\r\n" + longLine + "\r\nend");
         EXPECT_EQ(readLines(path), (Lines{first, longLine, "end"}));
         EXPECT_EQ(readLinesInChunks(path, 64u << 10), (Lines{first, longLine, "end"}));
+    }
+}
+
+// A chunk counts the output its lines make, so that many short lines that each make a long one
+// (a back conversion's long model line) are not held at once.
+TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
+    test::ScratchFolder folder;
+    std::string lines = std::string(100, 'x') + "\r\n";
+    for (int i = 0; i < 20; ++i)
+        lines += "abcd\r\n";
+    const auto path = folder.write("f", lines);
+    struct Sizes {
+        std::size_t size, lineCost;
+        std::vector<std::size_t> lines; // of each chunk
+    };
+    // clang-format off
+    const std::vector<Sizes> sizes{
+        {300, 0, {21}},
+        {108, 0, {2, 18, 1}},
+        {100, 10, {1, 6, 6, 6, 2}},  // a line beyond the chunk size is one alone
+        {2000, 500, {3, 3, 3, 3, 3, 3, 3}},
+    };
+    // clang-format on
+    for (const auto& [size, lineCost, lines] : sizes) {
+        LineReader reader;
+        ASSERT_TRUE(reader.open(path));
+        LineChunk chunk;
+        std::vector<std::size_t> counts;
+        while (reader.nextChunk(chunk, size, lineCost))
+            counts.push_back(static_cast<std::size_t>(
+                std::count(chunk.lines().begin(), chunk.lines().end(), '\r')));
+        EXPECT_EQ(counts, lines) << size << " bytes, " << lineCost << " a line";
     }
 }
 
