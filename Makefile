@@ -3,8 +3,11 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test package run screenshots sanitize fuzz bench clean
+.PHONY: all deps configure build test package run screenshots sanitize fuzz bench clean \
+	windows windows-reference windows-test windows-zip
 FUZZ_SECONDS ?= 60
+WINDOWS_DIR ?= build-windows
+WINDOWS_REFERENCE = $(WINDOWS_DIR)/linux-reference
 
 all: build
 
@@ -64,5 +67,32 @@ fuzz: deps
 bench: deps
 	scripts/run-bench build-bench
 
+# Windows: the engine, the command line and their tests cross-built with MinGW-w64 into
+# build-windows, without the window (Debian has no Qt for Windows): one vqd2zavek-cli.exe that
+# needs no DLL beside it.
+windows:
+	scripts/install-deps windows
+	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+		-DVQD_BUILD_GUI=OFF $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_DIR) -j $(JOBS)
+
+# This system's command line, whose files the Windows one must equal byte for byte.
+windows-reference: windows
+	cmake -S . -B $(WINDOWS_REFERENCE) -DVQD_BUILD_GUI=OFF -DVQD_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_REFERENCE) -j $(JOBS) --target vqd2zavek-cli
+	cmake $(WINDOWS_DIR) -DVQD_REFERENCE_CLI=$(abspath $(WINDOWS_REFERENCE))/src/app/vqd2zavek-cli
+
+# The tests under Wine (in a Wine prefix in build-windows), and the README's worked examples
+# converted by the .exe, every file compared with this system's.
+windows-test: windows-reference
+	cd $(WINDOWS_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The release archive, vqd2zavek-cli-VERSION-windows-x86_64.zip in build-windows, then checked:
+# its program converts the README's examples to the same bytes.
+windows-zip: windows-reference
+	rm -f $(WINDOWS_DIR)/vqd2zavek-cli-*-windows-x86_64.zip
+	cmake --build $(WINDOWS_DIR) --target package
+	scripts/test-windows-zip $(WINDOWS_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz
+	rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz $(WINDOWS_DIR)

@@ -3,6 +3,7 @@
 #include "app/cli_back.h"
 #include "app/cli_forward.h"
 #include "app/cli_output.h"
+#include "text/file_access.h"
 
 #include <CLI/CLI.hpp>
 
@@ -58,7 +59,8 @@ int runCommandLine(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         // Help and version come here too, to be printed with their exit status 0.
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
-        printUsageError(usageErrorText(app, e));
+        // It may quote an argument, which arrived in the form of file names.
+        printUsageError(files::codePageText(usageErrorText(app, e)));
         return exitUsage;
     }
     CliOutput messages;

@@ -4,6 +4,7 @@
 #include "app/cli_output.h"
 #include "back/inspection.h"
 #include "text/fields.h"
+#include "text/file_access.h"
 #include "text/numbers.h"
 
 #include <algorithm>
@@ -57,12 +58,13 @@ std::string unknownColumnText(std::string_view option, const std::string& col,
                               std::size_t columnCount, const std::string& templatePath) {
     std::string text(option);
     if (isColumnNumber(col)) {
-        text += ": no column " + col + " in the header line of " + templatePath + ", which has " +
+        text += ": no column " + col + " in the header line of " +
+                files::codePageText(templatePath) + ", which has " +
                 countText(static_cast<std::int64_t>(columnCount)) +
                 (columnCount == 1 ? " column" : " columns");
     } else {
         text += ": no column named \"" + messageValue(col) + "\" in the header line of " +
-                templatePath;
+                files::codePageText(templatePath);
     }
     return text;
 }
@@ -97,6 +99,10 @@ int BackCommand::run(CliOutput& messages) {
             return exitUsage;
         }
     }
+
+    // Column names arrive in the form of file names; they are compared with the template's header.
+    for (std::string& col : columns_)
+        col = files::codePageText(col);
 
     // The same header fields the window offers in its lists.
     const auto header = templateHeaderFields(template_, messages);

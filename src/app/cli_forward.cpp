@@ -6,6 +6,7 @@
 #include "forward/writers.h"
 #include "shell/inspection.h"
 #include "text/fields.h"
+#include "text/file_access.h"
 #include "text/numbers.h"
 
 #include <cstdio>
@@ -40,6 +41,14 @@ void ForwardCommand::define(CLI::App& app) {
 }
 
 int ForwardCommand::run(CliOutput& messages) {
+    // Arguments arrive in the form of file names; the other texts are compared with the input's
+    // codes or written into the outputs.
+    for (std::string* text : {&dim_, &sep_, &freq_, &dom1_, &dom2_})
+        *text = files::codePageText(*text);
+    for (auto* texts : {&names_, &totals_, &levels_}) {
+        for (std::string& text : *texts)
+            text = files::codePageText(text);
+    }
     // The window's go button is disabled until both are filled in.
     if (trimBlanks(input_).empty()) {
         printUsageError("INPUT is empty");

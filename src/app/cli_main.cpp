@@ -1,8 +1,11 @@
 #include "app/cli.h"
+#include "app/console.h"
 #include "text/file_access.h"
 
 #include <clocale>
 #include <csignal>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
     // Take the user's locale, as the window does: the engine's numbers must not follow it.
@@ -12,5 +15,9 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     vqd::files::removeTemporaryFilesOnInterrupt();
-    return vqd::runCommandLine(argc, argv);
+    auto arguments = vqd::console::arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (auto& argument : arguments)
+        pointers.push_back(argument.data());
+    return vqd::runCommandLine(static_cast<int>(pointers.size()), pointers.data());
 }

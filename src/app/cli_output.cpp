@@ -1,11 +1,11 @@
 #include "app/cli_output.h"
 
 #include "app/cli.h"
+#include "app/console.h"
 #include "text/numbers.h"
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace vqd {
 
@@ -24,14 +24,14 @@ void printMessage(std::string_view kind, std::string_view text) {
         }
     }
     line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    console::write(stderr, line);
     std::fflush(stderr);
 }
 
 } // namespace
 
 CliOutput::CliOutput()
-    : terminal_(isatty(STDERR_FILENO) != 0), start_(std::chrono::steady_clock::now()),
+    : terminal_(console::showsProgressLine()), start_(std::chrono::steady_clock::now()),
       nextPaint_(start_ + std::chrono::milliseconds(500)) {}
 
 CliOutput::~CliOutput() {
@@ -59,8 +59,7 @@ void CliOutput::showHeld(std::string_view kind) {
 void CliOutput::result(std::string_view text) {
     clearProgress();
     showHeld("note");
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
+    console::write(stdout, std::string(text) + "\n");
 }
 
 int CliOutput::finish(int status) {
@@ -79,20 +78,20 @@ void CliOutput::progress(std::int64_t recordCount) {
     const auto perSecond = static_cast<std::int64_t>(static_cast<double>(recordCount) / seconds);
     const std::string text =
         "\r" + countText(recordCount) + " records, " + countText(perSecond) + " records/s\033[K";
-    std::fputs(text.c_str(), stderr);
+    console::write(stderr, text);
     std::fflush(stderr);
     progressShown_ = true;
 }
 
 void CliOutput::clearProgress() {
     if (!progressShown_) return;
-    std::fputs("\r\033[K", stderr);
+    console::write(stderr, "\r\033[K");
     progressShown_ = false;
 }
 
 void printUsageError(std::string_view text) {
     printMessage("error", text);
-    std::fputs("Run with --help for more information.\n", stderr);
+    console::write(stderr, "Run with --help for more information.\n");
 }
 
 } // namespace vqd

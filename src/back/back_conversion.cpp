@@ -3,6 +3,7 @@
 #include "back/separator.h"
 #include "text/chunked_lines.h"
 #include "text/fields.h"
+#include "text/file_access.h"
 #include "text/line_building.h"
 #include "text/line_reader.h"
 #include "text/numbers.h"
@@ -31,7 +32,7 @@ std::optional<std::int64_t> firstRecordFieldCount(const std::string& path, Messa
         return std::nullopt;
     }
     if (!gotLine) {
-        messages.critical("No records in file: " + path);
+        messages.critical("No records in file: " + files::codePageText(path));
         return std::nullopt;
     }
     return countFields(line, zavekSeparator);
@@ -61,7 +62,7 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
         return std::nullopt;
     }
     if (layout.model.empty()) {
-        messages.critical("No model line in template file: " + path);
+        messages.critical("No model line in template file: " + files::codePageText(path));
         return std::nullopt;
     }
     layout.readingNotes = reader.readingNotes(path);
@@ -206,7 +207,8 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         // A blank after the colon whatever the sign: this count is often negative.
         messages.critical("Number of explanatory variables outside 0 to 4: " + countText(varCount) +
                           " (" + countText(*fieldCount) +
-                          " fields on the first line) in file: " + request.ZavekOutputFile);
+                          " fields on the first line) in file: " +
+                          files::codePageText(request.ZavekOutputFile));
         return result;
     }
 
@@ -261,7 +263,8 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         recordCount =
             convertInChunks(zavek, converter, options.chunkBytes, plan.fixedSize, options.progress);
     } catch (const std::exception& error) {
-        messages.critical(conversionStoppedMessage(request.ZavekOutputFile, error));
+        messages.critical(
+            conversionStoppedMessage(files::codePageText(request.ZavekOutputFile), error));
         return result;
     }
     if (!zavek.error().empty()) {

@@ -1,5 +1,6 @@
 #include "back/separator.h"
 
+#include "text/file_access.h"
 #include "text/line_reader.h"
 #include "text/numbers.h"
 
@@ -20,11 +21,11 @@ std::string separatorOfFirstLine(std::string_view first, const std::string& path
     if (commas > semicolons) return ",";
     if (semicolons > commas) return ";";
     if (commas == 0) {
-        messages.critical("No separator (, or ;) found in file: " + path);
+        messages.critical("No separator (, or ;) found in file: " + files::codePageText(path));
     } else {
-        messages.information("unable to decide about the separator in file " + path +
-                             "\r\nBoth  \",\"  and \";\" have been found " + countText(commas) +
-                             " times");
+        messages.information(
+            "unable to decide about the separator in file " + files::codePageText(path) +
+            "\r\nBoth  \",\"  and \";\" have been found " + countText(commas) + " times");
     }
     return {};
 }

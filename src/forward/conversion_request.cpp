@@ -1,6 +1,7 @@
 #include "forward/conversion_request.h"
 
 #include "text/fields.h"
+#include "text/file_access.h"
 #include "text/line_reader.h"
 #include "text/numbers.h"
 
@@ -60,7 +61,7 @@ std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages&
         return std::nullopt;
     }
     if (!anyLine) {
-        messages.critical("No lines in hierarchy file: " + hierFile);
+        messages.critical("No lines in hierarchy file: " + files::codePageText(hierFile));
         return std::nullopt;
     }
     if (notes != nullptr) {

@@ -3,6 +3,7 @@
 #include "forward/cell_record.h"
 #include "forward/writers.h"
 #include "text/chunked_lines.h"
+#include "text/file_access.h"
 #include "text/line_building.h"
 #include "text/line_reader.h"
 #include "text/numbers.h"
@@ -139,7 +140,7 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         ForwardChunk converter(request, out, found, stopMessage);
         recordCount = convertInChunks(input, converter, options.chunkBytes, 0, report);
     } catch (const std::exception& error) {
-        messages.critical(conversionStoppedMessage(request.InputFile, error));
+        messages.critical(conversionStoppedMessage(files::codePageText(request.InputFile), error));
         return result;
     }
     if (!stopMessage.empty()) {

@@ -1,6 +1,7 @@
 #include "forward/writers.h"
 
 #include "text/fields.h"
+#include "text/file_access.h"
 #include "text/line_building.h"
 #include "text/numbers.h"
 
@@ -51,7 +52,7 @@ void appendMetadata(std::string& out, const ConversionRequest& request) {
         }
         if (variable.HierCodeList) {
             appendLine(out, "  <HIERARCHICAL>");
-            appendLine(out, "  <HIERCODELIST> \"" + variable.HierFile + "\"");
+            appendLine(out, "  <HIERCODELIST> \"" + files::codePageText(variable.HierFile) + "\"");
             appendLine(out, "  <HIERLEADSTRING> \"" + variable.LeadString + "\"");
         }
         appendLine(out, "  <TOTCODE> " + variable.TotCode);
@@ -121,7 +122,9 @@ RecordLinesEnd writeRecordLines(char* data, char* history, const CellRecord& rec
 }
 
 void appendLogHead(std::string& out, const ConversionRequest& request, std::string_view dateTime) {
-    out.append("Logfile for converting ").append(request.InputFile).append(" to ZAVEK");
+    out.append("Logfile for converting ")
+        .append(files::codePageText(request.InputFile))
+        .append(" to ZAVEK");
     out.append(lineEnd);
     out.append("Date/Time: ").append(dateTime).append(lineEnd);
     out.append(lineEnd);

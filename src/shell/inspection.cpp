@@ -1,6 +1,7 @@
 #include "shell/inspection.h"
 
 #include "text/fields.h"
+#include "text/file_access.h"
 #include "text/line_reader.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ namespace vqd {
 bool FileExist(const std::string& FN) {
     if (FN.empty()) return false;
     std::error_code error;
-    return std::filesystem::is_regular_file(FN, error);
+    return std::filesystem::is_regular_file(files::nativePath(FN), error);
 }
 
 namespace {
@@ -31,9 +32,10 @@ struct FileStamp {
 std::optional<FileStamp> stampOf(const std::string& path) {
     std::error_code error;
     FileStamp stamp;
-    stamp.size = std::filesystem::file_size(path, error);
+    const auto name = files::nativePath(path);
+    stamp.size = std::filesystem::file_size(name, error);
     if (error) return std::nullopt;
-    stamp.modified = std::filesystem::last_write_time(path, error);
+    stamp.modified = std::filesystem::last_write_time(name, error);
     if (error) return std::nullopt;
     return stamp;
 }
@@ -150,7 +152,7 @@ InputInspection inspectInput(const std::string& FN, std::string_view separator,
     const auto fields = mostFields(FN, separator, 5, messages);
     if (!fields) return found;
     if (*fields <= 4) {
-        messages.critical("No separator found in file: " + FN);
+        messages.critical("No separator found in file: " + files::codePageText(FN));
         found.verdict = InputVerdict::NoSeparator;
         return found;
     }

@@ -13,8 +13,14 @@ inline std::string bytesOf(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
 
+// A file name in the form the engine's file seam takes it: on Windows UTF-8, which it opens
+// through the wide-character API, rather than the ANSI code page, which lacks most characters.
 inline std::string pathOf(const QString& text) {
+#ifdef _WIN32
+    return text.toStdString();
+#else
     return QFile::encodeName(text).toStdString();
+#endif
 }
 
 inline QString textOf(std::string_view bytes) {

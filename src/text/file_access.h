@@ -2,10 +2,19 @@
 // The few file-system operations the engine needs, behind one seam so that each platform has its
 // own source file: reading a regular file, writing a new file beside its final name, and putting
 // finished files in place together.
+//
+// Names and texts: a file name handed to this seam is in the seam's own form, the bytes as they
+// are on POSIX, UTF-8 on Windows (opened through the wide-character API, so that every name the
+// system allows works). Every other text (file contents, typed names and total codes, messages)
+// is in the platform's 8-bit code page, the ANSI code page on Windows, so that a total code typed
+// by the user matches a table a Windows program wrote; a name turns into such a text through
+// codePageText wherever it is shown or written into a file.
 
 #include <cstddef>
+#include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace vqd::files {
@@ -32,8 +41,17 @@ private:
     int fd_ = -1;
 };
 
-// The system's text for an error number.
+// The system's text for an error number of this seam (errno on POSIX, the system's error code
+// on Windows), in the platform's code page.
 std::string systemReason(int error);
+
+// A name in the seam's form as a text of the platform's code page: for messages, for names
+// written into files, and for typed texts that reach the program in the seam's form (the command
+// line's arguments on Windows). Characters the code page lacks become '?'. The same bytes on POSIX.
+std::string codePageText(std::string_view name);
+
+// A name in the seam's form for the standard library's file-system functions.
+std::filesystem::path nativePath(const std::string& name);
 
 // Opens `path` for reading when it names a regular file. Otherwise an empty descriptor and the
 // reason: the system's, or "not a regular file" for a pipe or a device, which would wait for a
@@ -82,8 +100,9 @@ private:
 // could not be replaced.
 int placeTogether(std::span<PendingFile* const> files, std::size_t& failed);
 
-// Makes SIGINT, SIGTERM and SIGHUP remove the named temporary files of pending outputs before the
-// program ends as it would have. The programs call it once at start.
+// Makes an interrupt (SIGINT, SIGTERM and SIGHUP; on Windows Ctrl+C, Ctrl+Break and closing the
+// console) remove the named temporary files of pending outputs before the program ends as it
+// would have. The programs call it once at start.
 void removeTemporaryFilesOnInterrupt();
 
 } // namespace vqd::files

@@ -183,6 +183,14 @@ Descriptor openForReading(const std::string& path, std::string& reason) {
     return file;
 }
 
+std::string codePageText(std::string_view name) {
+    return std::string(name);
+}
+
+std::filesystem::path nativePath(const std::string& name) {
+    return name;
+}
+
 std::ptrdiff_t readSome(const Descriptor& file, char* to, std::size_t size, std::string& reason) {
     for (;;) {
         const auto got = ::read(file.get(), to, size);

@@ -216,12 +216,12 @@ void LineReader::noteLineEnds(const char* bytes, std::size_t size) noexcept {
 std::vector<std::string> LineReader::readingNotes(std::string_view path) const {
     std::vector<std::string> notes;
     if (eof_ && !carriageReturnSeen_ && lineFeedSeen_) {
-        notes.push_back("Lines of " + std::string(path) +
+        notes.push_back("Lines of " + files::codePageText(path) +
                         " end in a line feed alone, which does not end a line: save it with CR LF "
                         "line ends");
     }
     if (byteOrderMark_) {
-        notes.push_back(std::string(path) +
+        notes.push_back(files::codePageText(path) +
                         " starts with a UTF-8 byte-order mark, which becomes part of its first "
                         "field: save it without one");
     }
@@ -229,8 +229,7 @@ std::vector<std::string> LineReader::readingNotes(std::string_view path) const {
 }
 
 std::string cannotReadMessage(std::string_view path, std::string_view reason) {
-    std::string message = "Cannot read file: ";
-    message += path;
+    std::string message = "Cannot read file: " + files::codePageText(path);
     if (!reason.empty()) {
         message += "\n";
         message += reason;

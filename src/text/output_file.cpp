@@ -70,7 +70,7 @@ void AtomicOutputFile::discard() noexcept {
 }
 
 std::string AtomicOutputFile::failureMessage() const {
-    std::string message = "Cannot write file: " + finalPath_;
+    std::string message = "Cannot write file: " + files::codePageText(finalPath_);
     if (!error_.empty()) message += "\n" + error_;
     return message;
 }
@@ -83,10 +83,10 @@ bool OutputSet::create(std::span<const std::string> finalPaths,
         const std::string& output = finalPaths[i];
         const auto refuse = [&](std::string_view role, const std::string& path) {
             refusal_ = "The output file ";
-            if (output != path) refusal_ += output + " ";
+            if (output != path) refusal_ += files::codePageText(output) + " ";
             refusal_ += "is the same file as the ";
             refusal_ += role;
-            refusal_ += ": " + path;
+            refusal_ += ": " + files::codePageText(path);
             return false;
         };
         for (const InputFile& input : inputs) {
@@ -121,13 +121,16 @@ bool OutputSet::commit() {
         file->finish();
         pending.push_back(&file->file_);
     }
-    if (!ok()) return false;
     std::size_t failed = 0;
-    if (const int error = files::placeTogether(pending, failed)) {
+    if (ok()) {
+        const int error = files::placeTogether(pending, failed);
+        if (error == 0) return true;
         files_[failed]->fail(error);
-        return false;
     }
-    return true;
+    // Where new files have names (Windows), none is left behind for as long as the set lives.
+    for (const auto& file : files_)
+        file->discard();
+    return false;
 }
 
 std::string OutputSet::failureMessage() const {

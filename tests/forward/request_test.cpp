@@ -23,7 +23,7 @@ ForwardPageValues validPage() {
 struct RefusalCase {
     const char* name;
     std::function<void(ForwardPageValues&)> change;
-    const char* message;
+    std::string message;
 };
 
 class Refusals : public testing::TestWithParam<RefusalCase> {};
@@ -54,12 +54,12 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
     RefusalCase{"BothHierarchies", [](auto& p) { p.rows[1].HierCodeList = true; p.rows[1].HierFile = "x.hrc"; },
                 "Error in hier.levels specification for var 2"},
     RefusalCase{"NoTotal", [](auto& p) { p.rows[0].TotCode = ""; }, "no total code specified for var 1"},
-    RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "/nonexistent/r.hrc"; },
-                "Cannot read file: /nonexistent/r.hrc\nNo such file or directory"},
+    RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r.hrc"; },
+                "Cannot read file: DIR/r.hrc\n" + test::missingFileReason},
     RefusalCase{"EmptyHierFile", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/empty.hrc"; },
                 "No lines in hierarchy file: DIR/empty.hrc"},
-    RefusalCase{"HierFileADevice", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "/dev/null"; },
-                "Cannot read file: /dev/null\nnot a regular file"}),
+    RefusalCase{"HierFileADevice", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = test::nullDevice; },
+                "Cannot read file: " + test::nullDevice + "\nnot a regular file"}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 

@@ -17,7 +17,7 @@ TEST(Dimension, LongestLineLessFourFieldsOrUnreadable) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(GetDim(folder.path("none"), ";", messages));
     EXPECT_EQ(messages.shown.at(0).text,
-              "Cannot read file: " + folder.path("none") + "\nNo such file or directory");
+              "Cannot read file: " + folder.path("none") + "\n" + test::missingFileReason);
 }
 
 // Each keystroke in the dimension or separator box inspects the input again; a file that may

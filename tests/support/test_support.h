@@ -2,9 +2,11 @@
 // What the tests share: a scratch folder, whole-file reads and writes, and a Messages that records
 // instead of showing.
 
+#include "text/file_access.h"
 #include "text/messages.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -34,8 +36,18 @@ public:
 };
 using RecordingMessages = Recording<Messages>;
 
+// What the system says of a file that is not there, and a device that reads as an endless or empty
+// stream.
+#ifdef _WIN32
+inline const std::string missingFileReason = files::systemReason(2); // ERROR_FILE_NOT_FOUND
+inline const std::string nullDevice = "NUL";
+#else
+inline const std::string missingFileReason = files::systemReason(ENOENT);
+inline const std::string nullDevice = "/dev/null";
+#endif
+
 inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(files::nativePath(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot open " + path);
     std::ostringstream bytes;
     bytes << in.rdbuf();
@@ -43,7 +55,7 @@ inline std::string readBytes(const std::string& path) {
 }
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream(files::nativePath(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // Lines joined with CR LF, each line ended.
@@ -69,7 +81,10 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    std::string path(const std::string& name) const { return (root_ / name).string(); }
+    // Names are in the form the program takes them: UTF-8 on Windows.
+    std::string path(const std::string& name) const {
+        return (root_ / std::u8string(name.begin(), name.end())).string();
+    }
     std::string write(const std::string& name, const std::string& bytes) const {
         writeBytes(path(name), bytes);
         return path(name);

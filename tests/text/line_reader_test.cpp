@@ -1,9 +1,14 @@
 #include "../support/test_support.h"
 #include "text/line_reader.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 namespace vqd {
 namespace {
@@ -129,29 +134,59 @@ TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
 struct UnreadableCase {
     const char* name;
     std::string path; // DIR/ is the scratch folder
-    const char* reason;
+    std::string reason;
 };
 
 class Unreadable : public testing::TestWithParam<UnreadableCase> {};
 
+// A pipe that nobody writes to, for as long as the test runs.
+#ifdef _WIN32
+constexpr const char* pipeName = R"(\\.\pipe\vqd-test-unreadable)";
+class Pipe {
+public:
+    explicit Pipe(const test::ScratchFolder&)
+        : handle_(::CreateNamedPipeA(pipeName, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 4, 0, 0, 0,
+                                     nullptr)) {}
+    ~Pipe() { ::CloseHandle(handle_); }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+const auto unreadableInputs =
+    testing::Values(UnreadableCase{"Missing", "DIR/missing", test::missingFileReason},
+                    UnreadableCase{"Folder", "DIR/", "Is a directory"},
+                    UnreadableCase{"PipeWithoutWriter", pipeName, "not a regular file"},
+                    UnreadableCase{"Device", test::nullDevice, "not a regular file"});
+#else
+struct Pipe {
+    explicit Pipe(const test::ScratchFolder& folder) {
+        EXPECT_EQ(::mkfifo(folder.path("pipe").c_str(), 0600), 0);
+        std::filesystem::create_symlink("pipe", folder.path("link to pipe"));
+    }
+};
+
+const auto unreadableInputs =
+    testing::Values(UnreadableCase{"Missing", "DIR/missing", test::missingFileReason},
+                    UnreadableCase{"Folder", "DIR/", "Is a directory"},
+                    UnreadableCase{"PipeWithoutWriter", "DIR/pipe", "not a regular file"},
+                    UnreadableCase{"LinkToAPipe", "DIR/link to pipe", "not a regular file"},
+                    UnreadableCase{"EndlessDevice", "/dev/zero", "not a regular file"},
+                    UnreadableCase{"StandardInput", "/dev/stdin", "not a regular file"});
+#endif
+
 TEST_P(Unreadable, RefusedAtOnceWithTheReason) {
     test::ScratchFolder folder;
-    ASSERT_EQ(::mkfifo(folder.path("pipe").c_str(), 0600), 0);
-    std::filesystem::create_symlink("pipe", folder.path("link to pipe"));
+    const Pipe pipe(folder);
     LineReader reader;
     EXPECT_FALSE(reader.open(test::expand(folder, GetParam().path)));
     EXPECT_EQ(reader.error(), GetParam().reason);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, Unreadable,
-    testing::Values(UnreadableCase{"Missing", "DIR/missing", "No such file or directory"},
-                    UnreadableCase{"Folder", "DIR/", "Is a directory"},
-                    UnreadableCase{"PipeWithoutWriter", "DIR/pipe", "not a regular file"},
-                    UnreadableCase{"LinkToAPipe", "DIR/link to pipe", "not a regular file"},
-                    UnreadableCase{"EndlessDevice", "/dev/zero", "not a regular file"},
-                    UnreadableCase{"StandardInput", "/dev/stdin", "not a regular file"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Inputs, Unreadable, unreadableInputs,
+                         [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace vqd

@@ -7,9 +7,13 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <csignal>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace vqd {
 namespace {
@@ -32,6 +36,28 @@ std::map<std::string, std::string> listing(const test::ScratchFolder& folder) {
     return files;
 }
 
+#ifdef _WIN32
+// Read-only: a file the user has said must not change, which Windows does not let us replace.
+bool immutable(const std::string& path, bool on) {
+    return ::SetFileAttributesW(files::nativePath(path).c_str(),
+                                on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+const std::string immutableReason = files::systemReason(ERROR_ACCESS_DENIED);
+
+// Another program holding a file open without letting others delete or rename it, as editors and
+// spreadsheets do, until the test ends.
+HANDLE heldFile = INVALID_HANDLE_VALUE;
+void holdOpen(const std::string& path) {
+    heldFile =
+        ::CreateFileW(files::nativePath(path).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(heldFile, INVALID_HANDLE_VALUE);
+}
+void release() {
+    if (heldFile != INVALID_HANDLE_VALUE) ::CloseHandle(heldFile);
+    heldFile = INVALID_HANDLE_VALUE;
+}
+#else
 int modeOf(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 07777) : -1;
@@ -42,6 +68,17 @@ bool immutable(const std::string& path, bool on) {
         std::string("chattr ") + (on ? "+i" : "-i") + " '" + path + "' 2>/dev/null";
     return std::system(command.c_str()) == 0;
 }
+const std::string immutableReason = "Operation not permitted";
+void release() {}
+#endif
+
+// Windows lets only administrators and developers make symbolic links, and Wine none.
+void linkOrSkip(const std::string& target, const std::string& name) {
+    std::error_code error;
+    fs::remove(name);
+    fs::create_symlink(target, name, error);
+    if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+}
 
 // The outputs a.tab, a.log and a.rda of one action that reads a.csv, with earlier outputs in place.
 // Each case spoils one thing before the set is made (`before`) or before it is put in place
@@ -50,13 +87,16 @@ struct OutputCase {
     const char* name;
     std::function<void(const test::ScratchFolder&)> before;
     std::function<void(const test::ScratchFolder&)> during;
-    const char* message;
+    std::string message;
     std::map<std::string, std::string> madeDuring{}; // what `during` left in the folder
 };
 
 class OutputSetFaults : public testing::TestWithParam<OutputCase> {
 protected:
-    void TearDown() override { immutable(folder.path("a.log"), false); }
+    void TearDown() override {
+        release();
+        immutable(folder.path("a.log"), false);
+    }
     test::ScratchFolder folder;
 };
 
@@ -66,6 +106,7 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
     for (const char* name : {"a.tab", "a.log", "a.rda"})
         folder.write(name, std::string("earlier ") + name);
     if (c.before) c.before(folder);
+    if (IsSkipped()) return;
     const auto before = listing(folder);
 
     const std::array<std::string, 3> outputs{folder.path("a.tab"), folder.path("a.log"),
@@ -78,10 +119,11 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
         for (std::size_t i = 0; i < outputs.size(); ++i)
             set[i].writeLine("new");
         if (c.during) c.during(folder);
+        if (IsSkipped()) return;
         done = set.commit();
     }
     EXPECT_EQ(set.failureMessage(), test::expand(folder, c.message));
-    EXPECT_EQ(done, std::string(c.message).empty());
+    EXPECT_EQ(done, c.message.empty());
     auto expected = before;
     for (const auto& [name, bytes] : c.madeDuring)
         expected[name] = bytes;
@@ -99,10 +141,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutputSetFaults, testing::Values(
                [](auto& f) { fs::remove(f.path("a.log")); fs::create_hard_link(f.path("a.csv"), f.path("a.log")); },
                nullptr, "The output file DIR/a.log is the same file as the input file: DIR/a.csv"},
     OutputCase{"OutputLinksToTheInput",
-               [](auto& f) { fs::remove(f.path("a.rda")); fs::create_symlink("a.csv", f.path("a.rda")); },
+               [](auto& f) { linkOrSkip("a.csv", f.path("a.rda")); },
                nullptr, "The output file DIR/a.rda is the same file as the input file: DIR/a.csv"},
     OutputCase{"TwoOutputsOneFile",
-               [](auto& f) { fs::remove(f.path("a.rda")); fs::create_symlink("a.tab", f.path("a.rda")); },
+               [](auto& f) { linkOrSkip("a.tab", f.path("a.rda")); },
                nullptr, "The output file DIR/a.rda is the same file as the output file: DIR/a.tab"},
     OutputCase{"FolderOfAnOutputsName",
                [](auto& f) { fs::remove(f.path("a.rda")); fs::create_directory(f.path("a.rda")); },
@@ -112,10 +154,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutputSetFaults, testing::Values(
                "Cannot write file: DIR/a.rda\nIs a directory", {{"a.rda", "(folder)"}}},
     OutputCase{"LastOutputCannotBeReplaced", nullptr,
                [](auto& f) { if (!immutable(f.path("a.log"), true)) GTEST_SKIP() << "chattr +i not permitted here"; },
-               "Cannot write file: DIR/a.log\nOperation not permitted"}),
+               "Cannot write file: DIR/a.log\n" + immutableReason}),
     [](const auto& info) { return info.param.name; });
+
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(Windows, OutputSetFaults, testing::Values(
+    OutputCase{"ReadOnlyOutputFoundBeforeTheRun",
+               [](auto& f) { immutable(f.path("a.log"), true); }, nullptr,
+               "Cannot write file: DIR/a.log\n" + immutableReason},
+    OutputCase{"OutputHeldOpenByAnotherProgram", nullptr,
+               [](auto& f) { holdOpen(f.path("a.log")); },
+               "Cannot write file: DIR/a.log\n" + files::systemReason(ERROR_SHARING_VIOLATION)}),
+    [](const auto& info) { return info.param.name; });
+#endif
 // clang-format on
 
+#ifndef _WIN32
 class FileSizeLimit : public testing::TestWithParam<std::size_t> {};
 
 // A full disk or the user's file-size limit stops the output whether it is written in small
@@ -178,6 +232,8 @@ TEST(OutputSet, ReplacingKeepsModeGroupAndLinks) {
     EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"kept", "link.csv", "new.hst",
                                                             "private.tab", longName + ".log"}));
 }
+
+#endif
 
 } // namespace
 } // namespace vqd

@@ -1,0 +1,32 @@
+# Fails when a source file of the window's layers (FOLDERS, separated by |) includes a POSIX header
+# or calls a POSIX function: the window is built for Windows with Qt's own kit, where they do not
+# exist. The engine's file seam and the command line's console have a file per system instead.
+string(REPLACE "|" ";" folders "${FOLDERS}")
+set(headers "unistd|fcntl|dirent|dlfcn|pwd|grp|poll|termios|spawn|glob|fnmatch|libgen|syslog|pthread|semaphore|strings|sched")
+set(calls "fork|execl|execlp|execv|execve|execvp|waitpid|isatty|fcntl|mkfifo|mkstemp|getuid|geteuid|getpid|getppid|kill|sigaction|sigprocmask|readlink|symlink|realpath|dup|dup2|pipe|popen|pclose|setenv|unsetenv|chmod|fchmod|chown|umask|unlink|unlinkat|lstat|fstat|fstatat|openat|renameat|linkat|fsync|mmap|munmap|sysconf|getrlimit|setrlimit")
+set(found "")
+foreach(folder IN LISTS folders)
+    file(GLOB_RECURSE sources "${folder}/*.h" "${folder}/*.cpp")
+    foreach(source IN LISTS sources)
+        # One list element per line: semicolons and brackets would split or join elements.
+        file(READ "${source}" text)
+        string(REPLACE ";" "<semicolon>" text "${text}")
+        string(REPLACE "[" "<lb>" text "${text}")
+        string(REPLACE "]" "<rb>" text "${text}")
+        string(REPLACE "\n" ";" lines "${text}")
+        set(number 0)
+        foreach(line IN LISTS lines)
+            math(EXPR number "${number} + 1")
+            if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*<((${headers})\\.h|(sys|arpa|netinet|net)/)"
+               OR line MATCHES "(^|[^A-Za-z0-9_.>:]|[^A-Za-z0-9_]::)(${calls})[ \t]*\\(")
+                string(REPLACE "<semicolon>" ";" line "${line}")
+                string(REPLACE "<lb>" "[" line "${line}")
+                string(REPLACE "<rb>" "]" line "${line}")
+                string(APPEND found "\n  ${source}:${number}: ${line}")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+if(found)
+    message(FATAL_ERROR "POSIX calls in the window's layers, which must build on Windows too:${found}")
+endif()

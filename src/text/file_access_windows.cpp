@@ -1,0 +1,378 @@
+#include "text/file_access.h"
+
+// Windows: names arrive as UTF-8 and are opened through the wide-character API; every other text
+// is in the ANSI code page (see file_access.h). Error numbers are the system's error codes. There
+// are no unnamed files: a new output is written under a short temporary name beside its final
+// name, which an interrupt from the console removes.
+
+#include "text/windows_text.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fcntl.h>
+#include <io.h>
+#include <mutex>
+#include <random>
+#include <vector>
+
+namespace vqd::files {
+
+namespace {
+
+using windows::narrowOf;
+using windows::wideOf;
+
+// The name for the system's calls. One near the classic limit of 260 characters is made absolute
+// and given the prefix that lifts the limit, so that its temporary file beside it fits as well.
+std::wstring systemName(const std::string& name) {
+    std::wstring wide = wideOf(name);
+    constexpr std::size_t temporaryRoom = 16;
+    if (wide.size() + temporaryRoom < MAX_PATH || wide.starts_with(L"\\\\?\\")) return wide;
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return wide;
+    std::wstring full(size, L'\0');
+    full.resize(::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr));
+    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// Where the folder part of a name ends: after its last separator, or after the colon of a drive
+// letter ("C:name" is relative to that drive's current folder).
+std::size_t folderEnd(const std::wstring& name) {
+    const auto separator = name.find_last_of(L"\\/:");
+    return separator == std::wstring::npos ? 0 : separator + 1;
+}
+
+// Short, so that every name the system allows for an output leaves room for it.
+std::wstring temporaryName() {
+    static constexpr wchar_t digits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    std::wstring name = L".vqd-";
+    for (int i = 0; i < 8; ++i)
+        name.push_back(digits[generator() % 36]);
+    return name;
+}
+
+constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// A folder where a file is expected. The system has no error code of its own for that which every
+// version can put in words, so this is one of the codes the system leaves to programs.
+constexpr DWORD errorFolder = 0x20000000 | 21;
+
+HANDLE handleOf(const Descriptor& file) {
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(file.get()));
+}
+
+// The handle as a C runtime descriptor, which owns it from then on.
+Descriptor adopt(HANDLE handle, int flags) {
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
+    if (fd < 0) ::CloseHandle(handle);
+    return Descriptor(fd);
+}
+
+// The file a name stands for: the target of a symbolic link, which stays a link.
+std::wstring finalTargetOf(const std::wstring& name) {
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return name;
+    const HANDLE file = ::CreateFileW(name.c_str(), 0, shareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return name;
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(file, target.data(), MAX_PATH, FILE_NAME_NORMALIZED);
+    if (length >= MAX_PATH) {
+        target.resize(length);
+        length = ::GetFinalPathNameByHandleW(file, target.data(), length, FILE_NAME_NORMALIZED);
+    }
+    ::CloseHandle(file);
+    if (length == 0 || length >= target.size()) return name;
+    target.resize(length);
+    return target;
+}
+
+// 0 when a new file can take the name's place: a folder cannot be replaced, and a read-only file
+// is one the user has said must not change.
+DWORD unreplaceable(const std::wstring& name) {
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return errorFolder;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return ERROR_ACCESS_DENIED;
+    return 0;
+}
+
+// Virus scanners, indexers and backup programs open new and replaced files for a moment; a step
+// that meets one is tried again for about a second before it counts as failed.
+template <class Step> DWORD retrying(Step step) {
+    constexpr int attempts = 20;
+    for (int attempt = 1;; ++attempt) {
+        if (step()) return 0;
+        const DWORD error = ::GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                          error == ERROR_ACCESS_DENIED;
+        if (!held || attempt == attempts) return error;
+        ::Sleep(50);
+    }
+}
+
+DWORD moveFile(const std::wstring& from, const std::wstring& to, DWORD flags) {
+    return retrying([&] { return ::MoveFileExW(from.c_str(), to.c_str(), flags) != 0; });
+}
+
+DWORD removeFile(const std::wstring& name) {
+    return retrying([&] { return ::DeleteFileW(name.c_str()) != 0; });
+}
+
+// Named temporary files, known to the console's interrupt handler. After an interrupt has removed
+// them no new one is made: the program is ending.
+std::mutex temporaryNamesMutex;
+std::vector<std::wstring> temporaryNames;
+bool interrupted = false;
+
+// While finished files are being put in place an interrupt waits, so that the set is never left
+// half replaced.
+std::atomic<int> placing{0};
+
+DWORD createTemporary(const std::wstring& name, HANDLE& file) {
+    const std::lock_guard lock(temporaryNamesMutex);
+    if (interrupted) return ERROR_OPERATION_ABORTED;
+    // Never a name that exists, so nobody else's file is ever truncated. Sharing deletion lets the
+    // interrupt handler remove it while it is open.
+    file = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
+    temporaryNames.push_back(name);
+    return 0;
+}
+
+void forgetTemporary(const std::wstring& name) {
+    const std::lock_guard lock(temporaryNamesMutex);
+    std::erase(temporaryNames, name);
+}
+
+// Called by the system on a thread of its own, so it can wait and take locks.
+BOOL WINAPI onConsoleEvent(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    while (placing.load() != 0)
+        ::Sleep(10);
+    const std::lock_guard lock(temporaryNamesMutex);
+    interrupted = true;
+    for (const auto& name : temporaryNames)
+        ::DeleteFileW(name.c_str());
+    temporaryNames.clear();
+    return FALSE; // the system's own handler ends the program as it would have
+}
+
+class InterruptsDeferred {
+public:
+    InterruptsDeferred() noexcept { placing.fetch_add(1); }
+    ~InterruptsDeferred() { placing.fetch_sub(1); }
+    InterruptsDeferred(const InterruptsDeferred&) = delete;
+    InterruptsDeferred& operator=(const InterruptsDeferred&) = delete;
+};
+
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+bool identify(const std::string& name, FileIdentity& identity) {
+    const HANDLE file = ::CreateFileW(systemName(name).c_str(), 0, shareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = ::GetFileInformationByHandle(file, &information) != 0;
+    ::CloseHandle(file);
+    identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                information.nFileIndexLow};
+    return known;
+}
+
+} // namespace
+
+void Descriptor::reset() noexcept {
+    if (fd_ >= 0) ::_close(fd_);
+    fd_ = -1;
+}
+
+std::string systemReason(int error) {
+    if (static_cast<DWORD>(error) == errorFolder) return "Is a directory";
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason =
+        length > 0 ? std::string(text, length) : "System error " + std::to_string(error);
+    ::LocalFree(text);
+    while (!reason.empty() &&
+           (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    return reason;
+}
+
+std::string codePageText(std::string_view name) {
+    // A system set to UTF-8 as its code page takes the name as it is.
+    if (::GetACP() == CP_UTF8) return std::string(name);
+    return narrowOf(wideOf(name), CP_ACP);
+}
+
+std::filesystem::path nativePath(const std::string& name) {
+    return systemName(name);
+}
+
+Descriptor openForReading(const std::string& path, std::string& reason) {
+    // Other programs may go on using the file. A folder opens too, to be told apart.
+    const HANDLE file =
+        ::CreateFileW(systemName(path).c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = systemReason(static_cast<int>(::GetLastError()));
+        return {};
+    }
+    Descriptor opened = adopt(file, _O_RDONLY);
+    if (!opened) {
+        reason = systemReason(ERROR_TOO_MANY_OPEN_FILES);
+        return {};
+    }
+    // A console, a pipe or a device (CON, NUL, COM1) would wait for input or never end.
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (::GetFileType(file) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(file, &information)) {
+        reason = "not a regular file";
+        return {};
+    }
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        reason = systemReason(errorFolder);
+        return {};
+    }
+    return opened;
+}
+
+std::ptrdiff_t readSome(const Descriptor& file, char* to, std::size_t size, std::string& reason) {
+    DWORD got = 0;
+    const auto asked = static_cast<DWORD>(std::min<std::size_t>(size, 1U << 30));
+    if (::ReadFile(handleOf(file), to, asked, &got, nullptr))
+        return static_cast<std::ptrdiff_t>(got);
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_HANDLE_EOF) return 0;
+    reason = systemReason(static_cast<int>(error));
+    return -1;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    FileIdentity first;
+    FileIdentity second;
+    return identify(a, first) && identify(b, second) && first == second;
+}
+
+int PendingFile::create(const std::string& finalPath) {
+    discard();
+    const std::wstring target = finalTargetOf(systemName(finalPath));
+    const std::size_t split = folderEnd(target);
+    if (split == target.size()) return errorFolder;
+    // Found now rather than after the whole run.
+    if (const DWORD error = unreplaceable(target)) return static_cast<int>(error);
+    const std::wstring folder = target.substr(0, split);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::wstring temporary = folder + temporaryName();
+        HANDLE file = INVALID_HANDLE_VALUE;
+        const DWORD error = createTemporary(temporary, file);
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+        if (error != 0) return static_cast<int>(error);
+        name_ = narrowOf(target);
+        temporary_ = narrowOf(temporary);
+        file_ = adopt(file, _O_WRONLY);
+        if (!file_) {
+            discard();
+            return ERROR_TOO_MANY_OPEN_FILES;
+        }
+        return 0;
+    }
+    return ERROR_FILE_EXISTS;
+}
+
+int PendingFile::write(const char* data, std::size_t size) {
+    while (size > 0) {
+        DWORD written = 0;
+        const auto asked = static_cast<DWORD>(std::min<std::size_t>(size, 1U << 30));
+        if (!::WriteFile(handleOf(file_), data, asked, &written, nullptr))
+            return static_cast<int>(::GetLastError());
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+void PendingFile::discard() noexcept {
+    file_.reset();
+    if (!temporary_.empty()) {
+        const std::wstring temporary = wideOf(temporary_);
+        removeFile(temporary);
+        forgetTemporary(temporary);
+        temporary_.clear();
+    }
+    name_.clear();
+}
+
+int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
+    const InterruptsDeferred deferred;
+    const std::size_t count = files.size();
+    std::vector<std::wstring> targets;
+    for (const PendingFile* file : files)
+        targets.push_back(wideOf(file->name_));
+    // A folder or a read-only file under an output's name is found before anything moves.
+    for (std::size_t i = 0; i < count; ++i) {
+        if (const DWORD error = unreplaceable(targets[i])) {
+            failed = i;
+            return static_cast<int>(error);
+        }
+    }
+    std::vector<std::wstring> aside(count);
+    std::size_t moved = 0;
+    std::size_t placed = 0;
+    DWORD error = 0;
+    // An earlier file that another program holds open without sharing deletion cannot be moved,
+    // and stops the run here, before any file has changed.
+    for (; moved < count && error == 0; ++moved) {
+        const std::wstring& target = targets[moved];
+        if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            aside[moved] = target.substr(0, folderEnd(target)) + temporaryName();
+            error = moveFile(target, aside[moved], 0);
+            if (error != 0) aside[moved].clear();
+        }
+        if (error != 0) failed = moved;
+    }
+    for (; placed < count && error == 0; ++placed) {
+        PendingFile& file = *files[placed];
+        const std::wstring temporary = wideOf(file.temporary_);
+        file.file_.reset();
+        error = moveFile(temporary, targets[placed], MOVEFILE_REPLACE_EXISTING);
+        if (error != 0) {
+            failed = placed;
+            break;
+        }
+        forgetTemporary(temporary);
+        file.temporary_.clear();
+    }
+    if (error != 0) {
+        for (std::size_t i = 0; i < placed; ++i)
+            removeFile(targets[i]);
+        for (std::size_t i = 0; i < moved; ++i) {
+            if (!aside[i].empty()) moveFile(aside[i], targets[i], MOVEFILE_REPLACE_EXISTING);
+        }
+        return static_cast<int>(error);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!aside[i].empty()) removeFile(aside[i]);
+        files[i]->discard();
+    }
+    return 0;
+}
+
+void removeTemporaryFilesOnInterrupt() {
+    ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+} // namespace vqd::files
