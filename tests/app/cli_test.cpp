@@ -53,13 +53,10 @@ TEST_P(Cli, ExitStatusMessagesAndFiles) {
     folder.write("my template.csv", "code;value;status;value\r\nx;0;-;A");
     folder.write("zavek.csv", "11,a,250,3,U,0\r\n12,b,7,1,S,0\r\n");
     // Large enough to fill the disk's allowance below.
-    std::string big, bigZavek;
-    for (int i = 0; i < 40'000; ++i) {
+    std::string big;
+    for (int i = 0; i < 40'000; ++i)
         big += "R" + std::to_string(i) + ";T;1,5;2;A;0\r\n";
-        bigZavek += "R" + std::to_string(i) + ",0,T,0,1.5,2,U,0\r\n";
-    }
     folder.write("big.csv", big);
-    folder.write("big.zavek", bigZavek);
     for (const char* output :
          {"big.csv.rda", "big.csv.tab", "big.csv.hst", "big.csv.log", "out.csv"})
         folder.write(output, std::string("earlier ") + output);
@@ -138,12 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
                 error + "No separator found in file: cells.csv\n"},
         CliCase{"InputVanished", "forward gone.csv --dim 2", 1, "",
                 error + "Cannot read file: gone.csv: No such file or directory\n"},
-        CliCase{"NumberOutOfRange", forward, 1, "",
-                error + "Number out of range in line 2: 1e999\n", "", "",
-                "printf 'R1;T;1;1;S;0\\r\\nR2;T;1e999;1;S;0' >big.csv"},
-        CliCase{"OutputNameIsAFolder", forward, 1, "",
-                error + "Cannot write file: big.csv.log: Is a directory\n", "", "",
-                "rm big.csv.log && mkdir big.csv.log"},
         CliCase{"ForwardDiskFull", forward, 1, "",
                 error + "Cannot write file: big.csv.tab: File too large\n", "", "", "true",
                 fullDisk},
@@ -184,11 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "printf 'R1;T;1000;1;B;95\\r\\n' >big.csv"},
         CliCase{"LongValueCut", forward, 1, "",
                 error + "Number out of range in line 1: 1" + std::string(59, '0') + "...\n", "",
-                "", "printf 'R1;T;1%0400de9;1;S;0' 0 >big.csv"},
-        CliCase{"BackDiskFull",
-                "back --template 'my template.csv' --zavek big.zavek --output out.csv --var1 code",
-                1, "", error + "Cannot write file: out.csv: File too large\n", "", "", "true",
-                fullDisk}),
+                "", "printf 'R1;T;1%0400de9;1;S;0' 0 >big.csv"}),
     [](const auto& info) { return info.param.name; });
 
 // Starts the command line in `folder` with `arguments`, its standard output on `out`; its pid.

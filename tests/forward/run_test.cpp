@@ -167,16 +167,6 @@ TEST_P(ForwardRun, NamesLineOnlyGivesNoRecords) {
                          "Date/Time: " + std::string(dateTime), "", "", "0 records processed"}));
 }
 
-TEST_P(ForwardRun, RunningAgainReplacesEveryOutput) {
-    const auto input = folder.write("cells.csv", cells);
-    ASSERT_TRUE(run(page(input)).completed);
-    test::writeBytes(input, crlfLines({"names", "NL;Total;5;1;S;0"}));
-    ASSERT_TRUE(run(page(input)).completed);
-    EXPECT_EQ(test::readBytes(input + ".tab"), crlfLines({"NL;Total;5;1; 5;S;0.001;0.001"}));
-    EXPECT_EQ(test::readBytes(input + ".hst"), "");
-    EXPECT_EQ(folder.fileNames().size(), 5u);
-}
-
 INSTANTIATE_TEST_SUITE_P(Settings, ForwardRun,
                          testing::Values(RunSetting{"C", defaultChunkBytes, "C"},
                                          RunSetting{decimalCommaLocale, defaultChunkBytes,
