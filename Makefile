@@ -53,7 +53,7 @@ sanitize: deps
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
 
 # Every C++ file laid out as .clang-format says; a file that differs is named and fails.
-format-check:
+format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 # Each fuzz target for FUZZ_SECONDS; a finding fails and is kept in build-fuzz/findings.
