@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <benchmark/benchmark.h>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -81,7 +81,6 @@ void countFieldsByTheRule(benchmark::State& state) {
     }
 }
 BENCHMARK(countFieldsByTheRule);
-
 
 void numericRule(benchmark::State& state, std::string_view text) {
     for (auto _ : state)

@@ -12,13 +12,11 @@
 
 namespace {
 
-template <class Report>
-double secondsPerCall(int calls, Report report) {
+template <class Report> double secondsPerCall(int calls, Report report) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 1; i <= calls; ++i)
         report(i);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
-           calls;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / calls;
 }
 
 } // namespace

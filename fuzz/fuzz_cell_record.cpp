@@ -23,8 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ForwardPageValues page;
     page.VarCount = data[0] % 6 - 1; // -1 to 4
     page.FieldSeparator = separators[data[1] % std::size(separators)];
-    for (std::size_t i = 0; i < 3; ++i) page.txtPerc[i] = percentages[data[2 + i] % std::size(percentages)];
-    for (auto& row : page.rows) row = {"V", false, "", "", false, "", "T"};
+    for (std::size_t i = 0; i < 3; ++i)
+        page.txtPerc[i] = percentages[data[2 + i] % std::size(percentages)];
+    for (auto& row : page.rows)
+        row = {"V", false, "", "", false, "", "T"};
     fuzz::SilentMessages messages;
     const auto request = gatherRequest(page, messages);
     if (!request) return 0;

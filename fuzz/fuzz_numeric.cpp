@@ -51,9 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::require(!number.exact || number.value == commaAsPoint);
         char costOfDecimal[maxCostTextSize];
         if (const char* end = writeCostTextOfDecimal(costOfDecimal, number))
-            fuzz::require(std::string_view(costOfDecimal, static_cast<std::size_t>(
-                                                              end - costOfDecimal)) ==
-                          renderCostText(commaAsPoint));
+            fuzz::require(
+                std::string_view(costOfDecimal, static_cast<std::size_t>(end - costOfDecimal)) ==
+                renderCostText(commaAsPoint));
     }
     const double costBack = numericValue(cost);
     fuzz::require(std::fabs(costBack - value) <= std::fabs(value) * 1e-14 || value == 0);

@@ -22,8 +22,9 @@ std::vector<std::string_view> linesByRule(std::string_view bytes) {
 
 const std::string& scratchFolder() {
     static const std::string folder = [] {
-        const auto base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                              : std::filesystem::temp_directory_path();
+        const auto base = std::filesystem::exists("/dev/shm")
+                              ? std::filesystem::path("/dev/shm")
+                              : std::filesystem::temp_directory_path();
         const auto path = base / ("vqd-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(path);
         return path.string() + "/";

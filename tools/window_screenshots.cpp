@@ -36,7 +36,6 @@ public:
     std::vector<std::string> shown;
 };
 
-
 // The window with the tooltip of one control showing, as the mouse resting on it would show it.
 bool saveWithTooltip(QWidget& window, const char* control, const QString& path) {
     auto* target = window.findChild<QWidget*>(control);

@@ -206,8 +206,7 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     if (varCount < 0 || varCount > 4) {
         // A blank after the colon whatever the sign: this count is often negative.
         messages.critical("Number of explanatory variables outside 0 to 4: " + countText(varCount) +
-                          " (" + countText(*fieldCount) +
-                          " fields on the first line) in file: " +
+                          " (" + countText(*fieldCount) + " fields on the first line) in file: " +
                           files::codePageText(request.ZavekOutputFile));
         return result;
     }
@@ -228,8 +227,8 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     const std::vector<std::string>& row = layout->model;
 
     // The result may be neither the template nor ZAVEK's file: it would replace what it reads.
-    const std::array<InputFile, 2> inputs{{{"template file", request.TemplateFile},
-                                           {"ZAVEK output file", request.ZavekOutputFile}}};
+    const std::array<InputFile, 2> inputs{
+        {{"template file", request.TemplateFile}, {"ZAVEK output file", request.ZavekOutputFile}}};
     OutputSet outputs;
     if (!outputs.create(std::span(&request.ResultFile, 1), inputs)) {
         messages.critical(outputs.failureMessage());

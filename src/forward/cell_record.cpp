@@ -30,8 +30,7 @@ std::string_view overflowingText(const CellRecord& record, char rule, std::strin
     const auto& percentages = request.PercentageTexts;
     if (rule == 'A' || record.IllegalDomPercentage)
         return std::abs(request.FreqFraction) > 1 ? percentages[0] : record.ValueField;
-    if (std::isfinite(record.CellValue * record.DomPerc))
-        return percentages[rule == 'B' ? 1 : 2];
+    if (std::isfinite(record.CellValue * record.DomPerc)) return percentages[rule == 'B' ? 1 : 2];
     return std::abs(record.DomPerc) > std::abs(record.CellValue) ? domField : record.ValueField;
 }
 

@@ -48,8 +48,8 @@ public:
             if (record_.IllegalDomPercentage || record_.IllegalProtectionLevel)
                 suspects_.push_back({records_, record_});
             const auto bound = recordLinesBound(line, request_);
-            const auto end = writeRecordLines(data_.room(bound), history_.room(bound), record_,
-                                              request_);
+            const auto end =
+                writeRecordLines(data_.room(bound), history_.room(bound), record_, request_);
             data_.wrote(end.data);
             history_.wrote(end.history);
         }

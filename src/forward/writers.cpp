@@ -67,8 +67,8 @@ void appendMetadata(std::string& out, const ConversionRequest& request) {
 
 std::size_t recordLinesBound(std::string_view line, const ConversionRequest& request) noexcept {
     // Codes, value and frequency are parts of the line; a history line repeats the codes.
-    return 2 * line.size() + (2 * static_cast<std::size_t>(request.VarCount) + 6) *
-                                 request.Separator.size() +
+    return 2 * line.size() +
+           (2 * static_cast<std::size_t>(request.VarCount) + 6) * request.Separator.size() +
            maxCostTextSize + 2 * maxLevelTextSize + 2 * (lineEnd.size() + 2);
 }
 

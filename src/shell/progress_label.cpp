@@ -14,7 +14,8 @@ constexpr std::int64_t repaintIntervalMs = 40;
 
 } // namespace
 
-ProgressLabel::ProgressLabel(QLabel* label, Clock clock) : label_(label), clock_(std::move(clock)) {}
+ProgressLabel::ProgressLabel(QLabel* label, Clock clock)
+    : label_(label), clock_(std::move(clock)) {}
 
 std::int64_t ProgressLabel::steadyMilliseconds() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(

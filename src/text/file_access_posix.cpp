@@ -248,7 +248,8 @@ int PendingFile::create(const std::string& finalPath) {
     // A table the user made private stays private; the group only where the user may set it.
     if (replacing) {
         ::fchmod(file_.get(), earlier.st_mode & 07777);
-        if (earlier.st_gid != ::getegid()) (void)::fchown(file_.get(), static_cast<uid_t>(-1), earlier.st_gid);
+        if (earlier.st_gid != ::getegid())
+            (void)::fchown(file_.get(), static_cast<uid_t>(-1), earlier.st_gid);
     }
     return 0;
 }

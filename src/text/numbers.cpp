@@ -372,7 +372,8 @@ constexpr std::array<char, 200> digitPairs = [] {
 // The correctly rounded three-decimal text of `value` by the exact binary value: slow, but right
 // for every double, ties to even included.
 char* writeLevelTextExact(char* to, double value) noexcept {
-    const auto result = std::to_chars(to, to + maxLevelTextSize, value, std::chars_format::fixed, 3);
+    const auto result =
+        std::to_chars(to, to + maxLevelTextSize, value, std::chars_format::fixed, 3);
     if (std::string_view(to, static_cast<std::size_t>(result.ptr - to)) == "-0.000")
         return copyShort(to, "0.000");
     return result.ptr;

@@ -75,8 +75,7 @@ std::string AtomicOutputFile::failureMessage() const {
     return message;
 }
 
-bool OutputSet::create(std::span<const std::string> finalPaths,
-                       std::span<const InputFile> inputs) {
+bool OutputSet::create(std::span<const std::string> finalPaths, std::span<const InputFile> inputs) {
     files_.clear();
     refusal_.clear();
     for (std::size_t i = 0; i < finalPaths.size(); ++i) {

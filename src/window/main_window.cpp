@@ -372,9 +372,9 @@ void VQD2ZavekMain::setupTabOrder() {
         order.insert(order.end(), {row.txtVarName, row.chkHierch, row.txtHierFile, row.cmdZoekHrc,
                                    row.txtTotCode, row.chkLevels, row.txtlevels});
     }
-    order.insert(order.end(), {c_.txtVQDTemplateFile, cmdVQDfile_, c_.txtZavekOutputFile,
-                               cmdZoekZavekOutput_, c_.txtResultFile, cmdZoekResult_, c_.cmdGo2,
-                               cmdReady2_});
+    order.insert(order.end(),
+                 {c_.txtVQDTemplateFile, cmdVQDfile_, c_.txtZavekOutputFile, cmdZoekZavekOutput_,
+                  c_.txtResultFile, cmdZoekResult_, c_.cmdGo2, cmdReady2_});
     // The cell fields' column first, then the explanatory variables'.
     order.insert(order.end(), cmbVars_.begin(), cmbVars_.end());
     for (std::size_t i = 1; i < order.size(); ++i)
@@ -396,7 +396,8 @@ void VQD2ZavekMain::connectHandlers() {
     connect(VQDTab1_, &QTabWidget::currentChanged, this, [this] { VQDTab1_Click(); });
     // The other page from anywhere in the window, not only from the tab bar.
     for (const QKeySequence& keys :
-         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
           QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_PageUp)}) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this,
                 [this] { VQDTab1_->setCurrentIndex(1 - VQDTab1_->currentIndex()); });

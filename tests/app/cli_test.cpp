@@ -1,11 +1,11 @@
 #include "../support/test_support.h"
 
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
-#include <csignal>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -124,9 +124,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "back --template one.csv --zavek zavek.csv --output out.csv --value 2", 2, "",
                 error + "--value: no column 2 in the header line of one.csv, which has 1 column\n",
                 "", "", "printf 'only;\\r\\nx' >one.csv"},
-        CliCase{"FourVariables", "forward four.csv --dim 4 --name1 a --name2 b --name3 c --name4 d "
-                "--total1 1 --total2 2 --total3 3 --total4 4", 0, "1 records processed\n", "",
-                "four.csv.tab", "1;2;3;4;5;1;", "printf '1;2;3;4;5;1;A;0' >four.csv"},
+        CliCase{"FourVariables",
+                "forward four.csv --dim 4 --name1 a --name2 b --name3 c --name4 d "
+                "--total1 1 --total2 2 --total3 3 --total4 4",
+                0, "1 records processed\n", "", "four.csv.tab", "1;2;3;4;5;1;",
+                "printf '1;2;3;4;5;1;A;0' >four.csv"},
         CliCase{"FiveVariables", "forward four.csv --dim 5", 1, "",
                 error + "Dimension above 4 is not supported: 5\n", "", "",
                 "printf '1;2;3;4;5;1;A;0;x' >four.csv"},
@@ -160,22 +162,21 @@ INSTANTIATE_TEST_SUITE_P(
                 "", "", "printf 'a,b;c\\r\\nx,y;z' >t2.csv"},
         CliCase{"LastOutputCannotBeReplaced", forward, 1, "",
                 error + "Cannot write file: big.csv.log: Operation not permitted\n", "", "",
-                "chattr +i big.csv.log 2>/dev/null || exit 77", "LC_ALL=C", "chattr -i big.csv.log"},
+                "chattr +i big.csv.log 2>/dev/null || exit 77", "LC_ALL=C",
+                "chattr -i big.csv.log"},
         CliCase{"ReplacedOutputStaysPrivate", forward, 0, "40000 records processed\n", "",
                 "big.csv.tab", "R39999;T;1.5;2; 1.5;U;0.150;0.150\r\n", "chmod 600 big.csv.tab",
                 "LC_ALL=C", "test \"$(stat -c %a big.csv.tab)\" = 600"},
-        CliCase{"LineFeedsAloneAreNoted",
-                "forward lf.csv --dim 0", 0, "1 records processed\n",
+        CliCase{"LineFeedsAloneAreNoted", "forward lf.csv --dim 0", 0, "1 records processed\n",
                 "vqd2zavek-cli: note: Lines of lf.csv end in a line feed alone, which does not end "
                 "a line: save it with CR LF line ends\n",
                 "lf.csv.tab", "1;2;", "printf '1;2;A;0;x\\n3;4;A;0' >lf.csv"},
-        CliCase{"OverflowingPercentageNamed",
-                forward + "--dom1 1e-320", 1, "",
+        CliCase{"OverflowingPercentageNamed", forward + "--dom1 1e-320", 1, "",
                 error + "Number out of range in line 1: 1e-320\n", "", "",
                 "printf 'R1;T;1000;1;B;95\\r\\n' >big.csv"},
         CliCase{"LongValueCut", forward, 1, "",
-                error + "Number out of range in line 1: 1" + std::string(59, '0') + "...\n", "",
-                "", "printf 'R1;T;1%0400de9;1;S;0' 0 >big.csv"}),
+                error + "Number out of range in line 1: 1" + std::string(59, '0') + "...\n", "", "",
+                "printf 'R1;T;1%0400de9;1;S;0' 0 >big.csv"}),
     [](const auto& info) { return info.param.name; });
 
 // Starts the command line in `folder` with `arguments`, its standard output on `out`; its pid.
@@ -201,8 +202,8 @@ pid_t start(const test::ScratchFolder& folder, std::vector<std::string> argument
 // their hidden temporary names.
 bool writingOutputs(pid_t pid) {
     std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(
-             "/proc/" + std::to_string(pid) + "/fd", ignored)) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ignored)) {
         const auto target = std::filesystem::read_symlink(entry.path(), ignored).string();
         if (target.ends_with("(deleted)") || target.find("/.vqd-") != std::string::npos)
             return true;
@@ -224,8 +225,9 @@ TEST_P(Interrupted, LeavesTheEarlierOutputsAndNothingElse) {
         folder.write(output, std::string("earlier ") + output);
     const auto before = contents(folder);
 
-    const pid_t pid = start(folder, {"forward", "big.csv", "--dim", "2", "--name1", "R",
-                                     "--name2", "T", "--total1", "R1", "--total2", "T"},
+    const pid_t pid = start(folder,
+                            {"forward", "big.csv", "--dim", "2", "--name1", "R", "--name2", "T",
+                             "--total1", "R1", "--total2", "T"},
                             STDOUT_FILENO);
     while (!writingOutputs(pid) && ::waitpid(pid, nullptr, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -247,16 +249,17 @@ TEST(Cli, ClosedOutputPipeIsNoFailure) {
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
     ::close(pipeEnds[0]);
-    const pid_t pid = start(folder, {"forward", "cells.csv", "--dim", "2", "--name1", "R",
-                                     "--name2", "A", "--total1", "NL", "--total2", "Total"},
+    const pid_t pid = start(folder,
+                            {"forward", "cells.csv", "--dim", "2", "--name1", "R", "--name2", "A",
+                             "--total1", "NL", "--total2", "Total"},
                             pipeEnds[1]);
     ::close(pipeEnds[1]);
     int status = 0;
     ::waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"cells.csv", "cells.csv.hst",
-                                                            "cells.csv.log", "cells.csv.rda",
-                                                            "cells.csv.tab"}));
+    EXPECT_EQ(folder.fileNames(),
+              (std::vector<std::string>{"cells.csv", "cells.csv.hst", "cells.csv.log",
+                                        "cells.csv.rda", "cells.csv.tab"}));
 }
 
 } // namespace

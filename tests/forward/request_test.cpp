@@ -37,8 +37,8 @@ TEST_P(Refusals, FirstFailingCheckShowsItsMessage) {
         row.HierFile = test::expand(folder, row.HierFile);
     test::RecordingMessages messages;
     EXPECT_FALSE(gatherRequest(page, messages));
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
-                                  {true, test::expand(folder, GetParam().message)}}));
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{{true, test::expand(folder, GetParam().message)}}));
 }
 
 // Where a row sets two faults, the earlier check speaks.
@@ -103,7 +103,9 @@ INSTANTIATE_TEST_SUITE_P(CodeLists, LeadString,
                          testing::Values(LeadCase{{"1", "+11", "+12", "++111", "2", "+21"}, "+"},
                                          LeadCase{{"A", "B"}, "A"}, LeadCase{{"", "", "x"}, ""},
                                          LeadCase{fortyOneFirstCharacters(), "0"}),
-    [](const auto& info) { return test::rowName(info.index, info.param.lead); });
+                         [](const auto& info) {
+                             return test::rowName(info.index, info.param.lead);
+                         });
 
 } // namespace
 } // namespace vqd

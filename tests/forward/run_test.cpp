@@ -130,12 +130,12 @@ TEST_P(ForwardRun, SuspectRecordIsLoggedOnceWithItsLine) {
 }
 
 TEST_P(ForwardRun, NumberOutOfRangeStopsWithItsLineAndWritesNothing) {
-    const auto input = folder.write(
-        "cells.csv", crlfLines({"names", "NL;Total;1;1;S;0", "GR;0-14;2;1;S;0", "GR;65+;1e999;1;S;0",
-                                "GR;Total;3;1;S;0"}));
+    const auto input =
+        folder.write("cells.csv", crlfLines({"names", "NL;Total;1;1;S;0", "GR;0-14;2;1;S;0",
+                                             "GR;65+;1e999;1;S;0", "GR;Total;3;1;S;0"}));
     EXPECT_FALSE(run(page(input)).completed);
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
-                                  {true, "Number out of range in line 3: 1e999"}}));
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{{true, "Number out of range in line 3: 1e999"}}));
     EXPECT_EQ(folder.fileNames(), Lines{"cells.csv"});
 }
 

@@ -71,12 +71,13 @@ TEST_P(Verdicts, MoreThanFourFieldsOnSomeLine) {
                                   : refusal);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, Verdicts,
-    testing::Values(VerdictCase{"FourFields", "1;2;S;0\r\na;b;c;d", InputVerdict::NoSeparator},
-                    VerdictCase{"FiveFieldsOnALaterLine", "1;2;S;0\r\na;1;2;S;0", InputVerdict::Splits},
-                    VerdictCase{"Empty", "", InputVerdict::NoSeparator}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Files, Verdicts,
+                         testing::Values(VerdictCase{"FourFields", "1;2;S;0\r\na;b;c;d",
+                                                     InputVerdict::NoSeparator},
+                                         VerdictCase{"FiveFieldsOnALaterLine",
+                                                     "1;2;S;0\r\na;1;2;S;0", InputVerdict::Splits},
+                                         VerdictCase{"Empty", "", InputVerdict::NoSeparator}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(VarNames, FirstFieldsOfFirstLineAtMostFour) {
     test::ScratchFolder folder;

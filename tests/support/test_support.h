@@ -112,7 +112,8 @@ inline std::string expand(const ScratchFolder& folder, const std::string& text) 
 inline std::string rowName(std::size_t index, std::string_view text) {
     std::string name = "Row" + std::to_string(index) + "_";
     for (const char c : text.substr(0, 24)) {
-        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        const bool plain =
+            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
         name += plain ? c : '_';
     }
     return name;

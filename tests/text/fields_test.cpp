@@ -38,7 +38,9 @@ INSTANTIATE_TEST_SUITE_P(
                     FirstFieldCase{"\ta\t", ";", "\ta\t", ""}, // tabs are not blanks
                     FirstFieldCase{"xaby", "ab", "x", "by"},
                     FirstFieldCase{"x ab y", "ab", "x ", "b y"}),
-    [](const auto& info) { return test::rowName(info.index, info.param.line + "_by_" + info.param.separator); });
+    [](const auto& info) {
+        return test::rowName(info.index, info.param.line + "_by_" + info.param.separator);
+    });
 
 TEST(NextFieldBy, ConsumesLineFieldByField) {
     EXPECT_EQ(splitAll("a;;b", ";"), (std::vector<std::string>{"a", "", "b"}));

@@ -63,7 +63,7 @@ TEST_P(LineEnds, SplitAtCrLfAndLoneCr) {
     }
     std::vector<std::string> notes;
     for (const auto& note : reader.readingNotes("f.csv"))
-        notes.push_back(note.starts_with("Lines of f.csv end in a line feed alone") ? "lf"
+        notes.push_back(note.starts_with("Lines of f.csv end in a line feed alone")     ? "lf"
                         : note.starts_with("f.csv starts with a UTF-8 byte-order mark") ? "bom"
                                                                                         : note);
     EXPECT_EQ(notes, GetParam().notes);
@@ -73,15 +73,14 @@ using Lines = std::vector<std::string>;
 const std::string bom = "\xEF\xBB\xBF";
 INSTANTIATE_TEST_SUITE_P(
     Files, LineEnds,
-    testing::Values(LineEndCase{"", Lines{}}, LineEndCase{"a\r\nb\r\n", Lines{"a", "b"}},
-                    LineEndCase{"a\rb\r", Lines{"a", "b"}}, LineEndCase{"a\r\nb", Lines{"a", "b"}},
-                    LineEndCase{"a\nb\r\n", Lines{"a\nb"}}, LineEndCase{"a\n", Lines{"a\n"}, {"lf"}},
-                    LineEndCase{"a\nb\nc", Lines{"a\nb\nc"}, {"lf"}},
-                    LineEndCase{"\r\n\r\n", Lines{"", ""}},
-                    LineEndCase{"a\r\r\nb", Lines{"a", "", "b"}},
-                    LineEndCase{"a\r\n\nb", Lines{"a", "\nb"}},
-                    LineEndCase{bom + "a;b\r\n", Lines{bom + "a;b"}, {"bom"}},
-                    LineEndCase{bom + "a\nb", Lines{bom + "a\nb"}, {"lf", "bom"}}),
+    testing::Values(
+        LineEndCase{"", Lines{}}, LineEndCase{"a\r\nb\r\n", Lines{"a", "b"}},
+        LineEndCase{"a\rb\r", Lines{"a", "b"}}, LineEndCase{"a\r\nb", Lines{"a", "b"}},
+        LineEndCase{"a\nb\r\n", Lines{"a\nb"}}, LineEndCase{"a\n", Lines{"a\n"}, {"lf"}},
+        LineEndCase{"a\nb\nc", Lines{"a\nb\nc"}, {"lf"}}, LineEndCase{"\r\n\r\n", Lines{"", ""}},
+        LineEndCase{"a\r\r\nb", Lines{"a", "", "b"}}, LineEndCase{"a\r\n\nb", Lines{"a", "\nb"}},
+        LineEndCase{bom + "a;b\r\n", Lines{bom + "a;b"}, {"bom"}},
+        LineEndCase{bom + "a\nb", Lines{bom + "a\nb"}, {"lf", "bom"}}),
     [](const auto& info) { return test::rowName(info.index, info.param.bytes); });
 
 TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {

@@ -38,7 +38,9 @@ INSTANTIATE_TEST_SUITE_P(
                     NumericCase{"1e-400", 0}, NumericCase{"1e400", inf},
                     NumericCase{"-1e400", -inf}, NumericCase{"0.000001e309", 1e303},
                     NumericCase{std::string(400, '9'), inf}),
-    [](const auto& info) { return test::rowName(info.index, info.param.text); }); // beyond the float range
+    [](const auto& info) {
+        return test::rowName(info.index, info.param.text);
+    }); // beyond the float range
 
 // Halves go to the even neighbour; message numbers have a leading blank unless negative.
 TEST(WholeNumbers, RoundedClampedAndInMessages) {
@@ -90,7 +92,9 @@ INSTANTIATE_TEST_SUITE_P(Values, LevelText,
                                          RenderCase{1000.0 * 95 / 90 - 1000, "55.556"},
                                          RenderCase{1e15, "1000000000000000.000"},
                                          RenderCase{0.0625, "0.062"}),
-    [](const auto& info) { return test::rowName(info.index, info.param.text); }); // exact half: to even
+                         [](const auto& info) {
+                             return test::rowName(info.index, info.param.text);
+                         }); // exact half: to even
 
 // Levels near a half of a thousandth are where a quick rounding would go wrong.
 TEST(LevelText, AgreesWithExactRoundingNearHalves) {

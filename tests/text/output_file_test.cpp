@@ -1,12 +1,12 @@
 #include "../support/test_support.h"
 #include "text/output_file.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
-#include <csignal>
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -195,7 +195,8 @@ TEST_P(FileSizeLimit, StopsTheOutputAndLeavesTheEarlierFile) {
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_FALSE(committed);
-    EXPECT_EQ(set.failureMessage(), "Cannot write file: " + folder.path("a.tab") + "\nFile too large");
+    EXPECT_EQ(set.failureMessage(),
+              "Cannot write file: " + folder.path("a.tab") + "\nFile too large");
     EXPECT_EQ(listing(folder), before);
 }
 
@@ -215,7 +216,8 @@ TEST(OutputSet, ReplacingKeepsModeGroupAndLinks) {
     const mode_t mask = ::umask(022);
 
     const std::array<std::string, 4> outputs{folder.path("private.tab"), folder.path("link.csv"),
-                                             folder.path("new.hst"), folder.path(longName + ".log")};
+                                             folder.path("new.hst"),
+                                             folder.path(longName + ".log")};
     OutputSet set;
     ASSERT_TRUE(set.create(outputs, {})) << set.failureMessage();
     for (std::size_t i = 0; i < outputs.size(); ++i)

@@ -1,6 +1,5 @@
-#include "window_fixture.h"
-
 #include "window/qt_dialogs.h"
+#include "window_fixture.h"
 
 #include <QApplication>
 #include <QDropEvent>

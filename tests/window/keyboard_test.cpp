@@ -27,11 +27,13 @@ TEST_F(Keyboard, TabFollowsTheFirstPageAsItReads) {
         walk << name;
         QTest::keyClick(focus, Qt::Key_Tab);
     }
-    EXPECT_EQ(walk, (QStringList{"txtVQDFileName", "cmdZoekVQDFile", "txtPerc(0)", "txtPerc(1)",
-                                 "txtPerc(2)", "txtSep", "txtDim", "chkVarNamesInFirst", "cmdGo",
-                                 "cmdEnd", "txtVarName(0)", "chkHierch(0)", "txtTotCode(0)",
-                                 "chkLevels(0)", "txtVarName(1)", "chkHierch(1)", "txtHierFile(1)",
-                                 "cmdZoekHrc(1)", "txtTotCode(1)", "chkLevels(1)", "VQDTab1"}));
+    EXPECT_EQ(walk, (QStringList{"txtVQDFileName", "cmdZoekVQDFile",     "txtPerc(0)",
+                                 "txtPerc(1)",     "txtPerc(2)",         "txtSep",
+                                 "txtDim",         "chkVarNamesInFirst", "cmdGo",
+                                 "cmdEnd",         "txtVarName(0)",      "chkHierch(0)",
+                                 "txtTotCode(0)",  "chkLevels(0)",       "txtVarName(1)",
+                                 "chkHierch(1)",   "txtHierFile(1)",     "cmdZoekHrc(1)",
+                                 "txtTotCode(1)",  "chkLevels(1)",       "VQDTab1"}));
 }
 
 } // namespace

@@ -61,9 +61,9 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     click(check("chkHierch(0)"));
     EXPECT_FALSE(box("txtVarName(0)")->isEnabled());
     click(button("cmdGo"));
-    EXPECT_EQ(dialogs.shown, (std::vector<RecordedMessage>{
-                                 {true, "Cannot read file: " + files.path("gone.csv") +
-                                            "\nNo such file or directory"}}));
+    EXPECT_EQ(dialogs.shown,
+              (std::vector<RecordedMessage>{{true, "Cannot read file: " + files.path("gone.csv") +
+                                                       "\nNo such file or directory"}}));
 }
 
 // Four rows serve a dimension of 4; a fifth variable is refused before anything else is checked.

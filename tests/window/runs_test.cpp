@@ -85,10 +85,10 @@ TEST_F(Runs, ResultThatIsAnInputIsRefused) {
     box("txtZavekOutputFile")->setText(qs(zavekFile));
     box("txtResultFile")->setText(qs(files.path("./zavek.csv")));
     click(button("cmdGo2"));
-    EXPECT_EQ(dialogs.shown, (std::vector<RecordedMessage>{
-                                 {true, "The output file " + files.path("./zavek.csv") +
-                                            " is the same file as the ZAVEK output file: " +
-                                            zavekFile}}));
+    EXPECT_EQ(dialogs.shown,
+              (std::vector<RecordedMessage>{
+                  {true, "The output file " + files.path("./zavek.csv") +
+                             " is the same file as the ZAVEK output file: " + zavekFile}}));
     EXPECT_EQ(label("lblProgress")->text(), "");
     EXPECT_EQ(readBytes(zavekFile), zavek);
 }
