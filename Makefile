@@ -45,12 +45,16 @@ screenshots: build
 	mkdir -p docs
 	$(BUILD_DIR)/tools/window-screenshots examples docs
 
-# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer. (The
-# conversions run on one thread: there is nothing for ThreadSanitizer to look at.)
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# engine's and command line's tests with ThreadSanitizer (the conversions use several threads).
 sanitize: deps
 	cmake -S . -B build-sanitize -DVQD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+	cmake -S . -B build-tsan -DVQD_TSAN=ON -DVQD_BUILD_GUI=OFF -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	cmake --build build-tsan -j $(JOBS) --target vqd_tests vqd_back_tests
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/vqd_tests
+	TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/back/vqd_back_tests
 
 # Every C++ file laid out as .clang-format says; a file that differs is named and fails.
 format-check: deps
@@ -94,4 +98,4 @@ windows-zip: windows-reference
 	scripts/test-windows-zip $(WINDOWS_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize build-fuzz $(WINDOWS_DIR)
+	rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz $(WINDOWS_DIR)

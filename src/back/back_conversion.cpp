@@ -258,9 +258,9 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     std::int64_t recordCount = 0;
     try {
         // Every result line has the model line's fixed text beside the record's fields.
-        BackChunk converter(plan, recordFields, separator, out);
         recordCount =
-            convertInChunks(zavek, converter, options.chunkBytes, plan.fixedSize, options.progress);
+            convertInChunksBy<BackChunk>(zavek, options.chunkBytes, plan.fixedSize,
+                                         options.progress, plan, recordFields, separator, out);
     } catch (const std::exception& error) {
         messages.critical(
             conversionStoppedMessage(files::codePageText(request.ZavekOutputFile), error));

@@ -137,8 +137,8 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     std::int64_t recordCount = 0;
     try {
         // A record's lines are at most twice its line and a few numbers long.
-        ForwardChunk converter(request, out, found, stopMessage);
-        recordCount = convertInChunks(input, converter, options.chunkBytes, 0, report);
+        recordCount = convertInChunksBy<ForwardChunk>(input, options.chunkBytes, 0, report, request,
+                                                      out, found, stopMessage);
     } catch (const std::exception& error) {
         messages.critical(conversionStoppedMessage(files::codePageText(request.InputFile), error));
         return result;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 namespace vqd {
@@ -235,6 +236,12 @@ std::string cannotReadMessage(std::string_view path, std::string_view reason) {
         message += reason;
     }
     return message;
+}
+
+std::string conversionStoppedMessage(std::string_view path, const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
+        return "Not enough memory to convert file: " + std::string(path);
+    return "Cannot convert file: " + std::string(path) + "\n" + error.what();
 }
 
 std::optional<std::string> readFirstLine(const std::string& path, Messages& messages) {

@@ -5,6 +5,7 @@
 #include "text/messages.h"
 
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -112,6 +113,10 @@ inline bool nextLineOfChunk(std::string_view& lines, std::string_view& line) noe
 
 // "Cannot read file: " and the path, then the system's reason on a second line.
 std::string cannotReadMessage(std::string_view path, std::string_view reason);
+
+// What the user is told when an exception stopped the conversion of `path`: the machine ran out
+// of memory, or would not start another thread. Nothing has been written then.
+std::string conversionStoppedMessage(std::string_view path, const std::exception& error);
 
 // The first line of `path` (empty when the file has none); nothing, with a cannotReadMessage
 // shown, when the file cannot be opened or read.

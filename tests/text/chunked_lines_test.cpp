@@ -1,6 +1,7 @@
 #include "../support/test_support.h"
 #include "text/chunked_lines.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -36,8 +37,9 @@ private:
     std::vector<std::string> lines_;
 };
 
-// The run ends at a stop or a failure, with the chunks before it handed on and counted.
-TEST(ChunkedLines, EndsAtAStopOrFailure) {
+// On any number of threads, the run ends at the first stop or failure in file order, with the
+// chunks before it handed on and counted, in order.
+TEST(ChunkedLines, EndsAtTheFirstStopOrFailureOnAnyThreads) {
     test::ScratchFolder folder;
     std::string numbers;
     for (int i = 1; i <= 200; ++i)
@@ -53,27 +55,41 @@ TEST(ChunkedLines, EndsAtAStopOrFailure) {
         {"", "", 200},
         {"77", "", 77},
         {"", "150", 149},  // the failing chunk, "150" and "151", hands on none of its lines
+        {"140", "150", 140}, // a stop before a failure hides the failure
     };
     // clang-format on
-    for (const auto& [stopAt, throwAt, delivered] : endings) {
-        SCOPED_TRACE(std::string("stop at ") + stopAt + ", throw at " + throwAt);
-        LineReader input;
-        ASSERT_TRUE(input.open(path));
-        std::vector<std::string> lines;
-        Collecting converter(lines, stopAt, throwAt);
-        std::vector<std::int64_t> progress;
-        std::int64_t count = -1;
-        try {
-            // Chunks of a few lines.
-            count = convertInChunks(input, converter, 10, 0,
-                                    [&](std::int64_t n) { progress.push_back(n); });
-        } catch (const std::runtime_error&) {
+    for (std::size_t threads = 1; threads <= 4; ++threads) {
+        for (const auto& [stopAt, throwAt, delivered] : endings) {
+            SCOPED_TRACE(std::to_string(threads) + " threads, stop at " + stopAt + ", throw at " +
+                         throwAt);
+            LineReader input;
+            ASSERT_TRUE(input.open(path));
+            std::vector<std::string> lines;
+            std::vector<Collecting> converters(threads * convertersPerThread,
+                                               Collecting(lines, stopAt, throwAt));
+            std::vector<ChunkConverter*> pointers;
+            for (auto& converter : converters)
+                pointers.push_back(&converter);
+            std::vector<std::int64_t> progress;
+            std::int64_t count = -1;
+            bool thrown = false;
+            try {
+                // Chunks of a few lines.
+                count = convertInChunks(input, pointers, threads, 10, 0,
+                                        [&](std::int64_t n) { progress.push_back(n); });
+            } catch (const std::runtime_error&) {
+                thrown = true;
+            }
+            std::vector<std::string> expected;
+            for (int i = 1; i <= delivered; ++i)
+                expected.push_back(std::to_string(i));
+            EXPECT_EQ(lines, expected);
+            EXPECT_EQ(thrown, *throwAt != '\0' && *stopAt == '\0');
+            if (thrown) continue;
+            EXPECT_EQ(count, delivered);
+            EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+            EXPECT_EQ(progress.back(), count);
         }
-        EXPECT_EQ(lines.size(), static_cast<std::size_t>(delivered));
-        EXPECT_EQ(lines.back(), std::to_string(delivered));
-        if (*throwAt != '\0') continue;
-        EXPECT_EQ(count, delivered);
-        EXPECT_EQ(progress.back(), count);
     }
 }
 
