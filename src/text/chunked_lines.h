@@ -61,16 +61,19 @@ std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const>
                              const std::function<void(std::int64_t)>& progress);
 
 // convertInChunks on threadCount() threads with convertersPerThread converters each, of type
-// Converter, each made from `arguments`.
+// Converter, each made from `arguments`. Where every line makes more than a chunk's worth (a long
+// template model line), one converter alone: several would only hold several such lines at once.
 template <class Converter, class... Arguments>
 std::int64_t convertInChunksBy(LineReader& input, std::size_t chunkBytes, std::size_t lineCost,
                                const std::function<void(std::int64_t)>& progress,
                                Arguments&&... arguments) {
-    const std::size_t threads = threadCount();
+    const bool longLines = lineCost > chunkBytes;
+    const std::size_t threads = longLines ? 1 : threadCount();
+    const std::size_t count = longLines ? 1 : convertersPerThread * threads;
     std::vector<Converter> converters;
-    converters.reserve(convertersPerThread * threads); // their addresses stay put
+    converters.reserve(count); // their addresses stay put
     std::vector<ChunkConverter*> pointers;
-    for (std::size_t i = 0; i < convertersPerThread * threads; ++i)
+    for (std::size_t i = 0; i < count; ++i)
         pointers.push_back(&converters.emplace_back(arguments...));
     return convertInChunks(input, pointers, threads, chunkBytes, lineCost, progress);
 }
