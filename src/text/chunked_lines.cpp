@@ -7,9 +7,8 @@
 
 namespace vqd {
 
-namespace {
 // What `work` threw, or nothing.
-template <class Work> std::exception_ptr caught(Work&& work) noexcept {
+template <class Work> static std::exception_ptr caught(Work&& work) noexcept {
     try {
         work();
         return nullptr;
@@ -17,7 +16,6 @@ template <class Work> std::exception_ptr caught(Work&& work) noexcept {
         return std::current_exception();
     }
 }
-} // namespace
 
 std::int64_t convertInChunks(LineReader& input, std::span<ChunkConverter* const> converters,
                              std::size_t threads, std::size_t chunkBytes, std::size_t lineCost,
