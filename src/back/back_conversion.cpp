@@ -275,6 +275,7 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         messages.critical(outputs.failureMessage());
         return result;
     }
+    if (options.finished) options.finished();
     for (const auto& note : layout->readingNotes)
         messages.information(note);
     for (const auto& note : zavek.readingNotes(request.ZavekOutputFile))

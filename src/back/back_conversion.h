@@ -39,6 +39,8 @@ struct BackConversionOptions {
     // Called with the count of records converted so far after every chunk, the last time with
     // the final count; the receiver decides how often to show it.
     std::function<void(std::int64_t recordCount)> progress;
+    // Called once when the result file is in place, before any note.
+    std::function<void()> finished;
     // About this much of the ZAVEK file is converted at a time.
     std::size_t chunkBytes = defaultChunkBytes;
 };

@@ -98,9 +98,6 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     const auto checked = gatherRequest(page, messages);
     if (!checked) return result;
     const ConversionRequest& request = *checked;
-    const auto report = [&](std::int64_t count) {
-        if (options.progress) options.progress(count);
-    };
 
     LineReader input;
     if (!input.open(request.InputFile)) {
@@ -137,8 +134,8 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     std::int64_t recordCount = 0;
     try {
         // A record's lines are at most twice its line and a few numbers long.
-        recordCount = convertInChunksBy<ForwardChunk>(input, options.chunkBytes, 0, report, request,
-                                                      out, found, stopMessage);
+        recordCount = convertInChunksBy<ForwardChunk>(
+            input, options.chunkBytes, 0, options.progress, request, out, found, stopMessage);
     } catch (const std::exception& error) {
         messages.critical(conversionStoppedMessage(files::codePageText(request.InputFile), error));
         return result;
@@ -175,7 +172,7 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         messages.critical(out.set.failureMessage());
         return result;
     }
-    report(recordCount);
+    if (options.finished) options.finished(recordCount);
     for (const auto& note : request.ReadingNotes)
         messages.information(note);
     for (const auto& note : input.readingNotes(request.InputFile))

@@ -512,26 +512,30 @@ void VQD2ZavekMain::cmdGo_Click() {
 
     ForwardRunOptions options;
     options.progress = [&progress](std::int64_t count) { progress.showCount(count); };
-    const ForwardRunResult result = runForwardConversion(page, dialogs_, options);
+    // The final count is the sign the run is done, so it stands before any note is read.
+    options.finished = [&progress](std::int64_t count) { progress.showFinalCount(count); };
+    runForwardConversion(page, dialogs_, options);
     // The checks leave the lead strings they found, also when a later check refused the run.
     for (std::size_t i = 0; i < page.rows.size(); ++i)
         c_.rows[i].txtleadString->setText(textOf(page.rows[i].LeadString));
-    if (result.completed) progress.showFinalCount(result.recordCount);
 }
 
 void VQD2ZavekMain::cmdGo2_Click() {
-    c_.lblProgress->setText(QStringLiteral("processing"));
-    c_.lblProgress->repaint();
+    const auto showStatus = [this](const QString& text) {
+        c_.lblProgress->setText(text);
+        c_.lblProgress->repaint();
+    };
+    showStatus(QStringLiteral("processing"));
     BackConversionRequest request;
     request.TemplateFile = pathOf(c_.txtVQDTemplateFile->text());
     request.ZavekOutputFile = pathOf(c_.txtZavekOutputFile->text());
     request.ResultFile = pathOf(c_.txtResultFile->text());
     for (std::size_t k = 0; k < cmbVars_.size(); ++k)
         request.Columns[k] = destinationChoice(*cmbVars_[k]);
-    const bool completed = ConvertBack(request, dialogs_).completed;
+    BackConversionOptions options;
+    options.finished = [&showStatus] { showStatus(QStringLiteral("ready")); };
     // A stopped conversion has said why in its message; the line does not claim it is ready.
-    c_.lblProgress->setText(completed ? QStringLiteral("ready") : QString());
-    c_.lblProgress->repaint();
+    if (!ConvertBack(request, dialogs_, options).completed) showStatus(QString());
 }
 
 void VQD2ZavekMain::txtVQDTemplateFile_Change() {

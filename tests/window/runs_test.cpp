@@ -74,6 +74,31 @@ TEST_F(Runs, BackGivesTheFileOfTheCommandLine) {
     EXPECT_EQ(readBytes(files.path("cli.csv")), fromWindow);
 }
 
+// A note on how a file was read comes after the status line says the run is done.
+TEST_F(Runs, NotesFollowTheSignThatTheRunIsDone) {
+    std::vector<QString> statusBehindNotes;
+    const std::string cells = files.write("cells.csv", "NL;Total;250;3;S;0\n");
+    nameFile(cells, "2");
+    const std::pair<const char*, const char*> variables[] = {{"Region", "NL"}, {"Age", "Total"}};
+    for (int i = 0; i < 2; ++i) {
+        box(QStringLiteral("txtVarName(%1)").arg(i))->setText(variables[i].first);
+        box(QStringLiteral("txtTotCode(%1)").arg(i))->setText(variables[i].second);
+    }
+    dialogs.whenInformed = [&] { statusBehindNotes.push_back(label("lblVerslag")->text()); };
+    click(button("cmdGo"));
+    const std::string templateFile =
+        files.write("template.csv", "\xEF\xBB\xBF" + crlfLines({"code;value", "x;0"}));
+    const std::string zavekFile = files.write("zavek.csv", crlfLines({"11,a,250,3,U,0"}));
+    showPage(1);
+    box("txtVQDTemplateFile")->setText(qs(templateFile));
+    box("txtZavekOutputFile")->setText(qs(zavekFile));
+    box("txtResultFile")->setText(qs(files.path("result.csv")));
+    dialogs.whenInformed = [&] { statusBehindNotes.push_back(label("lblProgress")->text()); };
+    click(button("cmdGo2"));
+    EXPECT_EQ(dialogs.shown.size(), 2U);
+    EXPECT_EQ(statusBehindNotes, (std::vector<QString>{"1 records processed", "ready"}));
+}
+
 // The same file chosen as ZAVEK's output and as the result would be lost to the run.
 TEST_F(Runs, ResultThatIsAnInputIsRefused) {
     const std::string templateFile =

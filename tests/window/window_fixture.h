@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -41,8 +42,14 @@ public:
         if (answer.filterIndex == 0) answer.filterIndex = filterIndex;
         return answer;
     }
+    // Runs as each information box is shown, to see the window as it stands behind the box.
+    void information(std::string_view text) override {
+        Recording<Dialogs>::information(text);
+        if (whenInformed) whenInformed();
+    }
     std::deque<FileChoice> answers;
     std::vector<std::int32_t> offeredFilters;
+    std::function<void()> whenInformed;
 };
 
 class WindowTest : public testing::Test {
