@@ -52,7 +52,7 @@ void appendMetadata(std::string& out, const ConversionRequest& request) {
         }
         if (variable.HierCodeList) {
             appendLine(out, "  <HIERARCHICAL>");
-            appendLine(out, "  <HIERCODELIST> \"" + files::codePageText(variable.HierFile) + "\"");
+            appendLine(out, "  <HIERCODELIST> \"" + files::codePagePath(variable.HierFile) + "\"");
             appendLine(out, "  <HIERLEADSTRING> \"" + variable.LeadString + "\"");
         }
         appendLine(out, "  <TOTCODE> " + variable.TotCode);

@@ -50,6 +50,11 @@ std::string systemReason(int error);
 // line's arguments on Windows). Characters the code page lacks become '?'. The same bytes on POSIX.
 std::string codePageText(std::string_view name);
 
+// A file's name as written into an output for another program of this system to open: its
+// code-page text or, where the code page lacks one of its letters, the system's short name for
+// the same file when that has none it lacks. The same bytes on POSIX.
+std::string codePagePath(std::string_view name);
+
 // A name in the seam's form for the standard library's file-system functions.
 std::filesystem::path nativePath(const std::string& name);
 

@@ -187,6 +187,10 @@ std::string codePageText(std::string_view name) {
     return std::string(name);
 }
 
+std::string codePagePath(std::string_view name) {
+    return std::string(name);
+}
+
 std::filesystem::path nativePath(const std::string& name) {
     return name;
 }

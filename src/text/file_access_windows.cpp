@@ -218,6 +218,20 @@ std::string codePageText(std::string_view name) {
     return narrowOf(wideOf(name), CP_ACP);
 }
 
+std::string codePagePath(std::string_view name) {
+    if (::GetACP() == CP_UTF8) return std::string(name);
+    const std::wstring wide = wideOf(name);
+    bool lacking = false;
+    std::string text = narrowOf(wide, CP_ACP, &lacking);
+    // Short names are made of letters every code page has, where the volume keeps them.
+    const DWORD size = lacking ? ::GetShortPathNameW(wide.c_str(), nullptr, 0) : 0;
+    if (size == 0) return text;
+    std::wstring shortName(size, L'\0');
+    shortName.resize(::GetShortPathNameW(wide.c_str(), shortName.data(), size));
+    std::string shortText = narrowOf(shortName, CP_ACP, &lacking);
+    return shortName.empty() || lacking ? text : shortText;
+}
+
 std::filesystem::path nativePath(const std::string& name) {
     return systemName(name);
 }

@@ -22,18 +22,22 @@ inline std::wstring wideOf(std::string_view text, UINT codePage = CP_UTF8) {
 }
 
 // Characters the code page lacks become '?', never a look-alike: a name whose Ω became O would
-// name another file.
-inline std::string narrowOf(std::wstring_view wide, UINT codePage = CP_UTF8) {
+// name another file. `lacking`, when given, tells whether there were any.
+inline std::string narrowOf(std::wstring_view wide, UINT codePage = CP_UTF8,
+                            bool* lacking = nullptr) {
+    if (lacking) *lacking = false;
     if (wide.empty()) return {};
     const bool unicode = codePage == CP_UTF8;
     const DWORD flags = unicode ? 0 : WC_NO_BEST_FIT_CHARS;
     const char* const unknown = unicode ? nullptr : "?";
+    BOOL usedUnknown = FALSE;
+    BOOL* const used = unicode ? nullptr : &usedUnknown;
     const auto size = static_cast<int>(wide.size());
     const int length =
         ::WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, unknown, nullptr);
     std::string text(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(codePage, flags, wide.data(), size, text.data(), length, unknown,
-                          nullptr);
+    ::WideCharToMultiByte(codePage, flags, wide.data(), size, text.data(), length, unknown, used);
+    if (lacking) *lacking = usedUnknown != FALSE;
     return text;
 }
 
