@@ -17,12 +17,12 @@ bool isBlank(const std::string& text) {
     return trimBlanks(text).empty();
 }
 
-// A percentage that reads as 0 is refused by its own message; one too large to hold is refused
-// as out of range.
+// A percentage that reads as 0 is refused by its own message, which shows the text as entered;
+// one too large to hold is refused as out of range.
 bool checkPercentage(double value, const std::string& text, const char* zeroMessage,
                      Messages& messages) {
     if (zeroMessage != nullptr && value == 0) {
-        messages.critical(zeroMessage + messageValue(text));
+        messages.critical(zeroMessage + text);
         return false;
     }
     if (!std::isfinite(value)) {

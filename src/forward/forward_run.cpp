@@ -157,8 +157,9 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     for (std::int32_t i = 0; i < request.VarCount; ++i) {
         if (found[static_cast<std::size_t>(i)]) continue;
         const VariableSpec& variable = request.Variables[static_cast<std::size_t>(i)];
-        messages.information("No record with totalcode (" + messageValue(variable.TotCode) +
-                             ") found for variable: " + messageValue(variable.VarName));
+        // The code and the name as entered: the user looks for them in the table.
+        messages.information("No record with totalcode (" + variable.TotCode +
+                             ") found for variable: " + variable.VarName);
     }
 
     std::string metadata;

@@ -47,6 +47,8 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
     RefusalCase{"DimensionAbove4", [](auto& p) { p.VarCount = 5; p.txtPerc[1] = "0"; }, "Dimension above 4 is not supported: 5"},
     RefusalCase{"Dom1Zero", [](auto& p) { p.txtPerc[1] = "0"; p.txtPerc[2] = "0"; }, "Illegal Percentage for Dominance 1:0"},
     RefusalCase{"Dom2Zero", [](auto& p) { p.txtPerc[2] = " 0,5"; }, "Illegal Percentage for Dominance 2: 0,5"},
+    RefusalCase{"Dom2ZeroAsEntered", [](auto& p) { p.txtPerc[2] = "0," + std::string(70, '0'); },
+                "Illegal Percentage for Dominance 2:0," + std::string(70, '0')},
     RefusalCase{"FreqTooLarge", [](auto& p) { p.txtPerc[0] = "-1e999"; }, "Number out of range: -1e999"},
     RefusalCase{"NoName", [](auto& p) { p.rows[1].VarName = "  "; }, "no variable name specified for var 2"},
     RefusalCase{"NoHierFile", [](auto& p) { p.rows[0].HierCodeList = true; }, "no hierarchy file specified for var 1"},
