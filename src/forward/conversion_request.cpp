@@ -79,7 +79,8 @@ std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages&
     return chosen;
 }
 
-std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages& messages) {
+std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages& messages,
+                                               const LeadStringFound& leadStringFound) {
     if (page.VarCount > 4) {
         messages.critical("Dimension above 4 is not supported:" + messageNumber(page.VarCount));
         return std::nullopt;
@@ -125,6 +126,7 @@ std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages
             auto lead = ZoekLeadstring(row.HierFile, messages, &request.ReadingNotes);
             if (!lead) return std::nullopt;
             row.LeadString = std::move(*lead);
+            if (leadStringFound) leadStringFound(static_cast<std::size_t>(i - 1), row.LeadString);
         }
         request.Variables.push_back(row);
     }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,10 +53,14 @@ struct ConversionRequest {
     std::vector<std::string> ReadingNotes;
 };
 
+// Called with a row's index and its lead string as soon as it is found.
+using LeadStringFound = std::function<void(std::size_t row, const std::string& leadString)>;
+
 // Gathers and checks the request in the fixed order, showing the first failure's message and
 // returning nothing. Lead strings of code-list variables are written into `page.rows` as they are
 // found, so those before a failing variable stay filled in.
-std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages& messages);
+std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages& messages,
+                                               const LeadStringFound& leadStringFound = {});
 
 // The lead string of a hierarchy code list: the first character that most of its lines start
 // with (ties to the first seen; only the first 40 distinct characters are counted). Nothing, with

@@ -95,7 +95,7 @@ private:
 ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& messages,
                                       const ForwardRunOptions& options) {
     ForwardRunResult result;
-    const auto checked = gatherRequest(page, messages);
+    const auto checked = gatherRequest(page, messages, options.leadStringFound);
     if (!checked) return result;
     const ConversionRequest& request = *checked;
 
@@ -153,6 +153,7 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         messages.critical(out.set.failureMessage());
         return result;
     }
+    if (options.counted) options.counted(recordCount);
 
     for (std::int32_t i = 0; i < request.VarCount; ++i) {
         if (found[static_cast<std::size_t>(i)]) continue;
@@ -173,7 +174,6 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         messages.critical(out.set.failureMessage());
         return result;
     }
-    if (options.finished) options.finished(recordCount);
     for (const auto& note : request.ReadingNotes)
         messages.information(note);
     for (const auto& note : input.readingNotes(request.InputFile))

@@ -15,8 +15,10 @@ struct ForwardRunOptions {
     // Called with the count of records converted so far after every chunk, the last time with
     // the final count; the receiver decides how often to show it.
     std::function<void(std::int64_t recordCount)> progress;
-    // Called once with the final count when the four files are in place, before any note.
-    std::function<void(std::int64_t recordCount)> finished;
+    // Called once with the final count when every record has been read, before any note.
+    std::function<void(std::int64_t recordCount)> counted;
+    // Called with a row's lead string as soon as the checks find it.
+    LeadStringFound leadStringFound;
     // About this much of the input is converted at a time.
     std::size_t chunkBytes = defaultChunkBytes;
     // The log's date and time; empty means the local time now.

@@ -512,12 +512,13 @@ void VQD2ZavekMain::cmdGo_Click() {
 
     ForwardRunOptions options;
     options.progress = [&progress](std::int64_t count) { progress.showCount(count); };
-    // The final count is the sign the run is done, so it stands before any note is read.
-    options.finished = [&progress](std::int64_t count) { progress.showFinalCount(count); };
+    // The final count stands before any note is read.
+    options.counted = [&progress](std::int64_t count) { progress.showFinalCount(count); };
+    // A lead string shows at once, also when a later check refuses the run.
+    options.leadStringFound = [this](std::size_t row, const std::string& leadString) {
+        c_.rows[row].txtleadString->setText(textOf(leadString));
+    };
     runForwardConversion(page, dialogs_, options);
-    // The checks leave the lead strings they found, also when a later check refused the run.
-    for (std::size_t i = 0; i < page.rows.size(); ++i)
-        c_.rows[i].txtleadString->setText(textOf(page.rows[i].LeadString));
 }
 
 void VQD2ZavekMain::cmdGo2_Click() {

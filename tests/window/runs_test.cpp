@@ -74,18 +74,29 @@ TEST_F(Runs, BackGivesTheFileOfTheCommandLine) {
     EXPECT_EQ(readBytes(files.path("cli.csv")), fromWindow);
 }
 
-// A note on how a file was read comes after the status line says the run is done.
-TEST_F(Runs, NotesFollowTheSignThatTheRunIsDone) {
-    std::vector<QString> statusBehindNotes;
-    const std::string cells = files.write("cells.csv", "NL;Total;250;3;S;0\n");
-    nameFile(cells, "2");
-    const std::pair<const char*, const char*> variables[] = {{"Region", "NL"}, {"Age", "Total"}};
-    for (int i = 0; i < 2; ++i) {
-        box(QStringLiteral("txtVarName(%1)").arg(i))->setText(variables[i].first);
-        box(QStringLiteral("txtTotCode(%1)").arg(i))->setText(variables[i].second);
-    }
-    dialogs.whenInformed = [&] { statusBehindNotes.push_back(label("lblVerslag")->text()); };
+// What the run has found stands in the window before any box about the run is read: the lead
+// string of a code list, the count when totals were missing, "ready" after a back conversion.
+TEST_F(Runs, BoxesComeAfterWhatTheRunHasShown) {
+    std::vector<QString> behindBoxes;
+    const std::string hierarchy = files.write("region.hrc", crlfLines({"NL", "@GR", "@BE"}));
+    // Lines ended by a line feed alone are one line: one record, and a note.
+    nameFile(files.write("cells.csv", "NL;Total;250;3;S;0\n"), "2");
+    click(check("chkHierch(0)"));
+    box("txtHierFile(0)")->setText(qs(hierarchy));
+    box("txtVarName(0)")->setText("Region");
+    box("txtTotCode(0)")->setText("XX");
+    box("txtTotCode(1)")->setText("Total");
+    dialogs.whenShown = [&] {
+        behindBoxes.push_back(box("txtleadString(0)")->text() + "|" + label("lblVerslag")->text());
+    };
+    click(button("cmdGo")); // refused: var 2 has no name
+    box("txtVarName(1)")->setText("Age");
+    box("txtleadString(0)")->setText("");
     click(button("cmdGo"));
+    EXPECT_EQ(behindBoxes,
+              (std::vector<QString>{"@|", "@|1 records processed", "@|1 records processed"}));
+    EXPECT_EQ(dialogs.shown.size(), 3U);
+
     const std::string templateFile =
         files.write("template.csv", "\xEF\xBB\xBF" + crlfLines({"code;value", "x;0"}));
     const std::string zavekFile = files.write("zavek.csv", crlfLines({"11,a,250,3,U,0"}));
@@ -93,10 +104,10 @@ TEST_F(Runs, NotesFollowTheSignThatTheRunIsDone) {
     box("txtVQDTemplateFile")->setText(qs(templateFile));
     box("txtZavekOutputFile")->setText(qs(zavekFile));
     box("txtResultFile")->setText(qs(files.path("result.csv")));
-    dialogs.whenInformed = [&] { statusBehindNotes.push_back(label("lblProgress")->text()); };
-    click(button("cmdGo2"));
-    EXPECT_EQ(dialogs.shown.size(), 2U);
-    EXPECT_EQ(statusBehindNotes, (std::vector<QString>{"1 records processed", "ready"}));
+    behindBoxes.clear();
+    dialogs.whenShown = [&] { behindBoxes.push_back(label("lblProgress")->text()); };
+    click(button("cmdGo2")); // a note on the byte-order mark
+    EXPECT_EQ(behindBoxes, (std::vector<QString>{"ready"}));
 }
 
 // The same file chosen as ZAVEK's output and as the result would be lost to the run.

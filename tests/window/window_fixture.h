@@ -18,6 +18,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
+
+// A failing comparison shows the window's texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace vqd::test {
 
@@ -42,14 +48,18 @@ public:
         if (answer.filterIndex == 0) answer.filterIndex = filterIndex;
         return answer;
     }
-    // Runs as each information box is shown, to see the window as it stands behind the box.
+    // Runs as each box is shown, to see the window as it stands behind the box.
+    void critical(std::string_view text) override {
+        Recording<Dialogs>::critical(text);
+        if (whenShown) whenShown();
+    }
     void information(std::string_view text) override {
         Recording<Dialogs>::information(text);
-        if (whenInformed) whenInformed();
+        if (whenShown) whenShown();
     }
     std::deque<FileChoice> answers;
     std::vector<std::int32_t> offeredFilters;
-    std::function<void()> whenInformed;
+    std::function<void()> whenShown;
 };
 
 class WindowTest : public testing::Test {
