@@ -447,6 +447,11 @@ void VQD2ZavekMain::closeEvent(QCloseEvent* event) {
 
 void VQD2ZavekMain::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Enter presses the button that has the focus, as on any form; elsewhere the default button.
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); enter && focused) {
+        focused->click();
+        return;
+    }
     if (enter && c_.cmdGo->isDefault() && c_.cmdGo->isEnabled() && c_.cmdGo->isVisibleTo(this)) {
         c_.cmdGo->click();
         return;

@@ -36,5 +36,41 @@ TEST_F(Keyboard, TabFollowsTheFirstPageAsItReads) {
                                  "txtTotCode(1)",  "chkLevels(1)",       "VQDTab1"}));
 }
 
+struct EnterCase {
+    const char* focus;
+    const char* name;
+    QString status;      // lblVerslag afterwards: a count when Go ran
+    std::size_t dialogs; // file dialogs opened
+    bool closed;
+};
+
+class EnterKey : public WindowTest, public testing::WithParamInterface<EnterCase> {};
+
+// Enter presses the focused button; from any other control, the default button Go.
+TEST_P(EnterKey, PressesTheFocusedButtonElseGo) {
+    const EnterCase& c = GetParam();
+    nameFile(cellFile(), "2");
+    for (int i = 0; i < 2; ++i)
+        box(QStringLiteral("txtTotCode(%1)").arg(i))->setText("T");
+    click(check("chkVarNamesInFirst"));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QWidget* focus = window->findChild<QWidget*>(c.focus);
+    focus->setFocus();
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(label("lblVerslag")->text(), c.status);
+    EXPECT_EQ(dialogs.offeredFilters.size(), c.dialogs);
+    EXPECT_EQ(window->isVisible(), !c.closed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Focus, EnterKey,
+    testing::Values(EnterCase{"txtTotCode(1)", "InABox", "3 records processed", 0, false},
+                    EnterCase{"chkLevels(0)", "OnACheckBox", "3 records processed", 0, false},
+                    EnterCase{"cmdGo", "OnGo", "3 records processed", 0, false},
+                    EnterCase{"cmdZoekVQDFile", "OnBrowse", "", 1, false},
+                    EnterCase{"cmdEnd", "OnReady", "", 0, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace vqd::test
