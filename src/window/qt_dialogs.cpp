@@ -68,8 +68,15 @@ NameFilters nameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     NameFilters result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        // Patterns are listed with ';' and read by Qt with blanks between them. "*.*" is every
+        // file, also one without an extension.
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'));
+        for (QString& pattern : patterns) {
+            if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+        }
         result.descriptions << parts[i];
-        result.filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+        result.filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                              QLatin1Char(')');
     }
     return result;
 }

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTimer>
@@ -67,6 +69,30 @@ TEST_F(FileChoosing, DroppedInputFileOpensItsRows) {
     ASSERT_TRUE(drop(box("txtVQDFileName"), {QUrl::fromLocalFile(qs(cellFile()))}));
     EXPECT_TRUE(box("txtVarName(1)")->isEnabled());
     EXPECT_FALSE(box("txtVarName(2)")->isEnabled());
+}
+
+// The real file dialog: "All files" lists a file without an extension too.
+TEST(FileDialogs, AllFilesListsEveryFile) {
+    ScratchFolder folder;
+    for (const char* name : {"cells", "a.vqd", "b.csv"})
+        folder.write(name, "");
+    QStringList listed;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        const QModelIndex where = model->index(qs(folder.path("")));
+        // The folder is read in the background.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(where) >= 3; }, 5000));
+        for (int row = 0; row < model->rowCount(where); ++row)
+            listed << model->index(row, 0, where).data().toString();
+        dialog->reject();
+    });
+    QtDialogs dialogs;
+    dialogs.chooseFile(QStringLiteral("VQD File (*.vqd)|*.vqd|All files (*.*)|*.*"),
+                       qs(folder.path("x")), 2);
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"a.vqd", "b.csv", "cells"}));
 }
 
 // A message box breaks its lines at blanks: a path that fits on a line stands whole on one, and
