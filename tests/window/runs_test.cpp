@@ -19,8 +19,11 @@ protected:
 
 TEST_F(Runs, ForwardGivesTheFilesOfTheCommandLine) {
     const std::string hierarchy = files.write("region.hrc", crlfLines({"NL", "@GR", "@BE"}));
-    // Names from the file's first line, a code list for Region.
-    nameFile(cellFile(), "2");
+    // Names from the file's first line, written on Windows, a code list for Région.
+    nameFile(files.write("cells.csv",
+                         crlfLines({"R\xE9gion;Age;Value;Freq;Flag;Dom", "NL;Total;1234,5;20;S;10",
+                                    "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"})),
+             "2");
     EXPECT_EQ(box("txtVarName(0)")->text(), ""); // only on request
     click(check("chkVarNamesInFirst"));
     click(check("chkHierch(0)"));
@@ -39,6 +42,7 @@ TEST_F(Runs, ForwardGivesTheFilesOfTheCommandLine) {
         return std::regex_replace(bytes, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"), "");
     };
     const std::string fromWindow = outputs();
+    EXPECT_NE(fromWindow.find("\r\nR\xE9gion 5\r\n"), std::string::npos);
     runCli("forward '" + files.path("cells.csv") + "' --dim 2 --names-first --hier1 '" + hierarchy +
            "' --total1 NL --total2 Total");
     EXPECT_EQ(outputs(), fromWindow);

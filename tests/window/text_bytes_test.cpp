@@ -1,0 +1,42 @@
+#include "shell/text_bytes.h"
+
+#include <gtest/gtest.h>
+
+namespace vqd {
+namespace {
+
+struct BytesCase {
+    const char* name;
+    std::string bytes;
+    QString shown;
+};
+
+class TextBytes : public testing::TestWithParam<BytesCase> {};
+
+// Whatever a file holds comes back from a box byte for byte; well-formed UTF-8 shows as its
+// characters.
+TEST_P(TextBytes, ComeBackAsTheyWere) {
+    const BytesCase& c = GetParam();
+    EXPECT_EQ(textOf(c.bytes), c.shown);
+    EXPECT_EQ(bytesOf(textOf(c.bytes)), c.bytes);
+}
+
+const QString standIn = QChar(0xDCE9); // for the byte E9
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, TextBytes,
+    testing::Values(
+        BytesCase{"Ascii", "Region", "Region"},
+        BytesCase{"Utf8", "Z\xC3\xBCrich \xF0\x9F\x98\x80", QString::fromUtf8("Zürich 😀")},
+        BytesCase{"CodePage", "R\xE9gion", "R" + standIn + "gion"},
+        BytesCase{"CodePageAtTheEnds", "\xE9x\xE9", standIn + "x" + standIn},
+        BytesCase{"CutCharacter", "a\xC3", "a" + QString(QChar(0xDCC3))},
+        BytesCase{"LongForm", "\xC0\xAF", QString(QChar(0xDCC0)) + QChar(0xDCAF)},
+        BytesCase{"EncodedSurrogate", "\xED\xA0\x80",
+                  QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80)},
+        BytesCase{"BeyondUnicode", "\xF4\x90\x80\x80x",
+                  QString(QChar(0xDCF4)) + QChar(0xDC90) + QChar(0xDC80) + QChar(0xDC80) + "x"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace vqd
