@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    vqd::files::removeTemporaryFilesOnInterrupt();
+    vqd::files::removeTemporaryFilesOnInterrupt(vqd::files::OncePlaced::finish);
     auto arguments = vqd::console::arguments(argc, argv);
     std::vector<char*> pointers;
     for (auto& argument : arguments)

@@ -11,7 +11,7 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // Ending the session during a conversion leaves no temporary file beside the outputs.
-    vqd::files::removeTemporaryFilesOnInterrupt();
+    vqd::files::removeTemporaryFilesOnInterrupt(vqd::files::OncePlaced::endAsUsual);
     // Installed, the desktop entry and the themed icon carry this name; the desktop matches the
     // window to them by it. Run from the build folder there is no icon, and the window has none.
     QApplication::setDesktopFileName("vqd2zavek");

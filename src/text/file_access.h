@@ -41,8 +41,12 @@ private:
     int fd_ = -1;
 };
 
+// The seam's own error for a name that stands for a pipe, a device or an open stream: read, it
+// would wait for a writer, be read only once or never end; replaced, it would no longer be one.
+inline constexpr int notARegularFile = -1;
+
 // The system's text for an error number of this seam (errno on POSIX, the system's error code
-// on Windows), in the platform's code page.
+// on Windows, or notARegularFile), in the platform's code page.
 std::string systemReason(int error);
 
 // A name in the seam's form as a text of the platform's code page: for messages, for names
@@ -82,7 +86,8 @@ public:
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
-    // 0, or the system's error number.
+    // 0, or the system's error number. An earlier file of the final name must be a regular
+    // file.
     int create(const std::string& finalPath);
     int write(const char* data, std::size_t size);
     // Removes the new file; the final name is left as it was.
@@ -105,9 +110,15 @@ private:
 // could not be replaced.
 int placeTogether(std::span<PendingFile* const> files, std::size_t& failed);
 
+// What an interrupt that comes once a set of files is in place does: a program whose run ends
+// with its one action finishes, its files standing and its exit saying so; a window that goes on
+// to other actions ends as it would have.
+enum class OncePlaced { endAsUsual, finish };
+
 // Makes an interrupt (SIGINT, SIGTERM and SIGHUP; on Windows Ctrl+C, Ctrl+Break and closing the
 // console) remove the named temporary files of pending outputs before the program ends as it
-// would have. The programs call it once at start.
-void removeTemporaryFilesOnInterrupt();
+// would have. One that comes while a set is put in place puts the earlier files back first. The
+// programs call it once at start.
+void removeTemporaryFilesOnInterrupt(OncePlaced oncePlaced);
 
 } // namespace vqd::files

@@ -31,6 +31,7 @@ std::mutex temporaryNamesMutex;
 // half replaced.
 std::atomic<int> placing{0};
 std::atomic<int> deferredSignal{0};
+std::atomic<bool> finishOncePlaced{false};
 
 void removeTemporaryNames() noexcept {
     for (auto& temporary : temporaryNames) {
@@ -120,16 +121,18 @@ bool namesAnOpenStream(std::string path) {
     return false;
 }
 
-// The file a name stands for, symbolic links followed: the folder and the name within it.
-std::pair<std::string, std::string> targetOf(std::string path) {
-    for (int hops = 0; hops < maxLinkHops; ++hops) {
+// The file a name stands for, symbolic links followed: the folder and the name within it;
+// nothing for links that never end.
+std::optional<std::pair<std::string, std::string>> targetOf(std::string path) {
+    for (int hops = 0;; ++hops) {
         auto linked = linkedPath(path);
         if (!linked) break;
+        if (hops == maxLinkHops) return std::nullopt;
         path = std::move(*linked);
     }
     const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return {".", path};
-    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+    if (slash == std::string::npos) return std::pair<std::string, std::string>{".", path};
+    return std::pair{slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
 #ifdef O_TMPFILE
@@ -156,12 +159,13 @@ void Descriptor::reset() noexcept {
 }
 
 std::string systemReason(int error) {
+    if (error == notARegularFile) return "not a regular file";
     return std::generic_category().message(error);
 }
 
 Descriptor openForReading(const std::string& path, std::string& reason) {
     if (namesAnOpenStream(path)) {
-        reason = "not a regular file";
+        reason = systemReason(notARegularFile);
         return {};
     }
     // Not blocking: opening a pipe would otherwise wait for a writer.
@@ -176,7 +180,7 @@ Descriptor openForReading(const std::string& path, std::string& reason) {
         return {};
     }
     if (!S_ISREG(status.st_mode)) {
-        reason = "not a regular file";
+        reason = systemReason(notARegularFile);
         return {};
     }
     ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
@@ -214,17 +218,21 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 int PendingFile::create(const std::string& finalPath) {
     discard();
-    auto [folder, name] = targetOf(finalPath);
+    if (namesAnOpenStream(finalPath)) return notARegularFile;
+    auto target = targetOf(finalPath);
+    if (!target) return ELOOP;
+    auto& [folder, name] = *target;
     if (name.empty()) return EISDIR;
     folder_ = Descriptor(openFolder(folder));
     if (!folder_) return errno;
     name_ = std::move(name);
     struct stat earlier {};
     const bool replacing = ::fstatat(folder_.get(), name_.c_str(), &earlier, 0) == 0;
-    // A folder of the final name could not be replaced at the end.
-    if (replacing && S_ISDIR(earlier.st_mode)) {
+    // A folder of the final name could not be replaced at the end; a device or a pipe would be
+    // replaced by a file.
+    if (replacing && !S_ISREG(earlier.st_mode)) {
         discard();
-        return EISDIR;
+        return S_ISDIR(earlier.st_mode) ? EISDIR : notARegularFile;
     }
 #ifdef O_TMPFILE
     if (unnamedFilesUsable())
@@ -285,14 +293,15 @@ void PendingFile::discard() noexcept {
 int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
     const InterruptsDeferred deferred;
     const std::size_t count = files.size();
-    // A folder made under an output's name during the run is found before anything moves.
+    // A folder or a pipe made under an output's name during the run is found before anything
+    // moves.
     for (std::size_t i = 0; i < count; ++i) {
         struct stat status {};
         if (::fstatat(files[i]->folder_.get(), files[i]->name_.c_str(), &status,
                       AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISDIR(status.st_mode)) {
+            !S_ISREG(status.st_mode) && !S_ISLNK(status.st_mode)) {
             failed = i;
-            return EISDIR;
+            return S_ISDIR(status.st_mode) ? EISDIR : notARegularFile;
         }
     }
     std::vector<std::string> aside(count);
@@ -335,6 +344,8 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
             break;
         }
     }
+    // An interrupt while the files were moving asks for the run not to have happened.
+    if (error == 0 && deferredSignal.load() != 0) error = EINTR;
     if (error != 0) {
         for (std::size_t i = 0; i < placed; ++i)
             ::unlinkat(files[i]->folder_.get(), files[i]->name_.c_str(), 0);
@@ -345,6 +356,8 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
         }
         return error;
     }
+    // From here on an interrupt waits for good, and the program finishes.
+    if (finishOncePlaced.load()) placing.fetch_add(1);
     for (std::size_t i = 0; i < count; ++i) {
         if (!aside[i].empty()) ::unlinkat(files[i]->folder_.get(), aside[i].c_str(), 0);
         files[i]->discard();
@@ -352,7 +365,8 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
     return 0;
 }
 
-void removeTemporaryFilesOnInterrupt() {
+void removeTemporaryFilesOnInterrupt(OncePlaced oncePlaced) {
+    finishOncePlaced.store(oncePlaced == OncePlaced::finish);
     for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction current {};
         ::sigaction(signalNumber, nullptr, &current);

@@ -90,12 +90,19 @@ std::wstring finalTargetOf(const std::wstring& name) {
     return target;
 }
 
-// 0 when a new file can take the name's place: a folder cannot be replaced, and a read-only file
-// is one the user has said must not change.
+// 0 when a new file can take the name's place: a folder cannot be replaced, a device (NUL, CON,
+// COM1) or a pipe would be lost, and a read-only file is one the user has said must not change.
 DWORD unreplaceable(const std::wstring& name) {
     const DWORD attributes = ::GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return errorFolder;
+    const HANDLE file = ::CreateFileW(name.c_str(), 0, shareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        const bool disk = ::GetFileType(file) == FILE_TYPE_DISK;
+        ::CloseHandle(file);
+        if (!disk) return static_cast<DWORD>(notARegularFile);
+    }
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return ERROR_ACCESS_DENIED;
     return 0;
 }
@@ -131,6 +138,10 @@ bool interrupted = false;
 // While finished files are being put in place an interrupt waits, so that the set is never left
 // half replaced.
 std::atomic<int> placing{0};
+// An interrupt is waiting for the files to be placed; it asks for the earlier ones back.
+std::atomic<bool> interruptWaiting{false};
+std::atomic<bool> finishOncePlaced{false};
+std::atomic<bool> setPlaced{false};
 
 DWORD createTemporary(const std::wstring& name, HANDLE& file) {
     const std::lock_guard lock(temporaryNamesMutex);
@@ -153,8 +164,11 @@ void forgetTemporary(const std::wstring& name) {
 BOOL WINAPI onConsoleEvent(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
+    interruptWaiting.store(true);
     while (placing.load() != 0)
         ::Sleep(10);
+    // The program's files stand: it finishes and says so.
+    if (finishOncePlaced.load() && setPlaced.load()) return TRUE;
     const std::lock_guard lock(temporaryNamesMutex);
     interrupted = true;
     for (const auto& name : temporaryNames)
@@ -198,6 +212,7 @@ void Descriptor::reset() noexcept {
 }
 
 std::string systemReason(int error) {
+    if (error == notARegularFile) return "not a regular file";
     if (static_cast<DWORD>(error) == errorFolder) return "Is a directory";
     char* text = nullptr;
     const DWORD length = ::FormatMessageA(
@@ -254,7 +269,7 @@ Descriptor openForReading(const std::string& path, std::string& reason) {
     BY_HANDLE_FILE_INFORMATION information{};
     if (::GetFileType(file) != FILE_TYPE_DISK ||
         !::GetFileInformationByHandle(file, &information)) {
-        reason = "not a regular file";
+        reason = systemReason(notARegularFile);
         return {};
     }
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -370,6 +385,7 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
         forgetTemporary(temporary);
         file.temporary_.clear();
     }
+    if (error == 0 && interruptWaiting.load()) error = ERROR_OPERATION_ABORTED;
     if (error != 0) {
         for (std::size_t i = 0; i < placed; ++i)
             removeFile(targets[i]);
@@ -378,6 +394,7 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
         }
         return static_cast<int>(error);
     }
+    if (finishOncePlaced.load()) setPlaced.store(true);
     for (std::size_t i = 0; i < count; ++i) {
         if (!aside[i].empty()) removeFile(aside[i]);
         files[i]->discard();
@@ -385,7 +402,8 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
     return 0;
 }
 
-void removeTemporaryFilesOnInterrupt() {
+void removeTemporaryFilesOnInterrupt(OncePlaced oncePlaced) {
+    finishOncePlaced.store(oncePlaced == OncePlaced::finish);
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 

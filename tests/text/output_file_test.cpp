@@ -29,6 +29,8 @@ std::map<std::string, std::string> listing(const test::ScratchFolder& folder) {
             files[name] = "-> " + fs::read_symlink(path).string();
         } else if (fs::is_directory(path)) {
             files[name] = "(folder)";
+        } else if (fs::is_fifo(path)) {
+            files[name] = "(pipe)";
         } else {
             files[name] = test::readBytes(path);
         }
@@ -156,6 +158,25 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutputSetFaults, testing::Values(
                [](auto& f) { if (!immutable(f.path("a.log"), true)) GTEST_SKIP() << "chattr +i not permitted here"; },
                "Cannot write file: DIR/a.log\n" + immutableReason}),
     [](const auto& info) { return info.param.name; });
+
+#ifndef _WIN32
+// A pipe or a device is not replaced by a file, nor a link that leads nowhere by a file of its
+// name.
+INSTANTIATE_TEST_SUITE_P(Posix, OutputSetFaults, testing::Values(
+    OutputCase{"PipeOfAnOutputsName",
+               [](auto& f) { fs::remove(f.path("a.rda")); ::mkfifo(f.path("a.rda").c_str(), 0600); },
+               nullptr, "Cannot write file: DIR/a.rda\nnot a regular file"},
+    OutputCase{"LinkToAPipe",
+               [](auto& f) { ::mkfifo(f.path("p").c_str(), 0600); linkOrSkip("p", f.path("a.tab")); },
+               nullptr, "Cannot write file: DIR/a.tab\nnot a regular file"},
+    OutputCase{"PipeMadeUnderAnOutputsNameDuringTheRun", nullptr,
+               [](auto& f) { fs::remove(f.path("a.log")); ::mkfifo(f.path("a.log").c_str(), 0600); },
+               "Cannot write file: DIR/a.log\nnot a regular file", {{"a.log", "(pipe)"}}},
+    OutputCase{"LinksInALoop",
+               [](auto& f) { linkOrSkip("b", f.path("a.tab")); linkOrSkip("a.tab", f.path("b")); },
+               nullptr, "Cannot write file: DIR/a.tab\n" + files::systemReason(ELOOP)}),
+    [](const auto& info) { return info.param.name; });
+#endif
 
 #ifdef _WIN32
 INSTANTIATE_TEST_SUITE_P(Windows, OutputSetFaults, testing::Values(
