@@ -6,19 +6,40 @@
 #include "text/file_access.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 
 namespace vqd {
 
 namespace {
 
+// A value left out takes the next option as its value: "--dim --names-first" would convert with a
+// dimension of 0 and replace the user's files. An option's name is never a value.
+std::string optionTakenAsValue(const CLI::App& app) {
+    for (const CLI::App* command : app.get_subcommands()) {
+        for (const CLI::Option* option : command->get_options()) {
+            if (option->get_type_size() == 0) continue; // a flag
+            for (const std::string& value : option->results()) {
+                if (value.starts_with('-') && command->get_option_no_throw(value) != nullptr)
+                    return option->get_name() + ": its value is missing (" + value +
+                           " is an option)";
+            }
+        }
+    }
+    return {};
+}
+
 // An unknown option goes first: a misspelt option leaves the one meant unset, and "--dim is
 // required" would send the user after the wrong fault.
 std::string usageErrorText(const CLI::App& app, const CLI::ParseError& error) {
+    // An option taken as a value leaves its own value over, unknown.
+    if (std::string text = optionTakenAsValue(app); !text.empty()) return text;
     std::vector<std::string> unknown = app.remaining();
     for (const CLI::App* command : app.get_subcommands()) {
         const auto left = command->remaining();
         unknown.insert(unknown.end(), left.begin(), left.end());
     }
+    // The library lists them from the last back.
+    std::reverse(unknown.begin(), unknown.end());
     return unknown.empty() ? error.what() : CLI::ExtrasError(unknown).what();
 }
 
@@ -61,6 +82,10 @@ int runCommandLine(int argc, char** argv) {
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
         // It may quote an argument, which arrived in the form of file names.
         printUsageError(files::codePageText(usageErrorText(app, e)));
+        return exitUsage;
+    }
+    if (const std::string error = optionTakenAsValue(app); !error.empty()) {
+        printUsageError(files::codePageText(error));
         return exitUsage;
     }
     CliOutput messages;

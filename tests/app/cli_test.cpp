@@ -111,6 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
         // A misspelt option is named before the options it kept from being given.
         CliCase{"UnknownOptionBeforeMissingOne", "forward cells.csv --bogus", 2, "",
                 error + "The following argument was not expected: --bogus\n"},
+        CliCase{"UnknownOptionsInTheirOrder", "forward cells.csv --dim 2 --foo a --bar", 2, "",
+                error + "The following arguments were not expected: --foo a --bar\n"},
+        // An empty shell variable left the value out.
+        CliCase{"ValueLeftOut", "forward cells.csv --dim --names-first --total1 X", 2, "",
+                error + "--dim: its value is missing (--names-first is an option)\n"},
+        CliCase{"BackValueLeftOut", back + "--var1 --value value", 2, "",
+                error + "--var1: its value is missing (--value is an option)\n"},
         CliCase{"DimensionEmpty", "forward cells.csv --dim ' '", 2, "", error + "--dim is empty\n"},
         CliCase{"NoColumnOfThatName", back + "--status Status", 2, "",
                 error +
