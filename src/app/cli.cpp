@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <new>
 
 namespace vqd {
 
@@ -89,8 +90,14 @@ int runCommandLine(int argc, char** argv) {
         return exitUsage;
     }
     CliOutput messages;
-    if (forward.chosen()) return messages.finish(forward.run(messages));
-    if (back.chosen()) return messages.finish(back.run(messages));
+    try {
+        if (forward.chosen()) return messages.finish(forward.run(messages));
+        if (back.chosen()) return messages.finish(back.run(messages));
+    } catch (const std::bad_alloc&) {
+        // Outputs not yet in place are dropped as the run unwinds: nothing was replaced.
+        messages.critical("Not enough memory to run this command");
+        return messages.finish(exitStopped);
+    }
     return exitUsage;
 }
 

@@ -9,6 +9,7 @@
 #include "text/numbers.h"
 #include "text/output_file.h"
 
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -50,22 +51,30 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
     TemplateLayout layout;
     std::string_view header;
     std::string_view model;
-    if (reader.open(path) && reader.next(header)) {
-        layout.header.assign(header);
-        // A line of blanks is one empty model field; only an empty or missing line has none.
-        reader.next(model);
-        while (!model.empty())
-            layout.model.emplace_back(NextFieldBy(model, separator));
+    try {
+        if (reader.open(path) && reader.next(header)) {
+            layout.header.assign(header);
+            // A line of blanks is one empty model field; only an empty or missing line has none.
+            reader.next(model);
+            while (!model.empty())
+                layout.model.emplace_back(NextFieldBy(model, separator));
+        }
+    } catch (const std::bad_alloc& error) {
+        messages.critical(conversionStoppedMessage(files::codePageText(path), error));
+        return std::nullopt;
     }
     if (!reader.error().empty()) {
         messages.critical(cannotReadMessage(path, reader.error()));
         return std::nullopt;
     }
+    layout.readingNotes = reader.readingNotes(path);
     if (layout.model.empty()) {
         messages.critical("No model line in template file: " + files::codePageText(path));
+        // Lines ended by a line feed alone are one line: the note says why there is no other.
+        for (const auto& note : layout.readingNotes)
+            messages.information(note);
         return std::nullopt;
     }
-    layout.readingNotes = reader.readingNotes(path);
     return layout;
 }
 

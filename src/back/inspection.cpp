@@ -2,10 +2,12 @@
 
 #include "back/separator.h"
 #include "text/fields.h"
+#include "text/file_access.h"
 #include "text/line_reader.h"
 #include "text/numbers.h"
 
 #include <algorithm>
+#include <new>
 
 namespace vqd {
 
@@ -18,8 +20,13 @@ std::optional<std::vector<std::string>> templateHeaderFields(const std::string& 
     if (separator.empty()) return std::nullopt;
     std::vector<std::string> fields;
     std::string_view rest = *header;
-    while (!rest.empty())
-        fields.emplace_back(NextFieldBy(rest, separator));
+    try {
+        while (!rest.empty())
+            fields.emplace_back(NextFieldBy(rest, separator));
+    } catch (const std::bad_alloc& error) {
+        messages.critical(conversionStoppedMessage(files::codePageText(path), error));
+        return std::nullopt;
+    }
     return fields;
 }
 

@@ -41,6 +41,11 @@ bool resize(lineReaderDetail::Buffer& buffer, std::size_t& capacity, std::size_t
     capacity = size;
     return true;
 }
+
+std::string noMemoryForLine(std::size_t size) {
+    return "Not enough memory for a line of " + std::to_string(size) + " bytes";
+}
+
 } // namespace
 
 void lineReaderDetail::FreeDeleter::operator()(char* p) const noexcept {
@@ -49,7 +54,7 @@ void lineReaderDetail::FreeDeleter::operator()(char* p) const noexcept {
 
 bool LineReader::grow(std::size_t size) {
     if (resize(buffer_, capacity_, size)) return true;
-    error_ = "Not enough memory for a line of " + std::to_string(end_ - begin_) + " bytes";
+    error_ = noMemoryForLine(end_ - begin_);
     return false;
 }
 
@@ -252,7 +257,12 @@ std::optional<std::string> readFirstLine(const std::string& path, Messages& mess
         messages.critical(cannotReadMessage(path, reader.error()));
         return std::nullopt;
     }
-    return std::string(first);
+    try {
+        return std::string(first);
+    } catch (const std::bad_alloc&) {
+        messages.critical(cannotReadMessage(path, noMemoryForLine(first.size())));
+        return std::nullopt;
+    }
 }
 
 } // namespace vqd
