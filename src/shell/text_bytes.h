@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringDecoder>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,8 @@ namespace vqd {
 
 #ifdef _WIN32
 
-// Every byte of the ANSI code page has its character.
+// Every byte of a single-byte ANSI code page has its character. (A system whose code page is
+// UTF-8 would want the stand-ins below; the window is not built for Windows here.)
 inline std::string bytesOf(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
@@ -48,6 +50,9 @@ inline std::size_t utf8CharacterLength(std::string_view bytes) {
 }
 
 inline QString textOf(std::string_view bytes) {
+    // A byte-order mark is a character of the text like any other: a first field keeps it.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                       QStringConverter::Flag::Stateless);
     QString text;
     std::size_t run = 0; // where the current run of well-formed characters starts
     for (std::size_t at = 0;;) {
@@ -56,7 +61,8 @@ inline QString textOf(std::string_view bytes) {
             at += length;
             continue;
         }
-        text += QString::fromUtf8(bytes.data() + run, static_cast<qsizetype>(at - run));
+        text +=
+            decoder.decode(QByteArrayView(bytes.data() + run, static_cast<qsizetype>(at - run)));
         if (at == bytes.size()) return text;
         text += QChar(static_cast<char16_t>(byteStandIn + static_cast<unsigned char>(bytes[at])));
         run = ++at;

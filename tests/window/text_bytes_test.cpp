@@ -28,6 +28,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BytesCase{"Ascii", "Region", "Region"},
         BytesCase{"Utf8", "Z\xC3\xBCrich \xF0\x9F\x98\x80", QString::fromUtf8("Zürich 😀")},
+        BytesCase{"LowHalfOfAPairInTheStandInRange", "\xF0\x9F\x92\x80", QString::fromUtf8("💀")},
+        BytesCase{"ByteOrderMark", "\xEF\xBB\xBFRegion", QChar(0xFEFF) + QString("Region")},
+        BytesCase{"ByteOrderMarkAfterAStandIn", "\xE9\xEF\xBB\xBF", standIn + QChar(0xFEFF)},
         BytesCase{"CodePage", "R\xE9gion", "R" + standIn + "gion"},
         BytesCase{"CodePageAtTheEnds", "\xE9x\xE9", standIn + "x" + standIn},
         BytesCase{"CutCharacter", "a\xC3", "a" + QString(QChar(0xDCC3))},
