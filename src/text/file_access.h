@@ -118,7 +118,7 @@ enum class OncePlaced { endAsUsual, finish };
 // Makes an interrupt (SIGINT, SIGTERM and SIGHUP; on Windows Ctrl+C, Ctrl+Break and closing the
 // console) remove the named temporary files of pending outputs before the program ends as it
 // would have. One that comes while a set is put in place puts the earlier files back first. The
-// programs call it once at start.
+// programs call it once at start, on the thread that puts their files in place.
 void removeTemporaryFilesOnInterrupt(OncePlaced oncePlaced);
 
 } // namespace vqd::files

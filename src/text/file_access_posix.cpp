@@ -8,6 +8,7 @@
 #include <limits.h>
 #include <mutex>
 #include <optional>
+#include <pthread.h>
 #include <random>
 #include <sys/stat.h>
 #include <system_error>
@@ -46,7 +47,15 @@ void endByInterrupt(int signalNumber) noexcept {
     std::raise(signalNumber);
 }
 
+// Files are put in place on the thread that started the program; an interrupt is taken there
+// too, so that it cannot slip between that thread's steps.
+pthread_t mainThread;
+
 extern "C" void onInterrupt(int signalNumber) {
+    if (!::pthread_equal(::pthread_self(), mainThread)) {
+        ::pthread_kill(mainThread, signalNumber);
+        return;
+    }
     if (placing.load() != 0) {
         deferredSignal.store(signalNumber);
         return;
@@ -367,6 +376,7 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
 
 void removeTemporaryFilesOnInterrupt(OncePlaced oncePlaced) {
     finishOncePlaced.store(oncePlaced == OncePlaced::finish);
+    mainThread = ::pthread_self();
     for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction current {};
         ::sigaction(signalNumber, nullptr, &current);

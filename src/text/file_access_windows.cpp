@@ -93,6 +93,9 @@ std::wstring finalTargetOf(const std::wstring& name) {
 // 0 when a new file can take the name's place: a folder cannot be replaced, a device (NUL, CON,
 // COM1) or a pipe would be lost, and a read-only file is one the user has said must not change.
 DWORD unreplaceable(const std::wstring& name) {
+    std::wstring full(MAX_PATH, L'\0');
+    full.resize(::GetFullPathNameW(name.c_str(), MAX_PATH, full.data(), nullptr));
+    if (full.starts_with(L"\\\\.\\")) return static_cast<DWORD>(notARegularFile);
     const DWORD attributes = ::GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return errorFolder;
@@ -165,24 +168,38 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
     interruptWaiting.store(true);
-    while (placing.load() != 0)
-        ::Sleep(10);
-    // The program's files stand: it finishes and says so.
-    if (finishOncePlaced.load() && setPlaced.load()) return TRUE;
-    const std::lock_guard lock(temporaryNamesMutex);
-    interrupted = true;
-    for (const auto& name : temporaryNames)
-        ::DeleteFileW(name.c_str());
-    temporaryNames.clear();
-    return FALSE; // the system's own handler ends the program as it would have
+    // Placing starts and ends under the same lock, so it cannot begin once this has looked.
+    for (;; ::Sleep(10)) {
+        const std::lock_guard lock(temporaryNamesMutex);
+        if (placing.load() != 0) continue;
+        // The program's files stand: it finishes and says so.
+        if (finishOncePlaced.load() && setPlaced.load()) return TRUE;
+        interrupted = true;
+        for (const auto& name : temporaryNames)
+            ::DeleteFileW(name.c_str());
+        temporaryNames.clear();
+        return FALSE; // the system's own handler ends the program as it would have
+    }
 }
 
 class InterruptsDeferred {
 public:
-    InterruptsDeferred() noexcept { placing.fetch_add(1); }
-    ~InterruptsDeferred() { placing.fetch_sub(1); }
+    // Not entered once an interrupt has removed the new files: nothing may move then.
+    InterruptsDeferred() {
+        const std::lock_guard lock(temporaryNamesMutex);
+        entered_ = !interrupted;
+        if (entered_) placing.fetch_add(1);
+    }
+    ~InterruptsDeferred() {
+        const std::lock_guard lock(temporaryNamesMutex);
+        if (entered_) placing.fetch_sub(1);
+    }
+    bool entered() const noexcept { return entered_; }
     InterruptsDeferred(const InterruptsDeferred&) = delete;
     InterruptsDeferred& operator=(const InterruptsDeferred&) = delete;
+
+private:
+    bool entered_ = false;
 };
 
 struct FileIdentity {
@@ -238,7 +255,8 @@ std::string codePagePath(std::string_view name) {
     const std::wstring wide = wideOf(name);
     bool lacking = false;
     std::string text = narrowOf(wide, CP_ACP, &lacking);
-    // Short names are made of letters every code page has, where the volume keeps them.
+    // A short name is mostly plain letters, where the volume keeps short names; one the code
+    // page still lacks a letter of is no better.
     const DWORD size = lacking ? ::GetShortPathNameW(wide.c_str(), nullptr, 0) : 0;
     if (size == 0) return text;
     std::wstring shortName(size, L'\0');
@@ -347,6 +365,8 @@ void PendingFile::discard() noexcept {
 
 int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
     const InterruptsDeferred deferred;
+    failed = 0;
+    if (!deferred.entered()) return ERROR_OPERATION_ABORTED;
     const std::size_t count = files.size();
     std::vector<std::wstring> targets;
     for (const PendingFile* file : files)
