@@ -94,7 +94,7 @@ int runCommandLine(int argc, char** argv) {
         if (forward.chosen()) return messages.finish(forward.run(messages));
         if (back.chosen()) return messages.finish(back.run(messages));
     } catch (const std::bad_alloc&) {
-        // Outputs not yet in place are dropped as the run unwinds: nothing was replaced.
+        // Outputs not yet in place are dropped as the run unwinds.
         messages.critical("Not enough memory to run this command");
         return messages.finish(exitStopped);
     }

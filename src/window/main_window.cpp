@@ -523,7 +523,8 @@ void VQD2ZavekMain::cmdGo_Click() {
     options.leadStringFound = [this](std::size_t row, const std::string& leadString) {
         c_.rows[row].txtleadString->setText(textOf(leadString));
     };
-    runForwardConversion(page, dialogs_, options);
+    // A stopped conversion has said why in its message; the line does not claim it is done.
+    if (!runForwardConversion(page, dialogs_, options).completed) progress.showText({});
 }
 
 void VQD2ZavekMain::cmdGo2_Click() {
