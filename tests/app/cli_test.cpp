@@ -186,11 +186,15 @@ INSTANTIATE_TEST_SUITE_P(
                 "printf 'R1;T;1%0400de9;1;S;0' 0 >big.csv"}),
     [](const auto& info) { return info.param.name; });
 
-// Starts the command line in `folder` with `arguments`, its standard output on `out`; its pid.
-pid_t start(const test::ScratchFolder& folder, std::vector<std::string> arguments, int out) {
+// Starts the command line in `folder` with `arguments`, its standard output on `out` and
+// `environment` added to its own; its pid.
+pid_t start(const test::ScratchFolder& folder, std::vector<std::string> arguments, int out,
+            std::vector<std::string> environment = {}) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(folder.path("").c_str()) != 0) ::_exit(127);
+        for (std::string& variable : environment)
+            ::putenv(variable.data());
         ::dup2(out, STDOUT_FILENO);
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDERR_FILENO);
@@ -248,6 +252,47 @@ TEST_P(Interrupted, LeavesTheEarlierOutputsAndNothingElse) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, Interrupted, testing::Values(SIGINT, SIGTERM, SIGHUP),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+struct PlacingStep {
+    const char* name;
+    const char* at; // where the interrupt comes, as the preloaded shim reads it
+    bool earlierStay;
+};
+
+class InterruptedWhilePlacing : public testing::TestWithParam<PlacingStep> {};
+
+// An interrupt halfway through putting the files in place puts the earlier ones back and ends the
+// run by the signal; one that comes once the new files stand lets the run finish, exit 0.
+TEST_P(InterruptedWhilePlacing, LeavesOneWholeSetAndSaysWhich) {
+    test::ScratchFolder folder;
+    folder.write("cells.csv", crlfLines({"NL;Total;1234,5;20;S;10"}));
+    for (const char* output : {"cells.csv.rda", "cells.csv.tab", "cells.csv.hst", "cells.csv.log"})
+        folder.write(output, std::string("earlier ") + output);
+    const auto before = contents(folder);
+    const pid_t pid = start(folder,
+                            {"forward", "cells.csv", "--dim", "2", "--name1", "R", "--name2", "A",
+                             "--total1", "NL", "--total2", "Total"},
+                            STDOUT_FILENO,
+                            {std::string("LD_PRELOAD=") + VQD_INTERRUPT_SHIM,
+                             std::string("VQD_INTERRUPT_AT=") + GetParam().at,
+                             "ASAN_OPTIONS=verify_asan_link_order=0"});
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const auto after = contents(folder);
+    if (GetParam().earlierStay) {
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << "status " << status;
+        EXPECT_EQ(after, before);
+    } else {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        EXPECT_EQ(after.size(), before.size()) << "nothing but the new files";
+        EXPECT_TRUE(after.at("cells.csv.tab").starts_with("NL;Total;1234.5"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, InterruptedWhilePlacing,
+                         testing::Values(PlacingStep{"HalfwayIn", "place:6", true},
+                                         PlacingStep{"OnceTheNewFilesStand", "remove:1", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A script that stops reading before the result is printed does not lose the files.
 TEST(Cli, ClosedOutputPipeIsNoFailure) {
