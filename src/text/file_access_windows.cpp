@@ -144,7 +144,8 @@ std::atomic<int> placing{0};
 // An interrupt is waiting for the files to be placed; it asks for the earlier ones back.
 std::atomic<bool> interruptWaiting{false};
 std::atomic<bool> finishOncePlaced{false};
-std::atomic<bool> setPlaced{false};
+// Set once a set is placed by a program that then finishes.
+std::atomic<bool> finishing{false};
 
 DWORD createTemporary(const std::wstring& name, HANDLE& file) {
     const std::lock_guard lock(temporaryNamesMutex);
@@ -173,7 +174,7 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
         const std::lock_guard lock(temporaryNamesMutex);
         if (placing.load() != 0) continue;
         // The program's files stand: it finishes and says so.
-        if (finishOncePlaced.load() && setPlaced.load()) return TRUE;
+        if (finishing.load()) return TRUE;
         interrupted = true;
         for (const auto& name : temporaryNames)
             ::DeleteFileW(name.c_str());
@@ -414,7 +415,7 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
         }
         return static_cast<int>(error);
     }
-    if (finishOncePlaced.load()) setPlaced.store(true);
+    if (finishOncePlaced.load()) finishing.store(true);
     for (std::size_t i = 0; i < count; ++i) {
         if (!aside[i].empty()) removeFile(aside[i]);
         files[i]->discard();
