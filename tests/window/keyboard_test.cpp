@@ -27,20 +27,18 @@ TEST_F(Keyboard, TabFollowsTheFirstPageAsItReads) {
         walk << name;
         QTest::keyClick(focus, Qt::Key_Tab);
     }
-    EXPECT_EQ(walk, (QStringList{"txtVQDFileName", "cmdZoekVQDFile",     "txtPerc(0)",
-                                 "txtPerc(1)",     "txtPerc(2)",         "txtSep",
-                                 "txtDim",         "chkVarNamesInFirst", "cmdGo",
-                                 "cmdEnd",         "txtVarName(0)",      "chkHierch(0)",
-                                 "txtTotCode(0)",  "chkLevels(0)",       "txtVarName(1)",
-                                 "chkHierch(1)",   "txtHierFile(1)",     "cmdZoekHrc(1)",
-                                 "txtTotCode(1)",  "chkLevels(1)",       "VQDTab1"}));
+    EXPECT_EQ(walk.join(' '),
+              "txtVQDFileName cmdZoekVQDFile txtPerc(0) txtPerc(1) txtPerc(2) txtSep txtDim "
+              "chkVarNamesInFirst cmdGo cmdEnd txtVarName(0) chkHierch(0) txtTotCode(0) "
+              "chkLevels(0) txtVarName(1) chkHierch(1) txtHierFile(1) cmdZoekHrc(1) "
+              "txtTotCode(1) chkLevels(1) VQDTab1");
 }
 
+// The focused control; lblVerslag afterwards, a count when Go ran; file dialogs opened; closed.
 struct EnterCase {
-    const char* focus;
-    const char* name;
-    QString status;      // lblVerslag afterwards: a count when Go ran
-    std::size_t dialogs; // file dialogs opened
+    const char *focus, *name;
+    QString status;
+    std::size_t dialogs;
     bool closed;
 };
 
@@ -50,8 +48,8 @@ class EnterKey : public WindowTest, public testing::WithParamInterface<EnterCase
 TEST_P(EnterKey, PressesTheFocusedButtonElseGo) {
     const EnterCase& c = GetParam();
     nameFile(cellFile(), "2");
-    for (int i = 0; i < 2; ++i)
-        box(QStringLiteral("txtTotCode(%1)").arg(i))->setText("T");
+    box("txtTotCode(0)")->setText("T");
+    box("txtTotCode(1)")->setText("T");
     click(check("chkVarNamesInFirst"));
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));

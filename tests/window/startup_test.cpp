@@ -37,8 +37,7 @@ TEST_F(StartUp, DamagedStoreGivesTheDefaultsAndEndingStoresTheBoxesForTheNextRun
     EXPECT_EQ(box("txtPerc(2)")->text(), "70");
 }
 
-// The input dialog opens with the filter it was last left on, also after a restart; a fresh
-// store gives the first.
+// The input dialog opens with the filter last left on, also after a restart; at first the first.
 TEST_F(StartUp, InputDialogKeepsItsLastFilter) {
     const QString cells = qs(cellFile());
     dialogs.willChoose(cells, 2);

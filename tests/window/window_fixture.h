@@ -1,6 +1,5 @@
 #pragma once
-// A real main window on the offscreen platform, its settings store in a scratch folder and its
-// boxes recorded, with lookups of its controls by name.
+// A real main window offscreen, its settings store in a scratch folder and its boxes recorded.
 
 #include "../support/test_support.h"
 #include "shell/settings.h"
@@ -31,9 +30,8 @@ inline QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The window's boxes recorded; each file dialog ends with the next name scripted, or is
-// cancelled when none is left, so no test waits on a modal box. The filter each dialog opened
-// with is kept; a scripted filter of 0 leaves it as offered.
+// Each file dialog ends with the next name scripted, or is cancelled when none is left; the
+// filter it opened with is kept, and a scripted filter of 0 leaves it as offered.
 class RecordingDialogs : public Recording<Dialogs> {
 public:
     void willChoose(const QString& fileName, std::int32_t filterIndex = 0) {
@@ -48,7 +46,7 @@ public:
         if (answer.filterIndex == 0) answer.filterIndex = filterIndex;
         return answer;
     }
-    // Runs as each box is shown, to see the window as it stands behind the box.
+    // whenShown sees the window as it stands behind each box.
     void critical(std::string_view text) override {
         Recording<Dialogs>::critical(text);
         if (whenShown) whenShown();
@@ -64,7 +62,6 @@ public:
 
 class WindowTest : public testing::Test {
 protected:
-    // Opens a new window on the store as it stands.
     void open() {
         settings = std::make_unique<Settings>(qs(storeFolder));
         window = std::make_unique<VQD2ZavekMain>(dialogs, *settings);
@@ -88,10 +85,16 @@ protected:
     void click(QAbstractButton* control) { QTest::mouseClick(control, Qt::LeftButton); }
     void showPage(int index) { find<QTabWidget>("VQDTab1")->setCurrentIndex(index); }
 
-    // An input file named and the dimension typed.
     void nameFile(const std::string& path, const QString& dimension) {
         box("txtVQDFileName")->setText(qs(path));
         box("txtDim")->setText(dimension);
+    }
+    void namePage2(const std::string& templateFile, const std::string& zavek,
+                   const std::string& result) {
+        showPage(1);
+        box("txtVQDTemplateFile")->setText(qs(templateFile));
+        box("txtZavekOutputFile")->setText(qs(zavek));
+        box("txtResultFile")->setText(qs(result));
     }
 
     // A cell file of two explanatory codes per line; its first line names the columns.
