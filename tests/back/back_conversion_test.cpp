@@ -66,8 +66,7 @@ TEST(ConvertBack, FillsTheChosenColumnsOfTheModelLine) {
         test::ScratchFolder folder;
         folder.write("template.csv", templateText);
         folder.write("zavek.csv", zavekText);
-        // The second run, a line at a time on several threads, replaces the first run's file
-        // with the same bytes.
+        // A line at a time on several threads, the same bytes replace the first run's.
         for (const std::size_t chunkBytes : {defaultChunkBytes, std::size_t{1}}) {
             test::RecordingMessages messages;
             EXPECT_TRUE(convert(folder, choices, messages, "result.csv", chunkBytes).completed);
@@ -120,10 +119,8 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     }
 }
 
-// Each result line holds the model line's text, so with a model line longer than a chunk every
-// record is a chunk of its own: the results held at once stay a few lines, whatever the count of
-// records. Progress is shown after each chunk the calling thread hands on, the first of which
-// comes after at most the first chunk of each converter.
+// With a model line longer than a chunk every record is a chunk of its own, so the results held
+// at once stay few; the first progress comes after at most one chunk of each converter.
 TEST(ConvertBack, RecordsOfALongModelLineAreConvertedOneByOne) {
     test::ScratchFolder folder;
     folder.write("template.csv", "code;note\r\nx;" + std::string(2000, 'n') + "\r\n");
