@@ -31,15 +31,10 @@ BackConversionResult convert(const test::ScratchFolder& folder, const Choices& c
     return ConvertBack(request, messages, options);
 }
 
-struct Case {
-    std::string templateText, zavekText;
-    Choices choices;
-    std::string result;
-};
-
 TEST(ConvertBack, FillsTheChosenColumnsOfTheModelLine) {
     // clang-format off
-    const std::vector<Case> cases{
+    // template, ZAVEK file, columns chosen, result
+    const std::tuple<std::string, std::string, Choices, std::string> cases[]{
         {specimen, "11,a,250,3,U,0\r\n", specimenChoices, header + "11;250;U;A\r\n"},
         {specimen, "\"11\", a,  2.5e3 ,3,U,0", specimenChoices, header + "\"11\";2.5e3 ;U;A\r\n"},
         // Fields beyond 2v + 4 are ignored, missing ones are empty.
@@ -66,18 +61,17 @@ TEST(ConvertBack, FillsTheChosenColumnsOfTheModelLine) {
         {"v4;v\r\n0;0", "f1,f2,f3,f4,f5,f6,f7,f8,f9,f10,f11", {{ExplVar4, 1}, {CellValue, 2}}, "v4;v\r\nf7;f9\r\n"},
     };
     // clang-format on
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.zavekText);
+    for (const auto& [templateText, zavekText, choices, result] : cases) {
+        SCOPED_TRACE(zavekText);
         test::ScratchFolder folder;
-        folder.write("template.csv", c.templateText);
-        folder.write("zavek.csv", c.zavekText);
-        // The second run, a line at a time on several threads, replaces the first run's file
-        // with the same bytes.
+        folder.write("template.csv", templateText);
+        folder.write("zavek.csv", zavekText);
+        // A line at a time on several threads, the same bytes replace the first run's.
         for (const std::size_t chunkBytes : {defaultChunkBytes, std::size_t{1}}) {
             test::RecordingMessages messages;
-            EXPECT_TRUE(convert(folder, c.choices, messages, "result.csv", chunkBytes).completed);
-            EXPECT_EQ(test::readBytes(folder.path("result.csv")), c.result);
-            EXPECT_EQ(test::shownTexts(messages), std::vector<std::string>{});
+            EXPECT_TRUE(convert(folder, choices, messages, "result.csv", chunkBytes).completed);
+            EXPECT_EQ(test::readBytes(folder.path("result.csv")), result);
+            EXPECT_TRUE(messages.shown.empty());
         }
         EXPECT_EQ(folder.fileNames().size(), 3u);
     }
@@ -89,9 +83,8 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     // template ("-": none), ZAVEK file ("-": none), result name, start of the message (and of a
     // note after it, behind "|")
     // clang-format off
-    const std::vector<std::tuple<std::string, std::string, std::string, std::string>> cases{
+    const std::tuple<std::string, std::string, std::string, std::string> cases[]{
         {"a,b;c\r\nx", record, "result.csv", "note: unable to decide about the separator in file DIR/template.csv\r\n"},
-        {"abc\r\nx", record, "result.csv", "critical: No separator (, or ;) found in file: DIR/template.csv"},
         {"", record, "result.csv", "critical: No separator (, or ;) found in file: DIR/template.csv"},
         {"-", record, "result.csv", "critical: Cannot read file: DIR/template.csv\n"},
         {"a;b\r\n", record, "result.csv", "critical: No model line in template file: DIR/template.csv"},
@@ -126,10 +119,8 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     }
 }
 
-// Each result line holds the model line's text, so with a model line longer than a chunk every
-// record is a chunk of its own: the results held at once stay a few lines, whatever the count of
-// records. Progress is shown after each chunk the calling thread hands on, the first of which
-// comes after at most the first chunk of each converter.
+// With a model line longer than a chunk every record is a chunk of its own, so the results held
+// at once stay few; the first progress comes after at most one chunk of each converter.
 TEST(ConvertBack, RecordsOfALongModelLineAreConvertedOneByOne) {
     test::ScratchFolder folder;
     folder.write("template.csv", "code;note\r\nx;" + std::string(2000, 'n') + "\r\n");
@@ -153,17 +144,16 @@ TEST(ConvertBack, StopsWithAMessageWhenTheSystemFails) {
     folder.write("zavek.csv", "11,a,250,3,U,0");
     folder.write("result.csv", "earlier\r\n");
     test::RecordingMessages messages;
-    EXPECT_FALSE(convert(folder, specimenChoices, messages, "result.csv", defaultChunkBytes,
-                         [](std::int64_t) {
-                             throw std::system_error(std::make_error_code(std::errc::io_error));
-                         })
+    const auto fail = [](std::int64_t) {
+        throw std::system_error(std::make_error_code(std::errc::io_error));
+    };
+    EXPECT_FALSE(convert(folder, specimenChoices, messages, "result.csv", defaultChunkBytes, fail)
                      .completed);
     EXPECT_EQ(test::shownTexts(messages),
               std::vector<std::string>{"critical: Cannot convert file: " +
                                        folder.path("zavek.csv") + "\nInput/output error"});
     EXPECT_EQ(test::readBytes(folder.path("result.csv")), "earlier\r\n");
-    EXPECT_EQ(folder.fileNames(),
-              (std::vector<std::string>{"result.csv", "template.csv", "zavek.csv"}));
+    EXPECT_EQ(folder.fileNames().size(), 3u);
 }
 
 } // namespace

@@ -7,8 +7,6 @@
 namespace vqd {
 namespace {
 
-using test::RecordedMessage;
-
 // Two complete variable rows; each case breaks one thing.
 ForwardPageValues validPage() {
     ForwardPageValues page;
@@ -37,8 +35,8 @@ TEST_P(Refusals, FirstFailingCheckShowsItsMessage) {
         row.HierFile = test::expand(folder, row.HierFile);
     test::RecordingMessages messages;
     EXPECT_FALSE(gatherRequest(page, messages));
-    EXPECT_EQ(messages.shown,
-              (std::vector<RecordedMessage>{{true, test::expand(folder, GetParam().message)}}));
+    EXPECT_EQ(messages.shown, (std::vector<test::RecordedMessage>{
+                                  {true, test::expand(folder, GetParam().message)}}));
 }
 
 // Where a row sets two faults, the earlier check speaks.
@@ -92,19 +90,18 @@ TEST_P(LeadString, MostCommonFirstCharacterFirstSeenOnTies) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// A 41st distinct first character is not counted however often it occurs.
 std::vector<std::string> fortyOneFirstCharacters() {
-    std::vector<std::string> lines;
+    std::vector<std::string> lines(5, "~x");
     for (char c = '0'; c < '0' + 40; ++c)
-        lines.emplace_back(1, c);
-    // A 41st distinct character is not counted however often it occurs.
-    lines.insert(lines.end(), 5, "~x");
+        lines.insert(lines.begin(), std::string(1, c));
     return lines;
 }
 
 INSTANTIATE_TEST_SUITE_P(CodeLists, LeadString,
                          testing::Values(LeadCase{{"1", "+11", "+12", "++111", "2", "+21"}, "+"},
                                          LeadCase{{"A", "B"}, "A"}, LeadCase{{"", "", "x"}, ""},
-                                         LeadCase{fortyOneFirstCharacters(), "0"}),
+                                         LeadCase{fortyOneFirstCharacters(), "W"}),
                          [](const auto& info) {
                              return test::rowName(info.index, info.param.lead);
                          });

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <functional>
 #include <gtest/gtest.h>
 #include <locale>
 #include <new>
@@ -42,32 +43,31 @@ protected:
             std::locale::global(std::locale(locale));
         } catch (const std::runtime_error&) {
         }
-    }
-    void TearDown() override {
-        std::setlocale(LC_ALL, previous_.c_str());
-        std::locale::global(std::locale::classic());
-    }
-
-    ForwardPageValues page(const std::string& input) const {
-        ForwardPageValues values;
         values.txtVQDFileName = input;
         values.chkVarNamesInFirst = true;
         values.FieldSeparator = ";";
         values.VarCount = 2;
         values.rows[0] = {"Region", false, "", "", false, "", "NL"};
         values.rows[1] = {"Age", false, "", "", false, "", "Total"};
-        return values;
+    }
+    void TearDown() override {
+        std::setlocale(LC_ALL, previous_.c_str());
+        std::locale::global(std::locale::classic());
     }
 
-    ForwardRunResult run(ForwardPageValues values) {
+    ForwardRunResult run(const std::string& cells, std::function<void(std::int64_t)> report = {}) {
+        folder.write("cells.csv", cells);
         ForwardRunOptions options;
         options.dateTime = dateTime;
-        options.progress = [this](std::int64_t count) { progress.push_back(count); };
+        options.progress = report ? report : [this](std::int64_t n) { progress.push_back(n); };
         options.chunkBytes = GetParam().chunkBytes;
         return runForwardConversion(values, messages, options);
     }
+    std::string log() const { return test::readBytes(input + ".log"); }
 
     test::ScratchFolder folder;
+    const std::string input = folder.path("cells.csv");
+    ForwardPageValues values;
     test::RecordingMessages messages;
     std::vector<std::int64_t> progress;
 
@@ -79,8 +79,7 @@ const std::string cells = crlfLines({"Region;Age;Value;Freq;Flag;Dom", "NL;Total
                                      "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"});
 
 TEST_P(ForwardRun, WritesTheFourFiles) {
-    const auto input = folder.write("cells.csv", cells);
-    const auto result = run(page(input));
+    const auto result = run(cells);
     EXPECT_TRUE(result.completed);
     EXPECT_EQ(result.recordCount, 3);
     // Counts as they come, never falling, the final one last.
@@ -100,25 +99,22 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
                          "GR;65+;-12.5;1;-12.5;U;-12.500;-1.250"}));
     EXPECT_EQ(test::readBytes(input + ".hst"), crlfLines({"GR;0-14;u", "GR;0-14;pl;12.050;12.050",
                                                           "GR;65+;u", "GR;65+;pl;-12.500;-1.250"}));
-    EXPECT_EQ(
-        test::readBytes(input + ".log"),
-        crlfLines({"Logfile for converting " + input + " to ZAVEK",
-                   "Date/Time: " + std::string(dateTime), "", "Illegal Dom percentage in line 3",
-                   "Illegal value for protection level: GR;65+;-12.5;1;", "",
-                   "3 records processed"}));
+    EXPECT_EQ(log(), crlfLines({"Logfile for converting " + input + " to ZAVEK",
+                                "Date/Time: " + std::string(dateTime), "",
+                                "Illegal Dom percentage in line 3",
+                                "Illegal value for protection level: GR;65+;-12.5;1;", "",
+                                "3 records processed"}));
 }
 
 // Each as entered, however long.
 TEST_P(ForwardRun, MissingTotalsAreNotedInVariableOrder) {
-    const auto input = folder.write("cells.csv", crlfLines({"names", "GR;0-14;1;1;S;0"}));
-    auto values = page(input);
-    const std::string longName(70, 'n');
-    values.rows[1].VarName = longName;
-    EXPECT_TRUE(run(values).completed);
+    values.rows[1].VarName = std::string(70, 'n');
+    EXPECT_TRUE(run(crlfLines({"names", "GR;0-14;1;1;S;0"})).completed);
     EXPECT_EQ(messages.shown,
               (std::vector<RecordedMessage>{
                   {false, "No record with totalcode (NL) found for variable: Region"},
-                  {false, "No record with totalcode (Total) found for variable: " + longName}}));
+                  {false, "No record with totalcode (Total) found for variable: " +
+                              values.rows[1].VarName}}));
 }
 
 // A converter takes chunk after chunk: what it logged for an early one is not logged again.
@@ -126,47 +122,31 @@ TEST_P(ForwardRun, SuspectRecordIsLoggedOnceWithItsLine) {
     Lines lines{"names", "GR;0-14;100;1;B;50"};
     for (int i = 0; i < 40; ++i)
         lines.push_back("NL;Total;" + std::to_string(i) + ";1;S;0");
-    const auto input = folder.write("cells.csv", crlfLines(lines));
-    ASSERT_TRUE(run(page(input)).completed);
-    const std::string log = test::readBytes(input + ".log");
-    EXPECT_EQ(log.substr(log.find("\r\n\r\n") + 4),
+    ASSERT_TRUE(run(crlfLines(lines)).completed);
+    EXPECT_EQ(log().substr(log().find("\r\n\r\n") + 4),
               crlfLines({"Illegal Dom percentage in line 1", "", "41 records processed"}));
 }
 
-TEST_P(ForwardRun, NumberOutOfRangeStopsWithItsLineAndWritesNothing) {
-    const auto input =
-        folder.write("cells.csv", crlfLines({"names", "NL;Total;1;1;S;0", "GR;0-14;2;1;S;0",
-                                             "GR;65+;1e999;1;S;0", "GR;Total;3;1;S;0"}));
-    EXPECT_FALSE(run(page(input)).completed);
-    EXPECT_EQ(messages.shown,
-              (std::vector<RecordedMessage>{{true, "Number out of range in line 3: 1e999"}}));
-    EXPECT_EQ(folder.fileNames(), Lines{"cells.csv"});
-}
-
-// Running out of memory inside the run (here in the progress report) is a message, not a crash,
-// and nothing is written.
-TEST_P(ForwardRun, OutOfMemoryStopsWithAMessageAndWritesNothing) {
-    const auto input = folder.write("cells.csv", cells);
-    ForwardRunOptions options;
-    options.chunkBytes = GetParam().chunkBytes;
-    options.progress = [](std::int64_t) { throw std::bad_alloc(); };
-    auto values = page(input);
-    EXPECT_FALSE(runForwardConversion(values, messages, options).completed);
+// Running out of memory inside the run (here in the progress report) is a message, not a crash;
+// neither it nor a number out of range writes anything.
+TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
+    EXPECT_FALSE(run(crlfLines({"names", "NL;Total;1;1;S;0", "GR;0-14;2;1;S;0",
+                                "GR;65+;1e999;1;S;0", "GR;Total;3;1;S;0"}))
+                     .completed);
+    EXPECT_FALSE(run(cells, [](std::int64_t) { throw std::bad_alloc(); }).completed);
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
+                                  {true, "Number out of range in line 3: 1e999"},
                                   {true, "Not enough memory to convert file: " + input}}));
     EXPECT_EQ(folder.fileNames(), Lines{"cells.csv"});
 }
 
 TEST_P(ForwardRun, NamesLineOnlyGivesNoRecords) {
-    const auto input = folder.write("cells.csv", "Region;Age;Value;Freq;Flag;Dom");
-    auto values = page(input);
     values.VarCount = 0;
-    const auto result = run(values);
+    const auto result = run("Region;Age;Value;Freq;Flag;Dom");
     EXPECT_TRUE(result.completed);
     EXPECT_EQ(result.recordCount, 0);
-    EXPECT_EQ(test::readBytes(input + ".tab"), "");
-    EXPECT_EQ(test::readBytes(input + ".hst"), "");
-    EXPECT_EQ(test::readBytes(input + ".log"),
+    EXPECT_EQ(test::readBytes(input + ".tab") + test::readBytes(input + ".hst"), "");
+    EXPECT_EQ(log(),
               crlfLines({"Logfile for converting " + input + " to ZAVEK",
                          "Date/Time: " + std::string(dateTime), "", "", "0 records processed"}));
 }

@@ -10,6 +10,7 @@ namespace vqd {
 namespace {
 
 using test::crlfLines;
+using Lines = std::vector<std::string>;
 
 const std::vector<std::string> head = {" <SEPARATOR> \";\"", "  <SAFE>     \"S\"",
                                        "  <UNSAFE>   \"U\"", "  <PROTECT>  \"P\""};
@@ -51,15 +52,16 @@ TEST(Metadata, EachHierarchyKindAndTheSeparatorByteForByte) {
     EXPECT_EQ(metadataOf({}, "\t").substr(0, 17), " <SEPARATOR> \"\t\"\r");
 }
 
-ConversionRequest twoVariables(const char* separator) {
+ConversionRequest twoVariables(const char* separator, std::int32_t varCount = 2) {
     ConversionRequest request;
+    request.VarCount = varCount;
     request.Separator = separator;
-    request.VarCount = 2;
     request.Dom1Perc = 90;
     request.Dom2Perc = 80;
     request.FreqFraction = 0.1;
     request.Variables = {{"Region", false, "", "", false, "", "NL"},
-                         {"Age", false, "", "", false, "", "T"}};
+                         {"Age", false, "", "", false, "", "T"},
+                         {"Sex", false, "", "", false, "", "T"}};
     return request;
 }
 
@@ -77,37 +79,24 @@ std::string recordLines(const std::string& line, const ConversionRequest& reques
     return data + history;
 }
 
-// A worked unsafe cell; a safe one, which has no history, separated by tabs; and a cell without
-// variables, whose key is empty.
-TEST(DataAndHistory, UnsafeSafeAndKeylessCells) {
-    EXPECT_EQ(
-        recordLines("A01;T;1200,5;7;B;95", twoVariables(";")),
-        crlfLines({"A01;T;1200.5;7; 1200.5;U;66.694;66.694", "A01;T;u", "A01;T;pl;66.694;66.694"}));
-    EXPECT_EQ(recordLines("A01\tT\t1200,50\t7\tS\t0", twoVariables("\t")),
-              crlfLines({"A01\tT\t1200.50\t7\t 1200.5\tS\t0.001\t0.001"}));
-    auto request = twoVariables(";");
-    request.VarCount = 0;
-    EXPECT_EQ(recordLines("10;1;A;0", request),
-              crlfLines({"10;1; 10;U;1.000;1.000", "u", "pl;1.000;1.000"}));
-}
-
-// A line that ends within its codes: missing fields are empty, and blanks after a separator go.
-TEST(DataAndHistory, ShortLinesAndBlanksAfterSeparators) {
-    auto three = twoVariables(";");
-    three.VarCount = 3;
-    three.Variables.push_back({"Sex", false, "", "", false, "", "T"});
-    const std::tuple<std::string, ConversionRequest, std::string> cases[] = {
-        {"A; B", twoVariables(";"), "A;B;;; 0;S;0.000;0.001"},
-        {"A;B", twoVariables(";"), "A;B;;; 0;S;0.000;0.001"},
-        {"A\t B", twoVariables("\t"), "A\tB\t\t\t 0\tS\t0.000\t0.001"},
-        {"A;B; C", three, "A;B;C;;; 0;S;0.000;0.001"},
-        {"A; ;C", three, "A;;C;;; 0;S;0.000;0.001"},
-        {"A;B;C;", three, "A;B;C;;; 0;S;0.000;0.001"},
+// A worked unsafe cell; a safe one, which has no history, separated by tabs; a cell without
+// variables, whose key is empty; and lines that end within their codes, whose missing fields are
+// empty, with the blanks after a separator gone.
+TEST(DataAndHistory, UnsafeSafeKeylessAndShortLines) {
+    // clang-format off
+    const std::tuple<std::string, ConversionRequest, Lines> cases[] = {
+        {"A01;T;1200,5;7;B;95", twoVariables(";"), {"A01;T;1200.5;7; 1200.5;U;66.694;66.694", "A01;T;u", "A01;T;pl;66.694;66.694"}},
+        {"A01\tT\t1200,50\t7\tS\t0", twoVariables("\t"), {"A01\tT\t1200.50\t7\t 1200.5\tS\t0.001\t0.001"}},
+        {"10;1;A;0", twoVariables(";", 0), {"10;1; 10;U;1.000;1.000", "u", "pl;1.000;1.000"}},
+        {"A; B;5;1;A;0", twoVariables(";"), {"A;B;5;1; 5;U;0.500;0.500", "A;B;u", "A;B;pl;0.500;0.500"}},
+        {"A; B", twoVariables(";"), {"A;B;;; 0;S;0.000;0.001"}},
+        {"A\t B", twoVariables("\t"), {"A\tB\t\t\t 0\tS\t0.000\t0.001"}},
+        {"A; ;C", twoVariables(";", 3), {"A;;C;;; 0;S;0.000;0.001"}},
+        {"A;B;C;", twoVariables(";", 3), {"A;B;C;;; 0;S;0.000;0.001"}},
     };
-    for (const auto& [line, request, data] : cases)
-        EXPECT_EQ(recordLines(line, request), data + "\r\n") << line;
-    EXPECT_EQ(recordLines("A; B;5;1;A;0", twoVariables(";")),
-              crlfLines({"A;B;5;1; 5;U;0.500;0.500", "A;B;u", "A;B;pl;0.500;0.500"}));
+    // clang-format on
+    for (const auto& [line, request, lines] : cases)
+        EXPECT_EQ(recordLines(line, request), crlfLines(lines)) << line;
 }
 
 struct CostCase {
@@ -120,9 +109,8 @@ class CostFromValueText : public testing::TestWithParam<CostCase> {};
 // A value written as plain digits has its cost text made from the digits, without the general
 // rendering: both must give the same text, at the edges of the plain form too.
 TEST_P(CostFromValueText, SameAsTheGeneralRendering) {
-    auto request = twoVariables(";");
-    request.VarCount = 0;
-    const std::string data = recordLines(std::string(GetParam().value) + ";1;S;0", request);
+    const std::string data =
+        recordLines(std::string(GetParam().value) + ";1;S;0", twoVariables(";", 0));
     const auto costStart = data.find(';', data.find(';') + 1) + 1;
     const std::string cost = data.substr(costStart, data.find(';', costStart) - costStart);
     EXPECT_EQ(cost, GetParam().cost);

@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <regex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,8 +36,7 @@ public:
 };
 using RecordingMessages = Recording<Messages>;
 
-// What the system says of a file that is not there, and a device that reads as an endless or empty
-// stream.
+// What the system says of a file that is not there, and a device that reads as empty.
 #ifdef _WIN32
 inline const std::string missingFileReason = files::systemReason(2); // ERROR_FILE_NOT_FOUND
 inline const std::string nullDevice = "NUL";
@@ -49,9 +48,7 @@ inline const std::string nullDevice = "/dev/null";
 inline std::string readBytes(const std::string& path) {
     std::ifstream in(files::nativePath(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot open " + path);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {
@@ -111,11 +108,8 @@ inline std::string expand(const ScratchFolder& folder, const std::string& text) 
 // `text`, so a failure names the row it failed on.
 inline std::string rowName(std::size_t index, std::string_view text) {
     std::string name = "Row" + std::to_string(index) + "_";
-    for (const char c : text.substr(0, 24)) {
-        const bool plain =
-            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-        name += plain ? c : '_';
-    }
+    for (const char c : text.substr(0, 24))
+        name += (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') ? c : '_';
     return name;
 }
 

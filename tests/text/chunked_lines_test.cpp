@@ -41,23 +41,17 @@ private:
 // chunks before it handed on and counted, in order.
 TEST(ChunkedLines, EndsAtTheFirstStopOrFailureOnAnyThreads) {
     test::ScratchFolder folder;
-    std::string numbers;
+    std::vector<std::string> numbers;
     for (int i = 1; i <= 200; ++i)
-        numbers += std::to_string(i) + "\r\n";
-    const auto path = folder.write("numbers", numbers);
-    struct Ending {
-        const char* stopAt;
-        const char* throwAt;
-        int delivered; // the lines "1" to this one
-    };
-    // clang-format off
-    const std::vector<Ending> endings{
+        numbers.push_back(std::to_string(i));
+    const auto path = folder.write("numbers", test::crlfLines(numbers));
+    // stop at, throw at, the lines "1" to this one handed on
+    const std::tuple<const char*, const char*, int> endings[]{
         {"", "", 200},
         {"77", "", 77},
-        {"", "150", 149},  // the failing chunk, "150" and "151", hands on none of its lines
+        {"", "150", 149},    // the failing chunk, "150" and "151", hands on none of its lines
         {"140", "150", 140}, // a stop before a failure hides the failure
     };
-    // clang-format on
     for (std::size_t threads = 1; threads <= 4; ++threads) {
         for (const auto& [stopAt, throwAt, delivered] : endings) {
             SCOPED_TRACE(std::to_string(threads) + " threads, stop at " + stopAt + ", throw at " +
@@ -72,20 +66,14 @@ TEST(ChunkedLines, EndsAtTheFirstStopOrFailureOnAnyThreads) {
                 pointers.push_back(&converter);
             std::vector<std::int64_t> progress;
             std::int64_t count = -1;
-            bool thrown = false;
-            try {
-                // Chunks of a few lines.
+            try { // chunks of a few lines
                 count = convertInChunks(input, pointers, threads, 10, 0,
                                         [&](std::int64_t n) { progress.push_back(n); });
             } catch (const std::runtime_error&) {
-                thrown = true;
             }
-            std::vector<std::string> expected;
-            for (int i = 1; i <= delivered; ++i)
-                expected.push_back(std::to_string(i));
-            EXPECT_EQ(lines, expected);
-            EXPECT_EQ(thrown, *throwAt != '\0' && *stopAt == '\0');
-            if (thrown) continue;
+            EXPECT_EQ(lines, std::vector(numbers.begin(), numbers.begin() + delivered));
+            EXPECT_EQ(count < 0, *throwAt != '\0' && *stopAt == '\0') << "thrown";
+            if (count < 0) continue;
             EXPECT_EQ(count, delivered);
             EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
             EXPECT_EQ(progress.back(), count);

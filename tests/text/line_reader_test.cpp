@@ -13,63 +13,52 @@
 namespace vqd {
 namespace {
 
-std::vector<std::string> readLines(const std::string& path) {
-    LineReader reader;
-    EXPECT_TRUE(reader.open(path));
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (reader.next(line))
-        lines.emplace_back(line);
-    EXPECT_EQ(reader.error(), "");
-    return lines;
-}
+using Lines = std::vector<std::string>;
 
-// The lines of chunks of about `chunkBytes`, as the conversions take them.
-std::vector<std::string> readLinesInChunks(const std::string& path, std::size_t chunkBytes) {
+// The lines of the file, one at a time or, with `chunkBytes`, in chunks of about that size as
+// the conversions take them; with `notes`, the notes on how its lines end.
+Lines readLines(const std::string& path, std::size_t chunkBytes = 0, Lines* notes = nullptr) {
     LineReader reader;
     EXPECT_TRUE(reader.open(path));
-    std::vector<std::string> lines;
+    Lines lines;
+    std::string_view line;
     LineChunk chunk;
-    while (reader.nextChunk(chunk, chunkBytes)) {
-        std::string_view rest = chunk.lines(), line;
+    if (chunkBytes == 0) {
+        while (reader.next(line))
+            lines.emplace_back(line);
+    }
+    while (chunkBytes != 0 && reader.nextChunk(chunk, chunkBytes)) {
+        std::string_view rest = chunk.lines();
         while (nextLineOfChunk(rest, line))
             lines.emplace_back(line);
     }
     EXPECT_EQ(reader.error(), "");
+    for (const auto& note : notes ? reader.readingNotes("f.csv") : Lines{})
+        notes->push_back(note.starts_with("Lines of f.csv end in a line feed alone")     ? "lf"
+                         : note.starts_with("f.csv starts with a UTF-8 byte-order mark") ? "bom"
+                                                                                         : note);
     return lines;
 }
 
 struct LineEndCase {
     std::string bytes;
-    std::vector<std::string> lines;
-    std::vector<std::string> notes{}; // "lf" a line feed that ends no line, "bom" a byte-order mark
+    Lines lines, notes{}; // "lf" a line feed that ends no line, "bom" a byte-order mark
 };
 
 class LineEnds : public testing::TestWithParam<LineEndCase> {};
 
+// The user is told when lines are not what a Linux tool meant, once the file is read. Chunks end
+// after whole lines wherever their size falls, a CR LF included.
 TEST_P(LineEnds, SplitAtCrLfAndLoneCr) {
     test::ScratchFolder folder;
     const auto path = folder.write("f", GetParam().bytes);
-    EXPECT_EQ(readLines(path), GetParam().lines);
-    // Chunks end after whole lines wherever their size falls, a CR LF included.
-    for (std::size_t size = 1; size <= GetParam().bytes.size() + 1; ++size)
-        EXPECT_EQ(readLinesInChunks(path, size), GetParam().lines) << "chunks of " << size;
-
-    // The user is told when lines are not what a Linux tool meant, once the file is read.
-    LineReader reader;
-    ASSERT_TRUE(reader.open(path));
-    std::string_view line;
-    while (reader.next(line)) {
-    }
-    std::vector<std::string> notes;
-    for (const auto& note : reader.readingNotes("f.csv"))
-        notes.push_back(note.starts_with("Lines of f.csv end in a line feed alone")     ? "lf"
-                        : note.starts_with("f.csv starts with a UTF-8 byte-order mark") ? "bom"
-                                                                                        : note);
+    Lines notes;
+    EXPECT_EQ(readLines(path, 0, &notes), GetParam().lines);
     EXPECT_EQ(notes, GetParam().notes);
+    for (std::size_t size = 1; size <= GetParam().bytes.size() + 1; ++size)
+        EXPECT_EQ(readLines(path, size), GetParam().lines) << "chunks of " << size;
 }
 
-using Lines = std::vector<std::string>;
 const std::string bom = "\xEF\xBB\xBF";
 INSTANTIATE_TEST_SUITE_P(
     Files, LineEnds,
@@ -91,7 +80,7 @@ TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
         const std::string first(length, 'a');
         const auto path = folder.write("f", first + "\r\n" + longLine + "\r\nend");
         EXPECT_EQ(readLines(path), (Lines{first, longLine, "end"}));
-        EXPECT_EQ(readLinesInChunks(path, 64u << 10), (Lines{first, longLine, "end"}));
+        EXPECT_EQ(readLines(path, 64u << 10), (Lines{first, longLine, "end"}));
     }
 }
 
@@ -99,16 +88,10 @@ TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
 // (a back conversion's long model line) are not held at once.
 TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
     test::ScratchFolder folder;
-    std::string lines = std::string(100, 'x') + "\r\n";
-    for (int i = 0; i < 20; ++i)
-        lines += "abcd\r\n";
-    const auto path = folder.write("f", lines);
-    struct Sizes {
-        std::size_t size, lineCost;
-        std::vector<std::size_t> lines; // of each chunk
-    };
+    const auto path =
+        folder.write("f", std::string(100, 'x') + "\r\n" + test::crlfLines(Lines(20, "abcd")));
     // clang-format off
-    const std::vector<Sizes> sizes{
+    const std::tuple<std::size_t, std::size_t, std::vector<std::size_t>> sizes[]{
         {300, 0, {21}},
         {108, 0, {2, 18, 1}},
         {100, 10, {1, 6, 6, 6, 2}},  // a line beyond the chunk size is one alone
@@ -119,10 +102,9 @@ TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
         LineReader reader;
         ASSERT_TRUE(reader.open(path));
         LineChunk chunk;
-        std::vector<std::size_t> counts;
+        std::vector<std::size_t> counts; // lines of each chunk
         while (reader.nextChunk(chunk, size, lineCost))
-            counts.push_back(static_cast<std::size_t>(
-                std::count(chunk.lines().begin(), chunk.lines().end(), '\r')));
+            counts.push_back(static_cast<std::size_t>(std::ranges::count(chunk.lines(), '\r')));
         EXPECT_EQ(counts, lines) << size << " bytes, " << lineCost << " a line";
     }
 }
