@@ -4,8 +4,8 @@
 // were moved aside, once the new ones stand).
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <dlfcn.h>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -13,11 +13,8 @@ namespace {
 bool interruptNow(std::string_view step) {
     static int calls = 0;
     const char* at = std::getenv("VQD_INTERRUPT_AT");
-    if (at == nullptr) return false;
-    const std::string_view asked(at);
-    if (!asked.starts_with(step) || asked.size() <= step.size() || asked[step.size()] != ':')
-        return false;
-    return ++calls == std::atoi(at + step.size() + 1);
+    return at != nullptr && std::string_view(at).starts_with(std::string(step) + ':') &&
+           ++calls == std::atoi(at + step.size() + 1);
 }
 
 template <class Function> Function* next(const char* name) {
