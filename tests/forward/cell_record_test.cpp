@@ -50,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RuleCase{"1000;5;;", "0.001", "0.001", 'S', false, false},
                     RuleCase{"1000;5;b;95", "55.556", "55.556", 'U', false, false},
                     RuleCase{"1000;5;AB;95", "0.001", "0.001", 'U', false, false},
+                    RuleCase{"1000;5;B1;95", "0.001", "0.001", 'U', false, false},
                     RuleCase{"1000;5;C1;95", "0.001", "0.001", 'S', false, false},
                     RuleCase{"0;0;S;0", "0.000", "0.001", 'S', false, false},
                     RuleCase{"-100;1;A;0", "-100.000", "-10.000", 'U', false, true},
