@@ -1,7 +1,7 @@
 // The text primitives of the conversions, one at a time: where a slow conversion would look first.
 
+#include "files/line_reader.h"
 #include "text/fields.h"
-#include "text/line_reader.h"
 #include "text/numbers.h"
 
 #include <algorithm>

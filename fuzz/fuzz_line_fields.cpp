@@ -1,8 +1,8 @@
 // Lines of arbitrary bytes, and their fields: the reader, line by line and in chunks, must agree
 // with a plain reading of the line-end rule, and every field must be a piece of its line.
+#include "files/line_reader.h"
 #include "fuzz_support.h"
 #include "text/fields.h"
-#include "text/line_reader.h"
 
 #include <array>
 #include <span>

@@ -3,7 +3,7 @@
 #include "app/cli_back.h"
 #include "app/cli_forward.h"
 #include "app/cli_output.h"
-#include "text/file_access.h"
+#include "files/file_access.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>

@@ -3,8 +3,8 @@
 #include "app/cli.h"
 #include "app/cli_output.h"
 #include "back/inspection.h"
+#include "files/file_access.h"
 #include "text/fields.h"
-#include "text/file_access.h"
 #include "text/numbers.h"
 
 #include <algorithm>

@@ -2,11 +2,11 @@
 
 #include "app/cli.h"
 #include "app/cli_output.h"
+#include "files/file_access.h"
 #include "forward/forward_run.h"
 #include "forward/writers.h"
 #include "shell/inspection.h"
 #include "text/fields.h"
-#include "text/file_access.h"
 #include "text/numbers.h"
 
 #include <cstdio>

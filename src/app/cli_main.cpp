@@ -1,6 +1,6 @@
 #include "app/cli.h"
 #include "app/console.h"
-#include "text/file_access.h"
+#include "files/file_access.h"
 
 #include <clocale>
 #include <csignal>

@@ -1,5 +1,5 @@
 #include "app/console.h"
-#include "text/windows_text.h"
+#include "files/windows_text.h"
 
 #include <cstdlib>
 #include <shellapi.h>

@@ -1,7 +1,7 @@
 // The desktop program: one window over the conversion engines.
 
+#include "files/file_access.h"
 #include "shell/settings.h"
-#include "text/file_access.h"
 #include "window/main_window.h"
 #include "window/qt_dialogs.h"
 

@@ -1,13 +1,13 @@
 #include "back/back_conversion.h"
 
 #include "back/separator.h"
-#include "text/chunked_lines.h"
+#include "files/chunked_lines.h"
+#include "files/file_access.h"
+#include "files/line_reader.h"
+#include "files/output_file.h"
 #include "text/fields.h"
-#include "text/file_access.h"
 #include "text/line_building.h"
-#include "text/line_reader.h"
 #include "text/numbers.h"
-#include "text/output_file.h"
 
 #include <new>
 #include <optional>

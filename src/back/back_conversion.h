@@ -1,7 +1,7 @@
 #pragma once
 // The back conversion: ZAVEK's comma-separated output merged into the layout of a VQD template.
 
-#include "text/chunked_lines.h"
+#include "files/chunked_lines.h"
 #include "text/messages.h"
 
 #include <array>

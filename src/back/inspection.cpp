@@ -1,9 +1,9 @@
 #include "back/inspection.h"
 
 #include "back/separator.h"
+#include "files/file_access.h"
+#include "files/line_reader.h"
 #include "text/fields.h"
-#include "text/file_access.h"
-#include "text/line_reader.h"
 #include "text/numbers.h"
 
 #include <algorithm>

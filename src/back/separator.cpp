@@ -1,7 +1,7 @@
 #include "back/separator.h"
 
-#include "text/file_access.h"
-#include "text/line_reader.h"
+#include "files/file_access.h"
+#include "files/line_reader.h"
 #include "text/numbers.h"
 
 #include <algorithm>

@@ -1,13 +1,13 @@
 #include "forward/forward_run.h"
 
+#include "files/chunked_lines.h"
+#include "files/file_access.h"
+#include "files/line_reader.h"
+#include "files/output_file.h"
 #include "forward/cell_record.h"
 #include "forward/writers.h"
-#include "text/chunked_lines.h"
-#include "text/file_access.h"
 #include "text/line_building.h"
-#include "text/line_reader.h"
 #include "text/numbers.h"
-#include "text/output_file.h"
 
 #include <array>
 #include <utility>

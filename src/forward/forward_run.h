@@ -1,8 +1,8 @@
 #pragma once
 // The forward conversion: a VQD cell file into ZAVEK's metadata, table data, history and log.
 
+#include "files/chunked_lines.h"
 #include "forward/conversion_request.h"
-#include "text/chunked_lines.h"
 #include "text/messages.h"
 
 #include <cstdint>

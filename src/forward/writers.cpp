@@ -1,7 +1,7 @@
 #include "forward/writers.h"
 
+#include "files/file_access.h"
 #include "text/fields.h"
-#include "text/file_access.h"
 #include "text/line_building.h"
 #include "text/numbers.h"
 

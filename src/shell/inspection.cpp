@@ -1,8 +1,8 @@
 #include "shell/inspection.h"
 
+#include "files/file_access.h"
+#include "files/line_reader.h"
 #include "text/fields.h"
-#include "text/file_access.h"
-#include "text/line_reader.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 // The command line on Windows, started as another program would start it: file names with
 // letters of several alphabets, drive letters and backslashes, folders and devices.
 #include "../support/test_support.h"
-#include "text/windows_text.h"
+#include "files/windows_text.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

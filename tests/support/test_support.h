@@ -2,7 +2,7 @@
 // What the tests share: a scratch folder, whole-file reads and writes, and a Messages that records
 // instead of showing.
 
-#include "text/file_access.h"
+#include "files/file_access.h"
 #include "text/messages.h"
 
 #include <algorithm>

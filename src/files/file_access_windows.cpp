@@ -1,11 +1,11 @@
-#include "text/file_access.h"
+#include "files/file_access.h"
 
 // Windows: names arrive as UTF-8 and are opened through the wide-character API; every other text
 // is in the ANSI code page (see file_access.h). Error numbers are the system's error codes. There
 // are no unnamed files: a new output is written under a short temporary name beside its final
 // name, which an interrupt from the console removes.
 
-#include "text/windows_text.h"
+#include "files/windows_text.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "text/chunked_lines.h"
+#include "files/chunked_lines.h"
 
 #include <algorithm>
 #include <condition_variable>

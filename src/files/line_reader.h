@@ -1,7 +1,7 @@
 #pragma once
 // Reading text files a line at a time, in large blocks.
 
-#include "text/file_access.h"
+#include "files/file_access.h"
 #include "text/messages.h"
 
 #include <cstring>

@@ -2,7 +2,7 @@
 // Output files that replace their final names only when the whole action has succeeded, all of
 // an action's outputs together, and never one of the action's own inputs.
 
-#include "text/file_access.h"
+#include "files/file_access.h"
 
 #include <memory>
 #include <span>

@@ -1,4 +1,4 @@
-#include "text/output_file.h"
+#include "files/output_file.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,5 +1,5 @@
 #include "../support/test_support.h"
-#include "text/line_reader.h"
+#include "files/line_reader.h"
 
 #include <algorithm>
 #include <filesystem>

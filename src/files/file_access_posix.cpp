@@ -1,4 +1,4 @@
-#include "text/file_access.h"
+#include "files/file_access.h"
 
 #include <array>
 #include <atomic>

@@ -1,5 +1,5 @@
 #include "../support/test_support.h"
-#include "text/output_file.h"
+#include "files/output_file.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #include "../support/test_support.h"
-#include "text/chunked_lines.h"
+#include "files/chunked_lines.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

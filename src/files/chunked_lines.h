@@ -2,7 +2,7 @@
 // Converting a text file in chunks of whole lines on several threads at once, with the converted
 // chunks handed on in file order: the output is the same as converting line by line.
 
-#include "text/line_reader.h"
+#include "files/line_reader.h"
 
 #include <algorithm>
 #include <cstdint>
