@@ -70,13 +70,19 @@ fuzz: deps
 bench: deps
 	scripts/run-bench build-bench
 
-# Windows: the engine, the command line and their tests cross-built with MinGW-w64 into
-# build-windows, without the window (Debian has no Qt for Windows): one vqd2zavek-cli.exe that
-# needs no DLL beside it.
+# Windows: the window, the command line and their tests cross-built with MinGW-w64 into
+# build-windows: vqd2zavek.exe and vqd2zavek-cli.exe, which need no DLL beside them. Qt for
+# Windows is made once per machine from Debian's source (about an hour), or unpacked from a
+# prebuilt copy in ../shared; WINDOWS_GUI=OFF leaves the window out and needs no Qt.
+WINDOWS_GUI ?= ON
 windows:
 	scripts/install-deps windows
+ifeq ($(WINDOWS_GUI),ON)
+	scripts/build-qt-windows >/dev/null
+endif
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-		-DVQD_BUILD_GUI=OFF $(CMAKE_FLAGS)
+		-DVQD_BUILD_GUI=$(WINDOWS_GUI) -DCMAKE_PREFIX_PATH=$(shell scripts/build-qt-windows --prefix) \
+		$(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 # This system's command line, whose files the Windows one must equal byte for byte.

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -597,8 +598,9 @@ bool VQD2ZavekMain::chooseFileFor(QLineEdit* box, const QString& filter,
 bool VQD2ZavekMain::takeChosenFile(QLineEdit* box, const QString& name, MustExist mustExist) {
     // A name typed into the dialog that names no file is dropped without a word.
     if (name.isEmpty() || (mustExist == MustExist::Yes && !FileExist(pathOf(name)))) return false;
-    // Setting the text runs the box's own change handling; the same text again runs nothing.
-    box->setText(name);
+    // Setting the text runs the box's own change handling; the same text again runs nothing. Qt
+    // gives names with '/'; a Windows user reads and types them with '\'.
+    box->setText(QDir::toNativeSeparators(name));
     return true;
 }
 

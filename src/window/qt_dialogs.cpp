@@ -3,7 +3,6 @@
 #include "shell/text_bytes.h"
 
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -11,48 +10,11 @@ namespace vqd {
 
 namespace {
 
-// The width of a message line. A box wraps its text itself beyond about half the screen, or 500
-// pixels, icon and margins included; lines this wide stay as they are on any screen from 800
-// pixels up.
-constexpr int messageLineWidth = 320;
-
-// `text` with its lines broken at blanks only, none wider than `width` unless one word alone is.
-// Left to itself the box fills each line and breaks a path after any of its slashes. What follows
-// the last ": " of a line, mostly a path, is kept whole where it fits on a line.
-QString brokenAtBlanks(const QString& text, const QFontMetrics& metrics, int width) {
-    const auto fits = [&](const QString& line) { return metrics.horizontalAdvance(line) <= width; };
-    QStringList lines;
-    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
-        const auto colon = paragraph.lastIndexOf(QStringLiteral(": "));
-        QStringList units =
-            paragraph.left(colon < 0 ? paragraph.size() : colon + 1).split(QLatin1Char(' '));
-        if (colon >= 0) {
-            const QString value = paragraph.mid(colon + 2);
-            if (fits(value)) {
-                units << value;
-            } else {
-                units += value.split(QLatin1Char(' '));
-            }
-        }
-        QString line = units.front();
-        for (qsizetype i = 1; i < units.size(); ++i) {
-            const QString longer = line + QLatin1Char(' ') + units[i];
-            if (!line.isEmpty() && !fits(longer)) {
-                lines << line;
-                line = units[i];
-            } else {
-                line = longer;
-            }
-        }
-        lines << line;
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
 void showBox(QWidget* parent, QMessageBox::Icon icon, std::string_view text) {
     QMessageBox box(icon, QStringLiteral("VQD2Zavek"), {}, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
-    box.setText(brokenAtBlanks(textOf(text), QFontMetrics(box.font()), messageLineWidth));
+    // The box wraps a long line itself, to its font and the screen: the text stays the message's.
+    box.setText(textOf(text));
     box.exec();
 }
 

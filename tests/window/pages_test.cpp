@@ -61,7 +61,7 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     click(button("cmdGo"));
     EXPECT_EQ(dialogs.shown,
               (std::vector<RecordedMessage>{{true, "Cannot read file: " + files.path("gone.csv") +
-                                                       "\nNo such file or directory"}}));
+                                                       "\n" + missingFileReason}}));
 }
 
 // Four rows serve a dimension of 4; a fifth variable is refused before anything else is checked.
