@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -25,7 +26,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -104,13 +107,14 @@ QLabel* statusLine(const QString& name, const QString& family, double points, bo
 }
 
 // The column a destination list names: the entry chosen, by position (equal names are different
-// columns). A typed text names the first entry of exactly that text, as a column name given on
-// the command line does, and any other text no column.
+// columns). A typed text chooses the first entry of exactly that text, as a column name given on
+// the command line does; any other text leaves the choice as it was.
 std::int32_t destinationChoice(const QComboBox& list) {
     const QString text = list.currentText();
     const int chosen = list.currentIndex();
     if (chosen >= 0 && list.itemText(chosen) == text) return chosen;
-    return list.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int typed = list.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    return typed >= 0 ? typed : chosen;
 }
 
 // The status line above the go and ready buttons, at the right of a page.
@@ -154,9 +158,37 @@ VQD2ZavekMain::VQD2ZavekMain(Dialogs& dialogs, Settings& settings, QWidget* pare
 }
 
 void VQD2ZavekMain::setupWindow() {
+    // Closed rows, lists and labels keep what they show readable on their grey: #5A5A5A has a
+    // contrast of 6:1 on the styles' #F0F0F0 (relative luminances 0.102 and 0.871).
+    QPalette readable = palette();
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        readable.setColor(QPalette::Disabled, role, QColor(0x5A, 0x5A, 0x5A));
+    setPalette(readable);
+
     const double scale = screen() ? screen()->logicalDotsPerInch() / 96.0 : 1.0;
-    setFixedSize(static_cast<int>(std::lround(clientWidth * scale)),
-                 static_cast<int>(std::lround(clientHeight * scale)));
+    const QSize client(static_cast<int>(std::lround(clientWidth * scale)),
+                       static_cast<int>(std::lround(clientHeight * scale)));
+    auto* body = named(new QWidget, QStringLiteral("body"));
+    body->setFixedSize(client);
+    // On a screen too small for it (a laptop scaled to 150 or 200 percent) the window keeps to
+    // the screen, title bar and borders included, and scrolls.
+    auto* scroller = new QScrollArea;
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    scroller->setWidget(body);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroller);
+    QSize window = client;
+    if (const QScreen* shown = screen()) {
+        const QSize room = shown->availableGeometry().size() - QSize(16, 48);
+        // A scroll bar across takes height, one down takes width.
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        if (client.width() > room.width()) window.rheight() += bar;
+        if (client.height() > room.height()) window.rwidth() += bar;
+        window = window.boundedTo(room);
+    }
+    setFixedSize(window);
 
     VQDTab1_ = named(new QTabWidget, QStringLiteral("VQDTab1"));
     auto* page1 = new QWidget;
@@ -175,7 +207,7 @@ void VQD2ZavekMain::setupWindow() {
     companions->addWidget(frmOutput_, 0, 0);
     frmOutput_->hide();
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(body);
     layout->addWidget(VQDTab1_);
     layout->addLayout(companions);
     layout->addStretch();
@@ -352,6 +384,14 @@ void VQD2ZavekMain::setupFrmOutput() {
         cmbVars_[k]->setEditable(true);
         // The entries are "none" and the template's columns; typing never adds one.
         cmbVars_[k]->setInsertPolicy(QComboBox::NoInsert);
+        // Column names are matched as written: typing "Status" never completes to "status".
+        cmbVars_[k]->completer()->setCaseSensitivity(Qt::CaseSensitive);
+        // Text that names no column goes when the list is left: the list shows its choice.
+        connect(cmbVars_[k]->lineEdit(), &QLineEdit::editingFinished, cmbVars_[k],
+                [list = cmbVars_[k]] {
+                    list->setCurrentIndex(destinationChoice(*list));
+                    list->setEditText(list->itemText(list->currentIndex()));
+                });
         cmbVars_[k]->setMinimumWidth(160);
         // Cell fields on the left, the explanatory variables on the right.
         const bool left = k < 5;

@@ -1,9 +1,14 @@
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QImage>
+#include <QStyle>
+#include <QStyleFactory>
 #include <algorithm>
+#include <cmath>
+#include <functional>
 
 namespace vqd::test {
 namespace {
@@ -105,27 +110,65 @@ protected:
     void TearDown() override { QFont::removeSubstitutions(QStringLiteral("Comic Sans MS")); }
 };
 
-// A row closed again keeps its name, and it must be readable on the grey of a disabled box.
-TEST_F(Readability, ClosedRowsKeepReadableTexts) {
-    nameFile(cellFile(), "3");
-    QLineEdit* closed = box("txtVarName(2)");
-    closed->setText("Sex");
-    box("txtDim")->setText("2");
-    ASSERT_FALSE(closed->isEnabled());
-    const QImage written = closed->grab().toImage();
-    closed->clear();
-    const QImage empty = closed->grab().toImage();
-    EXPECT_EQ(empty.pixel(empty.rect().center()), qRgb(0xAF, 0xAF, 0xAF));
-    // The text is where the two pictures differ; a contrast of 4.5:1 on that grey wants its
-    // darkest pixel at 0x43 or darker.
-    int darkest = 0xFF;
+// The relative luminance of a colour, from which contrast ratios are reckoned.
+double luminance(QRgb colour) {
+    const auto linear = [](int value) {
+        const double s = value / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
+           0.0722 * linear(qBlue(colour));
+}
+
+// The contrast of the text a control shows: its picture with the text against the one without.
+double textContrast(QWidget* control, const std::function<void(const QString&)>& show,
+                    const QString& text) {
+    show({});
+    const QImage empty = control->grab().toImage();
+    show(text);
+    const QImage written = control->grab().toImage();
+    double contrast = 1;
     for (int y = 0; y < written.height(); ++y) {
         for (int x = 0; x < written.width(); ++x) {
-            if (written.pixel(x, y) != empty.pixel(x, y))
-                darkest = std::min(darkest, qRed(written.pixel(x, y)));
+            const double a = luminance(written.pixel(x, y));
+            const double b = luminance(empty.pixel(x, y));
+            contrast = std::max(contrast, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
         }
     }
-    EXPECT_LE(darkest, 0x43);
+    return contrast;
+}
+
+// What a closed row, list or label keeps stays readable on its grey, at 4.5:1 or more, in the
+// style of either system.
+TEST_F(Readability, ClosedControlsKeepReadableTexts) {
+    nameFile(cellFile(), "3");
+    box("txtDim")->setText("2");
+    namePage2(files.write("template.csv", crlfLines({"code;value", "x;0"})),
+              files.write("zavek.csv", crlfLines({"11,a,250,3,U,0"})), files.path("r.csv"));
+    QLineEdit* row = box("txtVarName(2)");
+    QComboBox* list = cmbVars(8);
+    QLabel* caption = label("lblDesination(8)");
+    ASSERT_FALSE(row->isEnabled() || list->isEnabled() || caption->isEnabled());
+    const QString usual = QApplication::style()->name();
+    for (const QString style : {"Fusion", "windowsvista"}) {
+        if (!QStyleFactory::keys().contains(style, Qt::CaseInsensitive)) continue;
+        QApplication::setStyle(style);
+        showPage(0);
+        EXPECT_GE(textContrast(
+                      row, [&](const QString& t) { row->setText(t); }, "Sex"),
+                  4.5)
+            << style.toStdString();
+        showPage(1);
+        EXPECT_GE(textContrast(
+                      list, [&](const QString& t) { list->setEditText(t); }, "none"),
+                  4.5)
+            << style.toStdString();
+        EXPECT_GE(textContrast(
+                      caption, [&](const QString& t) { caption->setText(t); }, "Expl. Var 4"),
+                  4.5)
+            << style.toStdString();
+    }
+    QApplication::setStyle(usual);
 }
 
 TEST_F(Readability, StatusLineFallsBackToAnUprightBoldSansSerif) {

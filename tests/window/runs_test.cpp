@@ -39,7 +39,8 @@ TEST_F(Runs, ForwardTakesTheRowsAndShowsWhatItFound) {
         << rda;
 }
 
-// Typing in a destination never adds an entry: a column's name chooses it, other text no column.
+// Typing in a destination never adds an entry: a column's name, as written, chooses it; other
+// text leaves the choice, which the list shows again.
 // A result that is ZAVEK's own file is refused and leaves the status line empty.
 TEST_F(Runs, BackTakesTheChosenColumns) {
     const std::string zavek = crlfLines({"11,a,250,3,U,0", "12,b,7,1,S,0"});
@@ -49,11 +50,13 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
     const std::pair<int, const char*> choices[] = {{0, "value"}, {1, "flag"}, {5, "code"}};
     for (const auto& [k, column] : choices)
         cmbVars(k)->setCurrentIndex(cmbVars(k)->findText(column));
-    const std::pair<int, const char*> typed[] = {{1, "bogus"}, {2, "status"}};
-    for (const auto& [k, text] : typed) {
+    const std::tuple<int, const char*, const char*> typed[] = {
+        {1, "bogus", "flag"}, {2, "Status", "none"}, {2, "status", "status"}};
+    for (const auto& [k, text, shown] : typed) {
         cmbVars(k)->lineEdit()->selectAll();
         QTest::keyClicks(cmbVars(k)->lineEdit(), text);
         QTest::keyClick(cmbVars(k)->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(cmbVars(k)->currentText(), shown) << text;
         EXPECT_EQ(cmbVars(k)->count(), 5) << text;
     }
     click(button("cmdGo2"));
@@ -66,7 +69,7 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(label("lblProgress")->text(), "ready");
     EXPECT_EQ(readBytes(files.path("result.csv")),
-              crlfLines({"code;value;status;flag", "11;250;U;A", "12;7;S;A"}));
+              crlfLines({"code;value;status;flag", "11;250;U;3", "12;7;S;1"}));
 }
 
 // What the run has found stands in the window before any box about the run is read: the lead
