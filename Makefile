@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all deps configure build test package run screenshots sanitize format-check fuzz bench clean \
-	windows windows-reference windows-test windows-zip
+	windows windows-reference windows-test windows-zip windows-msi windows-screenshots
 FUZZ_SECONDS ?= 60
 WINDOWS_DIR ?= build-windows
 WINDOWS_REFERENCE = $(WINDOWS_DIR)/linux-reference
@@ -96,12 +96,22 @@ windows-reference: windows
 windows-test: windows-reference
 	cd $(WINDOWS_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# The release archive, vqd2zavek-cli-VERSION-windows-x86_64.zip in build-windows, then checked:
-# its program converts the README's examples to the same bytes.
+# The release archive, vqd2zavek-VERSION-windows-x86_64.zip in build-windows, then checked: what
+# it holds, and that its programs convert the README's examples to the same bytes.
 windows-zip: windows-reference
-	rm -f $(WINDOWS_DIR)/vqd2zavek-cli-*-windows-x86_64.zip
+	rm -f $(WINDOWS_DIR)/vqd2zavek-*-windows-x86_64.zip
 	cmake --build $(WINDOWS_DIR) --target package
 	scripts/test-windows-zip $(WINDOWS_DIR)
+
+# The installer, vqd2zavek-VERSION-windows-x86_64.msi in build-windows, made with wixl, then
+# checked: its tables list what they should, and under Wine it installs and uninstalls cleanly.
+windows-msi: windows
+	scripts/make-windows-msi $(WINDOWS_DIR)
+	scripts/test-windows-msi $(WINDOWS_DIR)
+
+# Pictures of vqd2zavek.exe under Wine, as on Windows, for the README: docs/windows.
+windows-screenshots: windows
+	scripts/windows-screenshots $(WINDOWS_DIR) docs/windows
 
 clean:
 	rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz $(WINDOWS_DIR)

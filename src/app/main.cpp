@@ -14,8 +14,10 @@ int main(int argc, char* argv[]) {
     vqd::files::removeTemporaryFilesOnInterrupt(vqd::files::OncePlaced::endAsUsual);
     // Installed, the desktop entry and the themed icon carry this name; the desktop matches the
     // window to them by it. Run from the build folder there is no icon, and the window has none.
+    // Windows has no icon themes: there the window takes the program's own icon.
     QApplication::setDesktopFileName("vqd2zavek");
-    QApplication::setWindowIcon(QIcon::fromTheme("vqd2zavek"));
+    if (const QIcon icon = QIcon::fromTheme("vqd2zavek"); !icon.isNull())
+        QApplication::setWindowIcon(icon);
     vqd::QtDialogs dialogs;
     vqd::Settings settings;
     vqd::VQD2ZavekMain window(dialogs, settings);

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDir>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -88,11 +89,13 @@ QGroupBox* frame(const QString& name, const QString& title = {}) {
 }
 
 // A status line: pure blue in its own font, upright. Where that font is missing the desktop would
-// pick a face like it, for Comic Sans MS often a script one; a plain sans-serif comes next instead.
+// pick a face like it, for Comic Sans MS often a script one; the desktop's own face, a plain
+// sans-serif, comes next instead. (A generic "sans-serif" can end in a serif face on Windows.)
 QLabel* statusLine(const QString& name, const QString& family, double points, bool bold) {
     auto* line = label(name, {});
     QFont font;
-    font.setFamilies({family, QFontInfo(QFont(QStringLiteral("sans-serif"))).family()});
+    font.setFamilies(
+        {family, QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family()});
     font.setStyleHint(QFont::SansSerif);
     font.setStyle(QFont::StyleNormal);
     font.setPointSizeF(points);
@@ -159,9 +162,10 @@ VQD2ZavekMain::VQD2ZavekMain(Dialogs& dialogs, Settings& settings, QWidget* pare
 
 void VQD2ZavekMain::setupWindow() {
     // Closed rows, lists and labels keep what they show readable on their grey: #5A5A5A has a
-    // contrast of 6:1 on the styles' #F0F0F0 (relative luminances 0.102 and 0.871).
+    // contrast of 6:1 on the styles' #F0F0F0 (relative luminances 0.102 and 0.871). A closed
+    // button keeps the style's paler look: it holds no data.
     QPalette readable = palette();
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    for (const auto role : {QPalette::WindowText, QPalette::Text})
         readable.setColor(QPalette::Disabled, role, QColor(0x5A, 0x5A, 0x5A));
     setPalette(readable);
 

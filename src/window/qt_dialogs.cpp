@@ -3,8 +3,12 @@
 #include "shell/text_bytes.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTreeView>
+#include <algorithm>
 
 namespace vqd {
 
@@ -43,6 +47,19 @@ NameFilters nameFilters(const QString& filter) {
     return result;
 }
 
+// The size, type and date of a file stand whole beside its name, where the dialog's own widths
+// would cut them ("768...tes", "CSV ...ment"). A type can be long on Windows: the list then
+// scrolls across.
+void showWholeDetails(QFileDialog& dialog) {
+    auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!details) return;
+    for (int column = 1; column <= 3; ++column)
+        details->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    const int letter = QFontMetrics(details->font()).averageCharWidth();
+    details->header()->resizeSection(0, 32 * letter);
+    dialog.resize(std::max(dialog.width(), 110 * letter), dialog.height());
+}
+
 } // namespace
 
 void QtDialogs::critical(std::string_view text) {
@@ -67,6 +84,7 @@ FileChoice QtDialogs::chooseFile(const QString& filter, const QString& fileName,
     if (filterIndex >= 1 && filterIndex <= filters.filters.size())
         dialog.selectNameFilter(filters.filters[filterIndex - 1]);
     dialog.selectFile(fileName);
+    showWholeDetails(dialog);
     if (dialog.exec() != QDialog::Accepted) return {fileName, filterIndex};
     // The dialog names the selected filter by what it shows.
     const QString selected = dialog.selectedNameFilter();
