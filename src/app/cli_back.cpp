@@ -7,7 +7,6 @@
 #include "text/fields.h"
 #include "text/numbers.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -40,27 +39,29 @@ bool isColumnNumber(const std::string& col) {
 
 // The list index that COL selects: 0 for "none", k for column k given by its number or by the
 // text of its first header field of that name; nothing when the header has no such column.
-std::optional<std::int32_t> columnChoice(const std::string& col,
-                                         const std::vector<std::string>& header) {
+std::optional<std::int32_t> columnChoice(const std::string& col, const TemplateHeader& header) {
     if (col == "none") return 0;
     if (isColumnNumber(col)) {
         std::uint64_t k = 0;
         const auto [end, error] = std::from_chars(col.data(), col.data() + col.size(), k);
-        if (error != std::errc() || k < 1 || k > header.size()) return std::nullopt;
+        const auto columns = static_cast<std::uint64_t>(header.columnCount());
+        if (error != std::errc() || k < 1 || k > columns) return std::nullopt;
         return static_cast<std::int32_t>(k);
     }
-    const auto found = std::find(header.begin(), header.end(), col);
-    if (found == header.end()) return std::nullopt;
-    return static_cast<std::int32_t>(found - header.begin() + 1);
+    std::int32_t k = 1;
+    for (const std::string_view field : header.fields()) {
+        if (field == col) return k;
+        ++k;
+    }
+    return std::nullopt;
 }
 
 std::string unknownColumnText(std::string_view option, const std::string& col,
-                              std::size_t columnCount, const std::string& templatePath) {
+                              std::int64_t columnCount, const std::string& templatePath) {
     std::string text(option);
     if (isColumnNumber(col)) {
         text += ": no column " + col + " in the header line of " +
-                files::codePageText(templatePath) + ", which has " +
-                countText(static_cast<std::int64_t>(columnCount)) +
+                files::codePageText(templatePath) + ", which has " + countText(columnCount) +
                 (columnCount == 1 ? " column" : " columns");
     } else {
         text += ": no column named \"" + messageValue(col) + "\" in the header line of " +
@@ -104,22 +105,23 @@ int BackCommand::run(CliOutput& messages) {
     for (std::string& col : columns_)
         col = files::codePageText(col);
 
-    // The same header fields the window offers in its lists.
-    const auto header = templateHeaderFields(template_, messages);
-    if (!header) return exitStopped;
-
     BackConversionRequest request;
     request.TemplateFile = template_;
     request.ZavekOutputFile = zavek_;
     request.ResultFile = output_;
-    for (std::size_t i = 0; i < DestinationCount; ++i) {
-        const auto choice = columnChoice(columns_[i], *header);
-        if (!choice) {
-            printUsageError(unknownColumnText(destinationOptions[i].name, columns_[i],
-                                              header->size(), template_));
-            return exitUsage;
+    {
+        // The same header fields the window offers in its lists, let go before the conversion.
+        const auto header = templateHeader(template_, messages);
+        if (!header) return exitStopped;
+        for (std::size_t i = 0; i < DestinationCount; ++i) {
+            const auto choice = columnChoice(columns_[i], *header);
+            if (!choice) {
+                printUsageError(unknownColumnText(destinationOptions[i].name, columns_[i],
+                                                  header->columnCount(), template_));
+                return exitUsage;
+            }
+            request.Columns[i] = *choice;
         }
-        request.Columns[i] = *choice;
     }
 
     BackConversionOptions options;

@@ -9,6 +9,7 @@
 #include "text/line_building.h"
 #include "text/numbers.h"
 
+#include <map>
 #include <new>
 #include <optional>
 #include <vector>
@@ -39,46 +40,8 @@ std::optional<std::int64_t> firstRecordFieldCount(const std::string& path, Messa
     return countFields(line, zavekSeparator);
 }
 
-struct TemplateLayout {
-    std::string header;
-    std::vector<std::string> model; // the row buffer: column k is element k - 1
-    std::vector<std::string> readingNotes;
-};
-
-std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_view separator,
-                                           Messages& messages) {
-    LineReader reader;
-    TemplateLayout layout;
-    std::string_view header;
-    std::string_view model;
-    try {
-        if (reader.open(path) && reader.next(header)) {
-            layout.header.assign(header);
-            // A line of blanks is one empty model field; only an empty or missing line has none.
-            reader.next(model);
-            while (!model.empty())
-                layout.model.emplace_back(NextFieldBy(model, separator));
-        }
-    } catch (const std::bad_alloc& error) {
-        messages.critical(conversionStoppedMessage(files::codePageText(path), error));
-        return std::nullopt;
-    }
-    if (!reader.error().empty()) {
-        messages.critical(cannotReadMessage(path, reader.error()));
-        return std::nullopt;
-    }
-    layout.readingNotes = reader.readingNotes(path);
-    if (layout.model.empty()) {
-        messages.critical("No model line in template file: " + files::codePageText(path));
-        // Lines ended by a line feed alone are one line: the note says why there is no other.
-        for (const auto& note : layout.readingNotes)
-            messages.information(note);
-        return std::nullopt;
-    }
-    return layout;
-}
-
-constexpr std::size_t noField = 0;
+// The record field each chosen column of the model line shows, by the column's index.
+using ColumnFields = std::map<std::size_t, std::size_t>;
 
 // A result line is the model line with some of its columns replaced by record fields. The text
 // between those fields, model values and separators, is the same on every line and joined once.
@@ -93,31 +56,74 @@ struct ResultLinePlan {
     std::size_t fixedSize = 0;
 };
 
-// `columnField` holds, per column of the model line, noField or 1 + the index of the record
-// field that the column shows.
-ResultLinePlan planResultLine(const std::vector<std::string>& row,
-                              const std::vector<std::size_t>& columnField,
-                              std::string_view separator) {
+ResultLinePlan planResultLine(std::string_view model, std::string_view separator,
+                              const ColumnFields& columnFields) {
     ResultLinePlan plan;
     std::string text;
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        if (i > 0 && columnField[i] != noField && columnField[i - 1] != noField &&
-            columnField[i] == columnField[i - 1] + 1) {
+    text.reserve(model.size() + lineEnd.size()); // grown by doubling, it would hold twice that
+    std::size_t column = 0;
+    auto previous = columnFields.end(); // the choice of the column before
+    for (const std::string_view value : LineFields(model, separator)) {
+        const auto chosen = columnFields.find(column);
+        if (chosen != columnFields.end() && previous != columnFields.end() &&
+            chosen->second == previous->second + 1) {
             ++plan.pieces.back().count;
-            continue;
-        }
-        if (i > 0) text += separator;
-        if (columnField[i] == noField) {
-            text += row[i];
         } else {
-            plan.fixedSize += text.size();
-            plan.pieces.push_back({std::move(text), columnField[i] - 1});
-            text.clear();
+            if (column > 0) text += separator;
+            if (chosen == columnFields.end()) {
+                text += value;
+            } else {
+                plan.fixedSize += text.size();
+                plan.pieces.push_back({text, chosen->second});
+                text.clear();
+            }
         }
+        previous = chosen;
+        ++column;
     }
-    plan.tail = text.append(lineEnd);
+    plan.tail = std::move(text.append(lineEnd));
     plan.fixedSize += plan.tail.size();
     return plan;
+}
+
+// The template's header line as read, and the result line its model line makes: a model line of
+// millions of fields is taken apart where it was read, never kept a field at a time.
+struct TemplateLayout {
+    std::string header;
+    ResultLinePlan plan;
+    std::vector<std::string> readingNotes;
+};
+
+std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_view separator,
+                                           const ColumnFields& columnFields, Messages& messages) {
+    LineReader reader;
+    TemplateLayout layout;
+    std::string_view header;
+    std::string_view model;
+    try {
+        if (reader.open(path) && reader.next(header)) {
+            layout.header.assign(header);
+            // A line of blanks is one empty model field; only an empty or missing line has none.
+            if (reader.next(model) && !model.empty())
+                layout.plan = planResultLine(model, separator, columnFields);
+        }
+    } catch (const std::bad_alloc& error) {
+        messages.critical(conversionStoppedMessage(files::codePageText(path), error));
+        return std::nullopt;
+    }
+    if (!reader.error().empty()) {
+        messages.critical(cannotReadMessage(path, reader.error()));
+        return std::nullopt;
+    }
+    layout.readingNotes = reader.readingNotes(path);
+    if (model.empty()) {
+        messages.critical("No model line in template file: " + files::codePageText(path));
+        // Lines ended by a line feed alone are one line: the note says why there is no other.
+        for (const auto& note : layout.readingNotes)
+            messages.information(note);
+        return std::nullopt;
+    }
+    return layout;
 }
 
 // Writes `run`, fields of the line read, joined by `separator`. When only ZAVEK's separator
@@ -229,11 +235,19 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     for (const auto cell : {CellValue, CellFrequency, CellStatus, CellDomPercentage})
         targets[targetCount++] = request.Columns[cell];
 
+    // Every record writes the same targets, so a column shows either its model value for the
+    // whole run or the field of the last target that writes it (a later target overwrites an
+    // earlier one); a target beyond the model line has no place in any output line.
+    ColumnFields columnFields;
+    for (std::size_t t = 0; t < targetCount; ++t) {
+        const auto field = t < static_cast<std::size_t>(varCount) ? 2 * t : varCount + t;
+        if (targets[t] >= 1) columnFields[static_cast<std::size_t>(targets[t]) - 1] = field;
+    }
     const auto separator = GetSeparator(request.TemplateFile, messages);
     if (separator.empty()) return result;
-    auto layout = readTemplate(request.TemplateFile, separator, messages);
+    auto layout = readTemplate(request.TemplateFile, separator, columnFields, messages);
     if (!layout) return result;
-    const std::vector<std::string>& row = layout->model;
+    const ResultLinePlan& plan = layout->plan;
 
     // The result may be neither the template nor ZAVEK's file: it would replace what it reads.
     const std::array<InputFile, 2> inputs{
@@ -245,23 +259,13 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
     }
     AtomicOutputFile& out = outputs[0];
     out.writeLine(layout->header);
+    std::string().swap(layout->header); // a header of millions of columns is not held on
 
     LineReader zavek;
     if (!zavek.open(request.ZavekOutputFile)) {
         messages.critical(cannotReadMessage(request.ZavekOutputFile, zavek.error()));
         return result;
     }
-    // Every record writes the same targets, so a column shows either its model value for the
-    // whole run or the field of the last target that writes it (a later target overwrites an
-    // earlier one); a target beyond the model line has no place in any output line.
-    std::vector<std::size_t> columnField(row.size(), noField);
-    for (std::size_t t = 0; t < targetCount; ++t) {
-        const auto column = targets[t];
-        const auto field = t < static_cast<std::size_t>(varCount) ? 2 * t : varCount + t;
-        if (column >= 1 && static_cast<std::size_t>(column) <= row.size())
-            columnField[static_cast<std::size_t>(column) - 1] = 1 + field;
-    }
-    const auto plan = planResultLine(row, columnField, separator);
     const std::size_t recordFields = 2 * static_cast<std::size_t>(varCount) + 4;
 
     std::int64_t recordCount = 0;

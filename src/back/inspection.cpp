@@ -1,33 +1,20 @@
 #include "back/inspection.h"
 
 #include "back/separator.h"
-#include "files/file_access.h"
 #include "files/line_reader.h"
-#include "text/fields.h"
 #include "text/numbers.h"
 
 #include <algorithm>
-#include <new>
 
 namespace vqd {
 
-std::optional<std::vector<std::string>> templateHeaderFields(const std::string& path,
-                                                             Messages& messages) {
+std::optional<TemplateHeader> templateHeader(const std::string& path, Messages& messages) {
     // One reading of the header line decides the separator and gives the fields.
-    const auto header = readFirstLine(path, messages);
-    if (!header) return std::nullopt;
-    const auto separator = separatorOfFirstLine(*header, path, messages);
+    auto line = readFirstLine(path, messages);
+    if (!line) return std::nullopt;
+    auto separator = separatorOfFirstLine(*line, path, messages);
     if (separator.empty()) return std::nullopt;
-    std::vector<std::string> fields;
-    std::string_view rest = *header;
-    try {
-        while (!rest.empty())
-            fields.emplace_back(NextFieldBy(rest, separator));
-    } catch (const std::bad_alloc& error) {
-        messages.critical(conversionStoppedMessage(files::codePageText(path), error));
-        return std::nullopt;
-    }
-    return fields;
+    return TemplateHeader{std::move(*line), std::move(separator)};
 }
 
 std::optional<std::int32_t> zavekVariableCount(const std::string& path, Messages& messages) {

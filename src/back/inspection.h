@@ -2,21 +2,29 @@
 // What the back conversion's page offers before it runs: the template's columns as destination
 // choices, and how many explanatory-variable destinations the ZAVEK output file needs.
 
+#include "text/fields.h"
 #include "text/messages.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace vqd {
 
-// The fields of the template's header line, split with the template's own separator (GetSeparator):
-// an empty field between two separators is kept, nothing follows a final separator. Column k of
-// the template is element k - 1. Nothing when the separator is undecided or the file cannot be
-// read; GetSeparator has then shown its message.
-std::optional<std::vector<std::string>> templateHeaderFields(const std::string& path,
-                                                             Messages& messages);
+// A template's header line and the separator that takes it apart (GetSeparator).
+struct TemplateHeader {
+    std::string line;
+    std::string separator;
+
+    // An empty field between two separators is kept, nothing follows a final separator. Column k
+    // of the template is the k-th field.
+    LineFields fields() const noexcept { return {line, separator}; }
+    std::int64_t columnCount() const noexcept { return countFields(line, separator); }
+};
+
+// The template's header line; nothing when the separator is undecided or the file cannot be read,
+// GetSeparator having then shown its message.
+std::optional<TemplateHeader> templateHeader(const std::string& path, Messages& messages);
 
 // The number of explanatory variables of a ZAVEK output file from the commas of its first line: a
 // record of v variables has 2v + 3 commas, so (commas - 3) / 2, halves to the even neighbour. An

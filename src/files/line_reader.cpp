@@ -48,6 +48,17 @@ std::string noMemoryForLine(std::size_t size) {
 
 } // namespace
 
+std::optional<FileStamp> stampOf(const std::string& path) {
+    std::error_code error;
+    FileStamp stamp;
+    const auto name = files::nativePath(path);
+    stamp.size = std::filesystem::file_size(name, error);
+    if (error) return std::nullopt;
+    stamp.modified = std::filesystem::last_write_time(name, error);
+    if (error) return std::nullopt;
+    return stamp;
+}
+
 void lineReaderDetail::FreeDeleter::operator()(char* p) const noexcept {
     std::free(p);
 }
@@ -74,6 +85,8 @@ bool LineReader::open(const std::string& path) {
     carriageReturnSeen_ = lineFeedSeen_ = byteOrderMark_ = started_ = false;
     file_ = files::openForReading(path, error_);
     if (!file_) return false;
+    path_ = path;
+    stamp_ = stampOf(path);
     if (capacity_ < blockSize && !grow(blockSize)) {
         close();
         return false;
@@ -94,6 +107,7 @@ bool LineReader::fill() {
     const auto got = files::readSome(file_, buffer_.get() + end_, capacity_ - end_, error_);
     if (got <= 0) {
         eof_ = true;
+        if (got == 0 && stampOf(path_) != stamp_) error_ = "the file changed while it was read";
         return false;
     }
     noteLineEnds(buffer_.get() + end_, static_cast<std::size_t>(got));

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,18 @@ struct FreeDeleter {
 using Buffer = std::unique_ptr<char, FreeDeleter>;
 } // namespace lineReaderDetail
 
+// What identifies a file's contents without reading them: a file rewritten in place changes its
+// size or its modification time.
+struct FileStamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type modified;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the file `path` names; nothing when it cannot be taken.
+std::optional<FileStamp> stampOf(const std::string& path);
+
 // Whole lines taken from a LineReader by nextChunk, usually in the buffer that the reader read
 // them into: taking a chunk swaps buffers rather than copying the lines.
 class LineChunk {
@@ -37,7 +50,9 @@ private:
 
 // Reads the lines of one file. A line ends at CR LF or at a lone CR; a lone LF stays inside the
 // line; the last line needs no line end. Lines are views into an internal buffer that grows with
-// the longest line and are valid until the next call.
+// the longest line and are valid until the next call. A file whose stamp at its end is not the one
+// it had when opened (another program truncated, appended to or rewrote it meanwhile) ends in a
+// read error: its last lines may be half of what was there.
 class LineReader {
 public:
     LineReader() = default;
@@ -81,6 +96,8 @@ private:
     void noteLineEnds(const char* bytes, std::size_t size) noexcept;
 
     files::Descriptor file_;
+    std::string path_;
+    std::optional<FileStamp> stamp_; // when opened
     lineReaderDetail::Buffer buffer_;
     std::size_t capacity_ = 0;
     std::size_t begin_ = 0; // first unread byte

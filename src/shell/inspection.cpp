@@ -20,26 +20,6 @@ bool FileExist(const std::string& FN) {
 
 namespace {
 
-// What identifies a file's contents without reading them: a file rewritten in place changes its
-// size or its modification time.
-struct FileStamp {
-    std::uintmax_t size = 0;
-    std::filesystem::file_time_type modified;
-
-    bool operator==(const FileStamp&) const = default;
-};
-
-std::optional<FileStamp> stampOf(const std::string& path) {
-    std::error_code error;
-    FileStamp stamp;
-    const auto name = files::nativePath(path);
-    stamp.size = std::filesystem::file_size(name, error);
-    if (error) return std::nullopt;
-    stamp.modified = std::filesystem::last_write_time(name, error);
-    if (error) return std::nullopt;
-    return stamp;
-}
-
 // Each keystroke in the dimension or separator box inspects the input again; a large cell file
 // that has not changed is not read again. A few entries cover switching separators back and forth.
 class FieldCountCache {

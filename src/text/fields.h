@@ -2,6 +2,7 @@
 // Taking delimited lines apart from the front, field by field.
 
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,6 +15,43 @@ namespace vqd {
 // separator the whole line is the field and `line` becomes empty; an empty separator yields an
 // empty field and drops one character. The result views the caller's text. Does not allocate.
 std::string_view NextFieldBy(std::string_view& line, std::string_view separator) noexcept;
+
+// The fields of `line` as NextFieldBy takes them one after the other, each a view of the line:
+// going through a header or model line of millions of fields takes no memory for them.
+class LineFields {
+public:
+    LineFields(std::string_view line, std::string_view separator) noexcept
+        : line_(line), separator_(separator) {}
+
+    class iterator {
+    public:
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        iterator() = default;
+        iterator(std::string_view line, std::string_view separator) noexcept
+            : rest_(line), separator_(separator) {
+            ++*this;
+        }
+        std::string_view operator*() const noexcept { return field_; }
+        iterator& operator++() noexcept {
+            atEnd_ = rest_.empty();
+            if (!atEnd_) field_ = NextFieldBy(rest_, separator_);
+            return *this;
+        }
+        void operator++(int) noexcept { ++*this; }
+        bool operator==(std::default_sentinel_t) const noexcept { return atEnd_; }
+
+    private:
+        std::string_view rest_, separator_, field_;
+        bool atEnd_ = true;
+    };
+
+    iterator begin() const noexcept { return {line_, separator_}; }
+    std::default_sentinel_t end() const noexcept { return {}; }
+
+private:
+    std::string_view line_, separator_;
+};
 
 // The first `fields.size()` fields of `line`, as as many NextFieldBy calls would take them one
 // after the other (empty once the line is used up). A whole record at once: the line is trimmed

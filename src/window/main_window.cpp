@@ -596,11 +596,11 @@ void VQD2ZavekMain::txtVQDTemplateFile_Change() {
     if (trimBlanks(bytesOf(name)).empty() || !FileExist(pathOf(name))) return;
     // The header is split with the template's own separator, handed to the splitter as a value:
     // FieldSeparator keeps the separator of page 1.
-    const auto fields = templateHeaderFields(pathOf(name), dialogs_);
+    const auto header = templateHeader(pathOf(name), dialogs_);
     QStringList items{QStringLiteral("none")};
     // A template without a decided separator, or unreadable, offers no columns.
-    if (fields) {
-        for (const std::string& field : *fields)
+    if (header) {
+        for (const std::string_view field : header->fields())
             items << textOf(field);
     }
     // Columns by position: equal names and empty names stay items of their own.

@@ -2,7 +2,9 @@
 #include "files/line_reader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #include <windows.h>
@@ -106,6 +108,25 @@ TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
         while (reader.nextChunk(chunk, size, lineCost))
             counts.push_back(static_cast<std::size_t>(std::ranges::count(chunk.lines(), '\r')));
         EXPECT_EQ(counts, lines) << size << " bytes, " << lineCost << " a line";
+    }
+}
+
+// Changed once its first block is read, as only its size or only its time tells: a read error.
+TEST(LineReader, AFileChangedWhileReadIsAReadError) {
+    const std::string lines = test::crlfLines(Lines(2000, std::string(99, 'x')));
+    for (const bool truncated : {true, false}) {
+        test::ScratchFolder folder;
+        const auto file = files::nativePath(folder.write("f", lines));
+        LineReader reader;
+        std::string_view line;
+        ASSERT_TRUE(reader.open(folder.path("f")) && reader.next(line));
+        const auto time = std::filesystem::last_write_time(file);
+        if (truncated) std::filesystem::resize_file(file, 100'000);
+        if (!truncated) std::ofstream(file, std::ios::binary) << std::string(lines.size(), 'z');
+        std::filesystem::last_write_time(file, time + std::chrono::seconds(truncated ? 0 : 2));
+        while (reader.next(line))
+            EXPECT_EQ(line.size(), 99u);
+        EXPECT_EQ(reader.error(), "the file changed while it was read") << truncated;
     }
 }
 
