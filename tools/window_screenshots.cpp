@@ -89,8 +89,10 @@ int main(int argc, char* argv[]) {
     window.findChild<QLineEdit*>("txtTotCode(1)")->setText("Total");
     window.findChild<QPushButton*>("cmdGo")->click();
     QApplication::processEvents();
-    bool saved = window.grab().save(output + "/window-forward.png");
-    saved = saveWithTooltip(window, "txtDim", output + "/window-tooltip.png") && saved;
+    // The whole client area, also where the offscreen screen is too small and the window scrolls.
+    QWidget& client = *window.findChild<QWidget*>("body");
+    bool saved = client.grab().save(output + "/window-forward.png");
+    saved = saveWithTooltip(client, "txtDim", output + "/window-tooltip.png") && saved;
 
     window.findChild<QTabWidget*>("VQDTab1")->setCurrentIndex(1);
     window.findChild<QLineEdit*>("txtVQDTemplateFile")->setText("template.csv");
@@ -105,7 +107,7 @@ int main(int argc, char* argv[]) {
     }
     window.findChild<QPushButton*>("cmdGo2")->click();
     QApplication::processEvents();
-    saved = window.grab().save(output + "/window-back.png") && saved;
+    saved = client.grab().save(output + "/window-back.png") && saved;
     for (const std::string& message : dialogs.shown)
         std::fprintf(stderr, "message: %s\n", message.c_str());
     return saved && dialogs.shown.empty() ? 0 : 1;
