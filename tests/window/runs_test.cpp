@@ -11,7 +11,19 @@ namespace {
 
 // The window hands its boxes to the conversions, whose bytes the engine's and command line's own
 // tables pin; here, what the window takes and shows.
-using Runs = WindowTest;
+class Runs : public WindowTest {
+protected:
+    // Page 1 filled as for the README's example: names from the first line, a code list for the
+    // first variable and both total codes; then Go.
+    void convertLikeTheExample(const std::string& hierarchy) {
+        click(check("chkVarNamesInFirst"));
+        click(check("chkHierch(0)"));
+        box("txtHierFile(0)")->setText(qs(hierarchy));
+        box("txtTotCode(0)")->setText("NL");
+        box("txtTotCode(1)")->setText("Total");
+        click(button("cmdGo"));
+    }
+};
 
 TEST_F(Runs, ForwardTakesTheRowsAndShowsWhatItFound) {
     const std::string hierarchy = files.write("region.hrc", crlfLines({"NL", "@GR", "@BE"}));
@@ -21,12 +33,7 @@ TEST_F(Runs, ForwardTakesTheRowsAndShowsWhatItFound) {
                                     "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"})),
              "2");
     EXPECT_EQ(box("txtVarName(0)")->text(), ""); // only on request
-    click(check("chkVarNamesInFirst"));
-    click(check("chkHierch(0)"));
-    box("txtHierFile(0)")->setText(qs(hierarchy));
-    box("txtTotCode(0)")->setText("NL");
-    box("txtTotCode(1)")->setText("Total");
-    click(button("cmdGo"));
+    convertLikeTheExample(hierarchy);
     EXPECT_EQ(label("lblVerslag")->text(), "3 records processed");
     EXPECT_EQ(box("txtleadString(0)")->text(), "@");
     EXPECT_TRUE(dialogs.shown.empty());
@@ -118,12 +125,7 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     const QStringList outputs = {qs(input + ".rda"), qs(input + ".tab"), qs(input + ".hst"),
                                  qs(input + ".log"), qs(files.path("protected.csv"))};
     nameFile(input, "2");
-    click(check("chkVarNamesInFirst"));
-    click(check("chkHierch(0)"));
-    box("txtHierFile(0)")->setText(qs(hierarchy));
-    box("txtTotCode(0)")->setText("NL");
-    box("txtTotCode(1)")->setText("Total");
-    click(button("cmdGo"));
+    convertLikeTheExample(hierarchy);
     namePage2(example("template.csv"), example("cells.zavek.csv"), files.path("protected.csv"));
     for (const auto& [k, column] :
          {std::pair{0, "Turnover"}, {1, "Enterprises"}, {2, "Flag"}, {5, "Region"}, {6, "Age"}})
