@@ -3,11 +3,13 @@
 #include "app/cli_back.h"
 #include "app/cli_forward.h"
 #include "app/cli_output.h"
+#include "app/console.h"
 #include "files/file_access.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <new>
+#include <sstream>
 
 namespace vqd {
 
@@ -79,8 +81,14 @@ int runCommandLine(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        // Help and version come here too, to be printed with their exit status 0.
-        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
+        // Help and version come here too, to be printed with their exit status 0, on standard
+        // output as the result of a run.
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+            std::ostringstream text;
+            const int status = app.exit(e, text);
+            console::write(stdout, text.str());
+            return status;
+        }
         // It may quote an argument, which arrived in the form of file names.
         printUsageError(files::codePageText(usageErrorText(app, e)));
         return exitUsage;

@@ -118,7 +118,13 @@ enum class OncePlaced { endAsUsual, finish };
 // Makes an interrupt (SIGINT, SIGTERM and SIGHUP; on Windows Ctrl+C, Ctrl+Break and closing the
 // console) remove the named temporary files of pending outputs before the program ends as it
 // would have. One that comes while a set is put in place puts the earlier files back first. The
-// programs call it once at start, on the thread that puts their files in place.
+// programs call it once at start, on the thread that puts their files in place. A write beyond
+// the user's file size limit fails ("File too large") instead of ending the program.
 void removeTemporaryFilesOnInterrupt(OncePlaced oncePlaced);
+
+// Ends the program by an interrupt that waits for it to finish once its files stand, if one
+// came. For a write to standard output or error that such an interrupt cut short: a full pipe
+// that nobody reads would otherwise keep the program waiting for good.
+void endByWaitingInterrupt();
 
 } // namespace vqd::files

@@ -25,6 +25,7 @@ struct CliCase {
     std::string file{};           // when done: a file written, and `contains` bytes found in it
     std::string contains{};       // when stopped: every file is as it was
     std::string prepare = "true"; // shell commands run in the folder first
+    std::string limit{};          // ulimit's options for the program
 };
 
 // Every file of the folder and its bytes.
@@ -60,7 +61,9 @@ TEST_P(Cli, ExitStatusMessagesAndFiles) {
     ASSERT_EQ(inFolder(c.prepare), 0);
     const auto before = contents(folder);
 
-    const int status = inFolder("LC_ALL=C '" VQD_CLI_PATH "' " + c.arguments + " >.out 2>.err");
+    // Redirections among the arguments come later and win.
+    const int status = inFolder((c.limit.empty() ? "" : "ulimit " + c.limit + "; ") +
+                                "LC_ALL=C '" VQD_CLI_PATH "' >.out 2>.err " + c.arguments);
     const std::string err = test::readBytes(folder.path(".err"));
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitStatus);
     EXPECT_EQ(test::readBytes(folder.path(".out")), c.out);
@@ -117,6 +120,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "printf '1;2;3;4;5;1;A;0;x' >four.csv"},
         CliCase{"InputVanished", "forward gone.csv --dim 2", 1, "",
                 error + "Cannot read file: gone.csv: No such file or directory\n"},
+        // A result line lost is a failure, as a file that could not be written.
+        CliCase{"ResultLineOnAFullDisk", "--version >/dev/full", 1, "",
+                error + "Cannot write standard output: No space left on device\n"},
+        CliCase{"ResultLineOnAClosedOutput", "--version >&-", 1, "",
+                error + "Cannot write standard output: Bad file descriptor\n"},
+        CliCase{"FileSizeLimit", forward, 1, "",
+                error + "Cannot write file: x.csv.tab: File too large\n", "", "",
+                "printf 'R1;T;1;1;S;0\\r\\n%01100d;T;1;1;S;0' 0 >x.csv", "-f 1"},
         CliCase{"OutputLinksToTheTemplate",
                 "back --template 'my template.csv' --zavek zavek.csv --output t.lnk", 1, "",
                 error + "The output file t.lnk is the same file as the template file: my "
@@ -155,11 +166,18 @@ bool writingOutputs(pid_t pid) {
     return false;
 }
 
+// Whether the run waits to write into a full pipe.
+bool blockedOnPipe(pid_t pid) {
+    return test::readBytes("/proc/" + std::to_string(pid) + "/wchan").find("pipe_write") !=
+           std::string::npos;
+}
+
 struct Interrupt {
     const char* name;
     int signal;               // SIGPIPE: the run's output is a pipe whose reader is gone
     const char* at = nullptr; // where the preloaded shim raises SIGINT; else, while writing
     bool finishes = false;    // the run ends well with the new files
+    bool blocked = false;     // sent once the new files stand, its output a full pipe
 };
 
 class Interrupted : public testing::TestWithParam<Interrupt> {};
@@ -167,10 +185,11 @@ class Interrupted : public testing::TestWithParam<Interrupt> {};
 // Stopped while writing its outputs or halfway through putting them in place, the command line
 // ends by the signal and leaves the earlier outputs as they were and no temporary file. An
 // interrupt once the new files stand, or a script that stops reading before the result is
-// printed, lets the run finish.
+// printed, lets the run finish; one while the result waits for a reader ends it at once.
 TEST_P(Interrupted, LeavesOneWholeSet) {
     const Interrupt& c = GetParam();
-    const bool whileWriting = !c.at && !c.finishes;
+    const bool signalled = !c.at && !c.finishes;
+    const bool whileWriting = signalled && !c.blocked;
     test::ScratchFolder folder;
     std::string cells;
     for (int i = 0; i < (whileWriting ? 1'500'000 : 1); ++i)
@@ -180,7 +199,14 @@ TEST_P(Interrupted, LeavesOneWholeSet) {
     const auto before = contents(folder);
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
-    ::close(pipeEnds[0]);
+    if (c.blocked) {
+        ::fcntl(pipeEnds[1], F_SETFL, O_NONBLOCK);
+        while (::write(pipeEnds[1], cells.data(), cells.size()) > 0) {
+        }
+        ::fcntl(pipeEnds[1], F_SETFL, 0);
+    } else {
+        ::close(pipeEnds[0]);
+    }
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(folder.path("").c_str()) != 0) ::_exit(127);
@@ -189,38 +215,51 @@ TEST_P(Interrupted, LeavesOneWholeSet) {
             ::setenv("VQD_INTERRUPT_AT", c.at, 1);
             ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
         }
-        if (c.signal == SIGPIPE) ::dup2(pipeEnds[1], STDOUT_FILENO);
+        if (c.signal == SIGPIPE || c.blocked) ::dup2(pipeEnds[1], STDOUT_FILENO);
         ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
         ::execl(VQD_CLI_PATH, VQD_CLI_PATH, "forward", "cells.csv", "--dim", "2", "--name1", "R",
                 "--name2", "T", "--total1", "R0", "--total2", "T", nullptr);
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
-    while (whileWriting && !writingOutputs(pid) && ::waitpid(pid, nullptr, WNOHANG) == 0)
+    while (signalled && !(c.blocked ? blockedOnPipe(pid) : writingOutputs(pid)) &&
+           ::waitpid(pid, nullptr, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
-    if (whileWriting) ::kill(pid, c.signal);
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    bool ended = false;
+    if (signalled) ::kill(pid, c.signal);
+    // Within a second; one still running is killed, and fails below.
+    for (int i = 0; signalled && i < 100 && !ended; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ended = ::waitpid(pid, &status, WNOHANG) == pid;
+    }
+    if (signalled && !ended) ::kill(pid, SIGKILL);
+    if (!ended) ::waitpid(pid, &status, 0);
+    if (c.blocked) ::close(pipeEnds[0]);
     const auto after = contents(folder);
     if (c.finishes) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-        EXPECT_EQ(after.size(), before.size()) << "nothing but the new files";
-        EXPECT_TRUE(after.at("cells.csv.tab").starts_with("R0;T;1.5"));
     } else {
         ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before the signal: " << status;
         EXPECT_EQ(WTERMSIG(status), c.signal);
+    }
+    if (c.finishes || c.blocked) {
+        EXPECT_EQ(after.size(), before.size()) << "nothing but the new files";
+        EXPECT_TRUE(after.at("cells.csv.tab").starts_with("R0;T;1.5"));
+    } else {
         EXPECT_EQ(after, before);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, Interrupted,
-                         testing::Values(Interrupt{"SIGINT", SIGINT}, Interrupt{"SIGTERM", SIGTERM},
-                                         Interrupt{"SIGHUP", SIGHUP},
-                                         Interrupt{"HalfwayThroughPlacing", SIGINT, "place:6"},
-                                         Interrupt{"OnceTheNewFilesStand", SIGINT, "remove:1",
-                                                   true},
-                                         Interrupt{"OutputPipeClosed", SIGPIPE, nullptr, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Signals, Interrupted,
+    testing::Values(Interrupt{"SIGINT", SIGINT}, Interrupt{"SIGTERM", SIGTERM},
+                    Interrupt{"SIGHUP", SIGHUP},
+                    Interrupt{"HalfwayThroughPlacing", SIGINT, "place:6"},
+                    Interrupt{"OnceTheNewFilesStand", SIGINT, "remove:1", true},
+                    Interrupt{"OutputPipeClosed", SIGPIPE, nullptr, true},
+                    Interrupt{"OutputPipeFull", SIGTERM, nullptr, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vqd
