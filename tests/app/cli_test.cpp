@@ -102,6 +102,11 @@ INSTANTIATE_TEST_SUITE_P(
                 error + "The following argument was not expected: --bogus\n"},
         CliCase{"ValueLeftOut", "forward cells.csv --dim --names-first --total1 X", 2, "",
                 error + "--dim: its value is missing (--names-first is an option)\n"},
+        CliCase{"ValueAttachedAndOperandAfterDoubleDash",
+                "forward --dim 2 --name1 R --name2 T --total1=--total2 --total2 T -- -h", 0,
+                "1 records processed\n",
+                "vqd2zavek-cli: note: No record with totalcode (--total2) found for variable: R\n",
+                "-h.tab", "R1;T;1;1;", "printf 'R1;T;1;1;A;0' >./-h"},
         CliCase{"DimensionEmpty", "forward cells.csv --dim ' '", 2, "", error + "--dim is empty\n"},
         CliCase{"NoColumnOfThatName", back + "--status Status", 2, "",
                 error +

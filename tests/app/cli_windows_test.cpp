@@ -129,6 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
             "ready\r\n",
             "",
             {{"wynik ł.csv", "code;value;status\r\n11;250;-\r\n"}}},
+        WindowsCliCase{"OperandAfterDoubleDash", "forward --dim 2 -- -h", 1, "",
+                       error + "Cannot read file: -h: " + test::missingFileReason + "\r\n"},
         WindowsCliCase{"FolderAsInput", "forward \"dossier é\" --dim 2", 1, "",
                        error + "Cannot read file: dossier \xE9: Is a directory\r\n"},
         WindowsCliCase{"DeviceAsOutput",
