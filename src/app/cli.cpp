@@ -100,11 +100,11 @@ int runCommandLine(int argc, char** argv) {
             return status;
         }
         // It may quote an argument, which arrived in the form of file names.
-        printUsageError(files::codePageText(usageErrorText(app, arguments, e)));
+        printUsageError(files::messageName(usageErrorText(app, arguments, e)));
         return exitUsage;
     }
     if (const std::string error = optionTakenAsValue(app, arguments); !error.empty()) {
-        printUsageError(files::codePageText(error));
+        printUsageError(files::messageName(error));
         return exitUsage;
     }
     CliOutput messages;

@@ -59,12 +59,12 @@ std::string unknownColumnText(std::string_view option, const std::string& col,
     std::string text(option);
     if (isColumnNumber(col)) {
         text += ": no column " + col + " in the header line of " +
-                files::codePageText(templatePath) + ", which has " +
+                files::messageName(templatePath) + ", which has " +
                 countText(static_cast<std::int64_t>(columnCount)) +
                 (columnCount == 1 ? " column" : " columns");
     } else {
         text += ": no column named \"" + messageValue(col) + "\" in the header line of " +
-                files::codePageText(templatePath);
+                files::messageName(templatePath);
     }
     return text;
 }

@@ -33,7 +33,7 @@ std::optional<std::int64_t> firstRecordFieldCount(const std::string& path, Messa
         return std::nullopt;
     }
     if (!gotLine) {
-        messages.critical("No records in file: " + files::codePageText(path));
+        messages.critical("No records in file: " + files::messageName(path));
         return std::nullopt;
     }
     return countFields(line, zavekSeparator);
@@ -60,7 +60,7 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
                 layout.model.emplace_back(NextFieldBy(model, separator));
         }
     } catch (const std::bad_alloc& error) {
-        messages.critical(conversionStoppedMessage(files::codePageText(path), error));
+        messages.critical(conversionStoppedMessage(files::messageName(path), error));
         return std::nullopt;
     }
     if (!reader.error().empty()) {
@@ -69,7 +69,7 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
     }
     layout.readingNotes = reader.readingNotes(path);
     if (layout.model.empty()) {
-        messages.critical("No model line in template file: " + files::codePageText(path));
+        messages.critical("No model line in template file: " + files::messageName(path));
         // Lines ended by a line feed alone are one line: the note says why there is no other.
         for (const auto& note : layout.readingNotes)
             messages.information(note);
@@ -216,7 +216,7 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         // A blank after the colon whatever the sign: this count is often negative.
         messages.critical("Number of explanatory variables outside 0 to 4: " + countText(varCount) +
                           " (" + countText(*fieldCount) + " fields on the first line) in file: " +
-                          files::codePageText(request.ZavekOutputFile));
+                          files::messageName(request.ZavekOutputFile));
         return result;
     }
 
@@ -272,7 +272,7 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
                                          options.progress, plan, recordFields, separator, out);
     } catch (const std::exception& error) {
         messages.critical(
-            conversionStoppedMessage(files::codePageText(request.ZavekOutputFile), error));
+            conversionStoppedMessage(files::messageName(request.ZavekOutputFile), error));
         return result;
     }
     if (!zavek.error().empty()) {

@@ -24,7 +24,7 @@ std::optional<std::vector<std::string>> templateHeaderFields(const std::string& 
         while (!rest.empty())
             fields.emplace_back(NextFieldBy(rest, separator));
     } catch (const std::bad_alloc& error) {
-        messages.critical(conversionStoppedMessage(files::codePageText(path), error));
+        messages.critical(conversionStoppedMessage(files::messageName(path), error));
         return std::nullopt;
     }
     return fields;

@@ -10,6 +10,8 @@
 // by the user matches a table a Windows program wrote; a name turns into such a text through
 // codePageText wherever it is shown or written into a file.
 
+#include "text/numbers.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <span>
@@ -58,6 +60,11 @@ std::string codePageText(std::string_view name);
 // code-page text or, where the code page lacks one of its letters, the system's short name for
 // the same file when that has none it lacks. The same bytes on POSIX.
 std::string codePagePath(std::string_view name);
+
+// A name as a message shows it: its code-page text, control characters escaped (messageText).
+inline std::string messageName(std::string_view name) {
+    return messageText(codePageText(name));
+}
 
 // A name in the seam's form for the standard library's file-system functions.
 std::filesystem::path nativePath(const std::string& name);

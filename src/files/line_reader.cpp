@@ -222,12 +222,12 @@ void LineReader::noteLineEnds(const char* bytes, std::size_t size) noexcept {
 std::vector<std::string> LineReader::readingNotes(std::string_view path) const {
     std::vector<std::string> notes;
     if (eof_ && !carriageReturnSeen_ && lineFeedSeen_) {
-        notes.push_back("Lines of " + files::codePageText(path) +
+        notes.push_back("Lines of " + files::messageName(path) +
                         " end in a line feed alone, which does not end a line: save it with CR LF "
                         "line ends");
     }
     if (byteOrderMark_) {
-        notes.push_back(files::codePageText(path) +
+        notes.push_back(files::messageName(path) +
                         " starts with a UTF-8 byte-order mark, which becomes part of its first "
                         "field: save it without one");
     }
@@ -235,7 +235,7 @@ std::vector<std::string> LineReader::readingNotes(std::string_view path) const {
 }
 
 std::string cannotReadMessage(std::string_view path, std::string_view reason) {
-    std::string message = "Cannot read file: " + files::codePageText(path);
+    std::string message = "Cannot read file: " + files::messageName(path);
     if (!reason.empty()) {
         message += "\n";
         message += reason;

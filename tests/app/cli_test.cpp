@@ -125,6 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "printf '1;2;3;4;5;1;A;0;x' >four.csv"},
         CliCase{"InputVanished", "forward gone.csv --dim 2", 1, "",
                 error + "Cannot read file: gone.csv: No such file or directory\n"},
+        CliCase{"ControlCharactersInANameEscaped", "forward \"$(printf 'a\\033[1mb\\nc')\" --dim 2",
+                1, "", error + "Cannot read file: a\\x1b[1mb\\nc: No such file or directory\n"},
         // A result line lost is a failure, as a file that could not be written.
         CliCase{"ResultLineOnAFullDisk", "--version >/dev/full", 1, "",
                 error + "Cannot write standard output: No space left on device\n"},
