@@ -105,7 +105,8 @@ int BackCommand::run(CliOutput& messages) {
         col = files::codePageText(col);
 
     // The same header fields the window offers in its lists.
-    const auto header = templateHeaderFields(template_, messages);
+    std::vector<std::string> notes;
+    const auto header = templateHeaderFields(template_, messages, &notes);
     if (!header) return exitStopped;
 
     BackConversionRequest request;
@@ -117,6 +118,9 @@ int BackCommand::run(CliOutput& messages) {
         if (!choice) {
             printUsageError(unknownColumnText(destinationOptions[i].name, columns_[i],
                                               header->size(), template_));
+            // A byte-order mark in the first name, or one line read as the whole file, is why.
+            for (const auto& note : notes)
+                messages.information(note);
             return exitUsage;
         }
         request.Columns[i] = *choice;

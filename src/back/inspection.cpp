@@ -11,10 +11,10 @@
 
 namespace vqd {
 
-std::optional<std::vector<std::string>> templateHeaderFields(const std::string& path,
-                                                             Messages& messages) {
+std::optional<std::vector<std::string>>
+templateHeaderFields(const std::string& path, Messages& messages, std::vector<std::string>* notes) {
     // One reading of the header line decides the separator and gives the fields.
-    const auto header = readFirstLine(path, messages);
+    const auto header = readFirstLine(path, messages, notes);
     if (!header) return std::nullopt;
     const auto separator = separatorOfFirstLine(*header, path, messages);
     if (separator.empty()) return std::nullopt;

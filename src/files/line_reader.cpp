@@ -249,7 +249,8 @@ std::string conversionStoppedMessage(std::string_view path, const std::exception
     return "Cannot convert file: " + std::string(path) + "\n" + error.what();
 }
 
-std::optional<std::string> readFirstLine(const std::string& path, Messages& messages) {
+std::optional<std::string> readFirstLine(const std::string& path, Messages& messages,
+                                         std::vector<std::string>* notes) {
     LineReader reader;
     std::string_view first;
     if (reader.open(path) && !reader.next(first)) first = {};
@@ -257,6 +258,7 @@ std::optional<std::string> readFirstLine(const std::string& path, Messages& mess
         messages.critical(cannotReadMessage(path, reader.error()));
         return std::nullopt;
     }
+    if (notes != nullptr) *notes = reader.readingNotes(path);
     try {
         return std::string(first);
     } catch (const std::bad_alloc&) {

@@ -111,6 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"NoColumnOfThatName", back + "--status Status", 2, "",
                 error +
                     "--status: no column named \"Status\" in the header line of my template.csv\n"},
+        // The byte-order mark is why the first column's name is not found.
+        CliCase{"ColumnNotFoundAfterAByteOrderMark", back + "--var1 code", 2, "",
+                error + "--var1: no column named \"code\" in the header line of my template.csv\n"
+                        "Run with --help for more information.\nvqd2zavek-cli: note: my "
+                        "template.csv starts with a UTF-8 byte-order mark, which becomes part of "
+                        "its first field: save it without one\n",
+                "", "", "printf '\\357\\273\\277code;value\\r\\nx;0' >'my template.csv'"},
         CliCase{"NoSecondColumnOfOne",
                 "back --template one.csv --zavek zavek.csv --output out.csv --value 2", 2, "",
                 error + "--value: no column 2 in the header line of one.csv, which has 1 column\n",
