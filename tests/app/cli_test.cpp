@@ -25,7 +25,7 @@ struct CliCase {
     std::string file{};           // when done: a file written, and `contains` bytes found in it
     std::string contains{};       // when stopped: every file is as it was
     std::string prepare = "true"; // shell commands run in the folder first
-    std::string limit{};          // ulimit's options for the program
+    std::string limit = "-f unlimited"; // the program's largest file, as ulimit -f takes it
 };
 
 // Every file of the folder and its bytes.
@@ -62,8 +62,8 @@ TEST_P(Cli, ExitStatusMessagesAndFiles) {
     const auto before = contents(folder);
 
     // Redirections among the arguments come later and win.
-    const int status = inFolder((c.limit.empty() ? "" : "ulimit " + c.limit + "; ") +
-                                "LC_ALL=C '" VQD_CLI_PATH "' >.out 2>.err " + c.arguments);
+    const int status =
+        inFolder("ulimit " + c.limit + "; LC_ALL=C '" VQD_CLI_PATH "' >.out 2>.err " + c.arguments);
     const std::string err = test::readBytes(folder.path(".err"));
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitStatus);
     EXPECT_EQ(test::readBytes(folder.path(".out")), c.out);
@@ -108,11 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "vqd2zavek-cli: note: No record with totalcode (--total2) found for variable: R\n",
                 "-h.tab", "R1;T;1;1;", "printf 'R1;T;1;1;A;0' >./-h"},
         CliCase{"DimensionEmpty", "forward cells.csv --dim ' '", 2, "", error + "--dim is empty\n"},
-        CliCase{"NoColumnOfThatName", back + "--status Status", 2, "",
-                error +
-                    "--status: no column named \"Status\" in the header line of my template.csv\n"},
-        // The byte-order mark is why the first column's name is not found.
-        CliCase{"ColumnNotFoundAfterAByteOrderMark", back + "--var1 code", 2, "",
+        CliCase{"NoColumnOfThatNameAfterAByteOrderMark", back + "--var1 code", 2, "",
                 error + "--var1: no column named \"code\" in the header line of my template.csv\n"
                         "Run with --help for more information.\nvqd2zavek-cli: note: my "
                         "template.csv starts with a UTF-8 byte-order mark, which becomes part of "
@@ -130,10 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"FiveVariables", "forward four.csv --dim 5", 1, "",
                 error + "Dimension above 4 is not supported: 5\n", "", "",
                 "printf '1;2;3;4;5;1;A;0;x' >four.csv"},
-        CliCase{"InputVanished", "forward gone.csv --dim 2", 1, "",
-                error + "Cannot read file: gone.csv: No such file or directory\n"},
-        CliCase{"ControlCharactersInANameEscaped", "forward \"$(printf 'a\\033[1mb\\nc')\" --dim 2",
-                1, "", error + "Cannot read file: a\\x1b[1mb\\nc: No such file or directory\n"},
+        CliCase{"InputVanishedItsNameEscaped", "forward \"$(printf 'a\\033[1mb\\nc')\" --dim 2", 1,
+                "", error + "Cannot read file: a\\x1b[1mb\\nc: No such file or directory\n"},
         // A result line lost is a failure, as a file that could not be written.
         CliCase{"ResultLineOnAFullDisk", "--version >/dev/full", 1, "",
                 error + "Cannot write standard output: No space left on device\n"},
@@ -180,12 +174,6 @@ bool writingOutputs(pid_t pid) {
     return false;
 }
 
-// Whether the run waits to write into a full pipe.
-bool blockedOnPipe(pid_t pid) {
-    return test::readBytes("/proc/" + std::to_string(pid) + "/wchan").find("pipe_write") !=
-           std::string::npos;
-}
-
 struct Interrupt {
     const char* name;
     int signal;               // SIGPIPE: the run's output is a pipe whose reader is gone
@@ -203,24 +191,19 @@ class Interrupted : public testing::TestWithParam<Interrupt> {};
 TEST_P(Interrupted, LeavesOneWholeSet) {
     const Interrupt& c = GetParam();
     const bool signalled = !c.at && !c.finishes;
-    const bool whileWriting = signalled && !c.blocked;
     test::ScratchFolder folder;
     std::string cells;
-    for (int i = 0; i < (whileWriting ? 1'500'000 : 1); ++i)
+    for (int i = 0; i < (signalled && !c.blocked ? 1'500'000 : 1); ++i)
         cells += "R" + std::to_string(i) + ";T;1,5;2;A;0\r\n";
     folder.write("cells.csv", cells);
     writeEarlierOutputs(folder, "cells.csv");
     const auto before = contents(folder);
     int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    if (c.blocked) {
-        ::fcntl(pipeEnds[1], F_SETFL, O_NONBLOCK);
-        while (::write(pipeEnds[1], cells.data(), cells.size()) > 0) {
-        }
-        ::fcntl(pipeEnds[1], F_SETFL, 0);
-    } else {
-        ::close(pipeEnds[0]);
-    }
+    ASSERT_EQ(::pipe2(pipeEnds, O_NONBLOCK), 0);
+    while (c.blocked && ::write(pipeEnds[1], cells.data(), cells.size()) > 0)
+        continue;
+    ::fcntl(pipeEnds[1], F_SETFL, 0);
+    if (!c.blocked) ::close(pipeEnds[0]);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(folder.path("").c_str()) != 0) ::_exit(127);
@@ -236,20 +219,20 @@ TEST_P(Interrupted, LeavesOneWholeSet) {
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
-    while (signalled && !(c.blocked ? blockedOnPipe(pid) : writingOutputs(pid)) &&
+    // Sent while the outputs are written, or while the result waits to go into the full pipe.
+    const auto wchan = "/proc/" + std::to_string(pid) + "/wchan";
+    while (signalled &&
+           !(c.blocked ? test::readBytes(wchan).ends_with("pipe_write") : writingOutputs(pid)) &&
            ::waitpid(pid, nullptr, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
-    int status = 0;
-    bool ended = false;
     if (signalled) ::kill(pid, c.signal);
-    // Within a second; one still running is killed, and fails below.
-    for (int i = 0; signalled && i < 100 && !ended; ++i) {
+    // It ends within a second; one still running then is killed, and fails below.
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; signalled && i < 100 && (ended = ::waitpid(pid, &status, WNOHANG)) == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ended = ::waitpid(pid, &status, WNOHANG) == pid;
-    }
-    if (signalled && !ended) ::kill(pid, SIGKILL);
-    if (!ended) ::waitpid(pid, &status, 0);
-    if (c.blocked) ::close(pipeEnds[0]);
+    if (ended == 0 && signalled) ::kill(pid, SIGKILL);
+    if (ended == 0) ::waitpid(pid, &status, 0);
     const auto after = contents(folder);
     if (c.finishes) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;

@@ -56,7 +56,6 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
     RefusalCase{"NoTotal", [](auto& p) { p.rows[0].TotCode = ""; }, "no total code specified for var 1"},
     RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r.hrc"; },
                 "Cannot read file: DIR/r.hrc\n" + test::missingFileReason},
-    // Written into the metadata, the name would break its lines; shown, it is escaped.
     RefusalCase{"LineBreakInHierFileName", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r\r\n.hrc"; },
                 "Line break in hierarchy file name for var 1: DIR/r\\r\\n.hrc"},
     RefusalCase{"EmptyHierFile", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/empty.hrc"; },
