@@ -3,37 +3,48 @@
 #include "app/cli_back.h"
 #include "app/cli_forward.h"
 #include "app/cli_output.h"
+#include "app/console.h"
 #include "files/file_access.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <new>
+#include <span>
+#include <sstream>
 
 namespace vqd {
 
 namespace {
 
-// A value left out takes the next option as its value: "--dim --names-first" would convert with a
-// dimension of 0 and replace the user's files. An option's name is never a value.
-std::string optionTakenAsValue(const CLI::App& app) {
-    for (const CLI::App* command : app.get_subcommands()) {
-        for (const CLI::Option* option : command->get_options()) {
-            if (option->get_type_size() == 0) continue; // a flag
-            for (const std::string& value : option->results()) {
-                if (value.starts_with('-') && command->get_option_no_throw(value) != nullptr)
-                    return option->get_name() + ": its value is missing (" + value +
-                           " is an option)";
-            }
+// A value left out takes the next argument as its value: "--dim --names-first" would convert with
+// a dimension of 0 and replace the user's files. An option's name standing on its own is never a
+// value; attached (--total1=--total2), or after "--", which ends the options, it is one.
+std::string optionTakenAsValue(const CLI::App& app, std::span<char* const> arguments) {
+    const CLI::App* command = &app;
+    for (std::size_t i = 1; i + 1 < arguments.size(); ++i) {
+        const std::string argument = arguments[i];
+        if (argument == "--") break;
+        if (command == &app) {
+            const auto named = app.get_subcommands(
+                [&](const CLI::App* candidate) { return candidate->check_name(argument); });
+            if (!named.empty()) command = named.front();
         }
+        const CLI::Option* option = command->get_option_no_throw(argument);
+        if (option == nullptr || !option->nonpositional() || option->get_items_expected_min() == 0)
+            continue;
+        const std::string value = arguments[++i];
+        if (value.starts_with('-') && command->get_option_no_throw(value) != nullptr)
+            return option->get_name() + ": its value is missing (" + value + " is an option)";
     }
     return {};
 }
 
 // An unknown option goes first: a misspelt option leaves the one meant unset, and "--dim is
 // required" would send the user after the wrong fault.
-std::string usageErrorText(const CLI::App& app, const CLI::ParseError& error) {
+std::string usageErrorText(const CLI::App& app, std::span<char* const> arguments,
+                           const CLI::ParseError& error) {
     // An option taken as a value leaves its own value over, unknown.
-    if (std::string text = optionTakenAsValue(app); !text.empty()) return text;
+    if (std::string text = optionTakenAsValue(app, arguments); !text.empty()) return text;
     std::vector<std::string> unknown = app.remaining();
     for (const CLI::App* command : app.get_subcommands()) {
         const auto left = command->remaining();
@@ -76,17 +87,24 @@ int runCommandLine(int argc, char** argv) {
         "  1  stopped by a check or an error: nothing written or replaced\n"
         "  2  usage error: unknown option, missing value or unknown column");
 
+    const std::span<char* const> arguments(argv, static_cast<std::size_t>(argc));
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        // Help and version come here too, to be printed with their exit status 0.
-        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
+        // Help and version come here too, to be printed with their exit status 0, on standard
+        // output as the result of a run.
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+            std::ostringstream text;
+            const int status = app.exit(e, text);
+            console::write(stdout, text.str());
+            return status;
+        }
         // It may quote an argument, which arrived in the form of file names.
-        printUsageError(files::codePageText(usageErrorText(app, e)));
+        printUsageError(files::messageName(usageErrorText(app, arguments, e)));
         return exitUsage;
     }
-    if (const std::string error = optionTakenAsValue(app); !error.empty()) {
-        printUsageError(files::codePageText(error));
+    if (const std::string error = optionTakenAsValue(app, arguments); !error.empty()) {
+        printUsageError(files::messageName(error));
         return exitUsage;
     }
     CliOutput messages;

@@ -61,11 +61,11 @@ std::string unknownColumnText(std::string_view option, const std::string& col,
     std::string text(option);
     if (isColumnNumber(col)) {
         text += ": no column " + col + " in the header line of " +
-                files::codePageText(templatePath) + ", which has " + countText(columnCount) +
+                files::messageName(templatePath) + ", which has " + countText(columnCount) +
                 (columnCount == 1 ? " column" : " columns");
     } else {
         text += ": no column named \"" + messageValue(col) + "\" in the header line of " +
-                files::codePageText(templatePath);
+                files::messageName(templatePath);
     }
     return text;
 }
@@ -111,13 +111,17 @@ int BackCommand::run(CliOutput& messages) {
     request.ResultFile = output_;
     {
         // The same header fields the window offers in its lists, let go before the conversion.
-        const auto header = templateHeader(template_, messages);
+        std::vector<std::string> notes;
+        const auto header = templateHeader(template_, messages, &notes);
         if (!header) return exitStopped;
         for (std::size_t i = 0; i < DestinationCount; ++i) {
             const auto choice = columnChoice(columns_[i], *header);
             if (!choice) {
                 printUsageError(unknownColumnText(destinationOptions[i].name, columns_[i],
                                                   header->columnCount(), template_));
+                // A byte-order mark in the first name, or one line read as the whole file, is why.
+                for (const auto& note : notes)
+                    messages.information(note);
                 return exitUsage;
             }
             request.Columns[i] = *choice;

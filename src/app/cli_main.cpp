@@ -1,4 +1,5 @@
 #include "app/cli.h"
+#include "app/cli_output.h"
 #include "app/console.h"
 #include "files/file_access.h"
 
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
     std::vector<char*> pointers;
     for (auto& argument : arguments)
         pointers.push_back(argument.data());
-    return vqd::runCommandLine(static_cast<int>(pointers.size()), pointers.data());
+    return vqd::closeStandardOutput(
+        vqd::runCommandLine(static_cast<int>(pointers.size()), pointers.data()));
 }

@@ -2,14 +2,26 @@
 
 #include "app/cli.h"
 #include "app/console.h"
+#include "files/file_access.h"
 #include "text/numbers.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
+#include <system_error>
 
 namespace vqd {
 
 namespace {
+
+// Whether `stream` took everything written to it, errno telling why not. A write that an interrupt
+// cut short, once the files stand, ends the program by that interrupt.
+bool flushed(std::FILE* stream) {
+    errno = 0;
+    if (std::fflush(stream) == 0 && std::ferror(stream) == 0) return true;
+    files::endByWaitingInterrupt();
+    return false;
+}
 
 void printMessage(std::string_view kind, std::string_view text) {
     std::string line = "vqd2zavek-cli: ";
@@ -25,7 +37,7 @@ void printMessage(std::string_view kind, std::string_view text) {
     }
     line += '\n';
     console::write(stderr, line);
-    std::fflush(stderr);
+    flushed(stderr);
 }
 
 } // namespace
@@ -87,6 +99,17 @@ void CliOutput::clearProgress() {
     if (!progressShown_) return;
     console::write(stderr, "\r\033[K");
     progressShown_ = false;
+}
+
+int closeStandardOutput(int status) {
+    // Nothing pending once flushed: a closed standard output that was never written is no fault.
+    if (flushed(stdout) && (std::fclose(stdout) == 0 || errno == EBADF)) return status;
+    // A script that stopped reading has what it wanted.
+    if (errno == EPIPE) return status;
+    // The system's reason, where the failing write is known.
+    printMessage("error", "Cannot write standard output" +
+                              (errno != 0 ? "\n" + std::generic_category().message(errno) : ""));
+    return exitStopped;
 }
 
 void printUsageError(std::string_view text) {

@@ -45,4 +45,9 @@ private:
 
 void printUsageError(std::string_view text);
 
+// Flushes and closes standard output at the end of a command that ended with `status`: exitStopped,
+// with an error shown, when the output could not take it (a full disk, a closed output), as a
+// file that could not be written; `status` otherwise.
+int closeStandardOutput(int status);
+
 } // namespace vqd

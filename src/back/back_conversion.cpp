@@ -34,7 +34,7 @@ std::optional<std::int64_t> firstRecordFieldCount(const std::string& path, Messa
         return std::nullopt;
     }
     if (!gotLine) {
-        messages.critical("No records in file: " + files::codePageText(path));
+        messages.critical("No records in file: " + files::messageName(path));
         return std::nullopt;
     }
     return countFields(line, zavekSeparator);
@@ -108,7 +108,7 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
                 layout.plan = planResultLine(model, separator, columnFields);
         }
     } catch (const std::bad_alloc& error) {
-        messages.critical(conversionStoppedMessage(files::codePageText(path), error));
+        messages.critical(conversionStoppedMessage(files::messageName(path), error));
         return std::nullopt;
     }
     if (!reader.error().empty()) {
@@ -117,7 +117,7 @@ std::optional<TemplateLayout> readTemplate(const std::string& path, std::string_
     }
     layout.readingNotes = reader.readingNotes(path);
     if (model.empty()) {
-        messages.critical("No model line in template file: " + files::codePageText(path));
+        messages.critical("No model line in template file: " + files::messageName(path));
         // Lines ended by a line feed alone are one line: the note says why there is no other.
         for (const auto& note : layout.readingNotes)
             messages.information(note);
@@ -222,7 +222,7 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
         // A blank after the colon whatever the sign: this count is often negative.
         messages.critical("Number of explanatory variables outside 0 to 4: " + countText(varCount) +
                           " (" + countText(*fieldCount) + " fields on the first line) in file: " +
-                          files::codePageText(request.ZavekOutputFile));
+                          files::messageName(request.ZavekOutputFile));
         return result;
     }
 
@@ -276,7 +276,7 @@ BackConversionResult ConvertBack(const BackConversionRequest& request, Messages&
                                          options.progress, plan, recordFields, separator, out);
     } catch (const std::exception& error) {
         messages.critical(
-            conversionStoppedMessage(files::codePageText(request.ZavekOutputFile), error));
+            conversionStoppedMessage(files::messageName(request.ZavekOutputFile), error));
         return result;
     }
     if (!zavek.error().empty()) {

@@ -8,9 +8,10 @@
 
 namespace vqd {
 
-std::optional<TemplateHeader> templateHeader(const std::string& path, Messages& messages) {
+std::optional<TemplateHeader> templateHeader(const std::string& path, Messages& messages,
+                                             std::vector<std::string>* notes) {
     // One reading of the header line decides the separator and gives the fields.
-    auto line = readFirstLine(path, messages);
+    auto line = readFirstLine(path, messages, notes);
     if (!line) return std::nullopt;
     auto separator = separatorOfFirstLine(*line, path, messages);
     if (separator.empty()) return std::nullopt;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vqd {
 
@@ -23,8 +24,10 @@ struct TemplateHeader {
 };
 
 // The template's header line; nothing when the separator is undecided or the file cannot be read,
-// GetSeparator having then shown its message.
-std::optional<TemplateHeader> templateHeader(const std::string& path, Messages& messages);
+// GetSeparator having then shown its message. Notes on how the header was read (a byte-order mark
+// in its first field) are put in `notes`, when given.
+std::optional<TemplateHeader> templateHeader(const std::string& path, Messages& messages,
+                                             std::vector<std::string>* notes = nullptr);
 
 // The number of explanatory variables of a ZAVEK output file from the commas of its first line: a
 // record of v variables has 2v + 3 commas, so (commas - 3) / 2, halves to the even neighbour. An

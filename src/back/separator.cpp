@@ -21,10 +21,10 @@ std::string separatorOfFirstLine(std::string_view first, const std::string& path
     if (commas > semicolons) return ",";
     if (semicolons > commas) return ";";
     if (commas == 0) {
-        messages.critical("No separator (, or ;) found in file: " + files::codePageText(path));
+        messages.critical("No separator (, or ;) found in file: " + files::messageName(path));
     } else {
         messages.information(
-            "unable to decide about the separator in file " + files::codePageText(path) +
+            "unable to decide about the separator in file " + files::messageName(path) +
             "\r\nBoth  \",\"  and \";\" have been found " + countText(commas) + " times");
     }
     return {};

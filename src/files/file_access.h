@@ -10,6 +10,8 @@
 // by the user matches a table a Windows program wrote; a name turns into such a text through
 // codePageText wherever it is shown or written into a file.
 
+#include "text/numbers.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <span>
@@ -58,6 +60,11 @@ std::string codePageText(std::string_view name);
 // code-page text or, where the code page lacks one of its letters, the system's short name for
 // the same file when that has none it lacks. The same bytes on POSIX.
 std::string codePagePath(std::string_view name);
+
+// A name as a message shows it: its code-page text, control characters escaped (messageText).
+inline std::string messageName(std::string_view name) {
+    return messageText(codePageText(name));
+}
 
 // A name in the seam's form for the standard library's file-system functions.
 std::filesystem::path nativePath(const std::string& name);
@@ -118,7 +125,13 @@ enum class OncePlaced { endAsUsual, finish };
 // Makes an interrupt (SIGINT, SIGTERM and SIGHUP; on Windows Ctrl+C, Ctrl+Break and closing the
 // console) remove the named temporary files of pending outputs before the program ends as it
 // would have. One that comes while a set is put in place puts the earlier files back first. The
-// programs call it once at start, on the thread that puts their files in place.
+// programs call it once at start, on the thread that puts their files in place. A write beyond
+// the user's file size limit fails ("File too large") instead of ending the program.
 void removeTemporaryFilesOnInterrupt(OncePlaced oncePlaced);
+
+// Ends the program by an interrupt that waits for it to finish once its files stand, if one
+// came. For a write to standard output or error that such an interrupt cut short: a full pipe
+// that nobody reads would otherwise keep the program waiting for good.
+void endByWaitingInterrupt();
 
 } // namespace vqd::files

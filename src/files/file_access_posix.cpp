@@ -385,9 +385,18 @@ void removeTemporaryFilesOnInterrupt(OncePlaced oncePlaced) {
         struct sigaction action {};
         action.sa_handler = onInterrupt;
         sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
+        // Not restarted: a write to a full pipe that nobody reads, cut short by an interrupt that
+        // waits, must give up rather than keep the program waiting for good.
+        action.sa_flags = 0;
         ::sigaction(signalNumber, &action, nullptr);
     }
+    // An output beyond the user's file size limit (ulimit -f) is then a failed write, reported
+    // and undone like a full disk, not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void endByWaitingInterrupt() {
+    if (const int signalNumber = deferredSignal.exchange(0)) endByInterrupt(signalNumber);
 }
 
 } // namespace vqd::files

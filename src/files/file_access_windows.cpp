@@ -428,4 +428,7 @@ void removeTemporaryFilesOnInterrupt(OncePlaced oncePlaced) {
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
+// A console event is handled on a thread of its own: no write of the program is cut short.
+void endByWaitingInterrupt() {}
+
 } // namespace vqd::files

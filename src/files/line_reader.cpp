@@ -236,12 +236,12 @@ void LineReader::noteLineEnds(const char* bytes, std::size_t size) noexcept {
 std::vector<std::string> LineReader::readingNotes(std::string_view path) const {
     std::vector<std::string> notes;
     if (eof_ && !carriageReturnSeen_ && lineFeedSeen_) {
-        notes.push_back("Lines of " + files::codePageText(path) +
+        notes.push_back("Lines of " + files::messageName(path) +
                         " end in a line feed alone, which does not end a line: save it with CR LF "
                         "line ends");
     }
     if (byteOrderMark_) {
-        notes.push_back(files::codePageText(path) +
+        notes.push_back(files::messageName(path) +
                         " starts with a UTF-8 byte-order mark, which becomes part of its first "
                         "field: save it without one");
     }
@@ -249,7 +249,7 @@ std::vector<std::string> LineReader::readingNotes(std::string_view path) const {
 }
 
 std::string cannotReadMessage(std::string_view path, std::string_view reason) {
-    std::string message = "Cannot read file: " + files::codePageText(path);
+    std::string message = "Cannot read file: " + files::messageName(path);
     if (!reason.empty()) {
         message += "\n";
         message += reason;
@@ -263,7 +263,8 @@ std::string conversionStoppedMessage(std::string_view path, const std::exception
     return "Cannot convert file: " + std::string(path) + "\n" + error.what();
 }
 
-std::optional<std::string> readFirstLine(const std::string& path, Messages& messages) {
+std::optional<std::string> readFirstLine(const std::string& path, Messages& messages,
+                                         std::vector<std::string>* notes) {
     LineReader reader;
     std::string_view first;
     if (reader.open(path) && !reader.next(first)) first = {};
@@ -271,6 +272,7 @@ std::optional<std::string> readFirstLine(const std::string& path, Messages& mess
         messages.critical(cannotReadMessage(path, reader.error()));
         return std::nullopt;
     }
+    if (notes != nullptr) *notes = reader.readingNotes(path);
     try {
         return std::string(first);
     } catch (const std::bad_alloc&) {

@@ -136,7 +136,9 @@ std::string cannotReadMessage(std::string_view path, std::string_view reason);
 std::string conversionStoppedMessage(std::string_view path, const std::exception& error);
 
 // The first line of `path` (empty when the file has none); nothing, with a cannotReadMessage
-// shown, when the file cannot be opened or read.
-std::optional<std::string> readFirstLine(const std::string& path, Messages& messages);
+// shown, when the file cannot be opened or read. Notes on how it was read are added to `notes`,
+// when given.
+std::optional<std::string> readFirstLine(const std::string& path, Messages& messages,
+                                         std::vector<std::string>* notes = nullptr);
 
 } // namespace vqd

@@ -70,7 +70,7 @@ void AtomicOutputFile::discard() noexcept {
 }
 
 std::string AtomicOutputFile::failureMessage() const {
-    std::string message = "Cannot write file: " + files::codePageText(finalPath_);
+    std::string message = "Cannot write file: " + files::messageName(finalPath_);
     if (!error_.empty()) message += "\n" + error_;
     return message;
 }
@@ -82,10 +82,10 @@ bool OutputSet::create(std::span<const std::string> finalPaths, std::span<const 
         const std::string& output = finalPaths[i];
         const auto refuse = [&](std::string_view role, const std::string& path) {
             refusal_ = "The output file ";
-            if (output != path) refusal_ += files::codePageText(output) + " ";
+            if (output != path) refusal_ += files::messageName(output) + " ";
             refusal_ += "is the same file as the ";
             refusal_ += role;
-            refusal_ += ": " + files::codePageText(path);
+            refusal_ += ": " + files::messageName(path);
             return false;
         };
         for (const InputFile& input : inputs) {

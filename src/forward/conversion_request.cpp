@@ -22,7 +22,7 @@ bool isBlank(const std::string& text) {
 bool checkPercentage(double value, const std::string& text, const char* zeroMessage,
                      Messages& messages) {
     if (zeroMessage != nullptr && value == 0) {
-        messages.critical(zeroMessage + text);
+        messages.critical(zeroMessage + messageText(text));
         return false;
     }
     if (!std::isfinite(value)) {
@@ -61,7 +61,7 @@ std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages&
         return std::nullopt;
     }
     if (!anyLine) {
-        messages.critical("No lines in hierarchy file: " + files::codePageText(hierFile));
+        messages.critical("No lines in hierarchy file: " + files::messageName(hierFile));
         return std::nullopt;
     }
     if (notes != nullptr) {
@@ -123,6 +123,12 @@ std::optional<ConversionRequest> gatherRequest(ForwardPageValues& page, Messages
             return std::nullopt;
         }
         if (row.HierCodeList) {
+            // Written into the metadata, whose lines it would break.
+            if (row.HierFile.find_first_of("\r\n") != std::string::npos) {
+                messages.critical("Line break in hierarchy file name for var" + messageNumber(i) +
+                                  ": " + files::messageName(row.HierFile));
+                return std::nullopt;
+            }
             auto lead = ZoekLeadstring(row.HierFile, messages, &request.ReadingNotes);
             if (!lead) return std::nullopt;
             row.LeadString = std::move(*lead);

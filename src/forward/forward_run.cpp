@@ -137,7 +137,7 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         recordCount = convertInChunksBy<ForwardChunk>(
             input, options.chunkBytes, 0, options.progress, request, out, found, stopMessage);
     } catch (const std::exception& error) {
-        messages.critical(conversionStoppedMessage(files::codePageText(request.InputFile), error));
+        messages.critical(conversionStoppedMessage(files::messageName(request.InputFile), error));
         return result;
     }
     if (!stopMessage.empty()) {
@@ -159,8 +159,8 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
         if (found[static_cast<std::size_t>(i)]) continue;
         const VariableSpec& variable = request.Variables[static_cast<std::size_t>(i)];
         // The code and the name as entered: the user looks for them in the table.
-        messages.information("No record with totalcode (" + variable.TotCode +
-                             ") found for variable: " + variable.VarName);
+        messages.information("No record with totalcode (" + messageText(variable.TotCode) +
+                             ") found for variable: " + messageText(variable.VarName));
     }
 
     std::string metadata;

@@ -132,7 +132,7 @@ InputInspection inspectInput(const std::string& FN, std::string_view separator,
     const auto fields = mostFields(FN, separator, 5, messages);
     if (!fields) return found;
     if (*fields <= 4) {
-        messages.critical("No separator found in file: " + files::codePageText(FN));
+        messages.critical("No separator found in file: " + files::messageName(FN));
         found.verdict = InputVerdict::NoSeparator;
         return found;
     }

@@ -247,14 +247,32 @@ std::string messageNumber(std::int64_t number) {
     return number < 0 ? countText(number) : " " + countText(number);
 }
 
+std::string messageText(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else {
+            shown += "\\x";
+            shown += "0123456789abcdef"[byte >> 4];
+            shown += "0123456789abcdef"[byte & 0xF];
+        }
+    }
+    return shown;
+}
+
 std::string messageValue(std::string_view text) {
     constexpr std::size_t shown = 60;
-    if (text.size() <= shown + 3) return std::string(text);
+    if (text.size() <= shown + 3) return messageText(text);
     // Not within a character of several bytes, where the text is UTF-8.
     std::size_t cut = shown;
     while (cut > shown - 3 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
         --cut;
-    return std::string(text.substr(0, cut)) + "...";
+    return messageText(text.substr(0, cut)) + "...";
 }
 
 char* writeCostText(char* to, double value) noexcept {

@@ -28,8 +28,13 @@ std::int32_t wholeNumberClamped32(double value) noexcept;
 // A whole number appended to a message or log text: « 3» when not negative, «-3» otherwise.
 std::string messageNumber(std::int64_t number);
 
-// A value quoted in a message, cut after about 60 characters with "...": a cell of megabytes is
-// not echoed whole.
+// A text quoted whole in a message (a name, a code as entered): control characters, which a
+// terminal would obey or which would break the message's lines, shown as escapes (\n, \r, \t,
+// \x1b); the other bytes as they are.
+std::string messageText(std::string_view text);
+
+// A value quoted in a message, cut after about 60 characters with "..." (a cell of megabytes is
+// not echoed whole), shown as messageText.
 std::string messageValue(std::string_view text);
 
 // A count standing on its own, without a leading blank: «250».

@@ -25,6 +25,7 @@ struct CliCase {
     std::string file{};           // when done: a file written, and `contains` bytes found in it
     std::string contains{};       // when stopped: every file is as it was
     std::string prepare = "true"; // shell commands run in the folder first
+    std::string limit = "-f unlimited"; // the program's largest file, as ulimit -f takes it
 };
 
 // Every file of the folder and its bytes.
@@ -60,7 +61,9 @@ TEST_P(Cli, ExitStatusMessagesAndFiles) {
     ASSERT_EQ(inFolder(c.prepare), 0);
     const auto before = contents(folder);
 
-    const int status = inFolder("LC_ALL=C '" VQD_CLI_PATH "' " + c.arguments + " >.out 2>.err");
+    // Redirections among the arguments come later and win.
+    const int status =
+        inFolder("ulimit " + c.limit + "; LC_ALL=C '" VQD_CLI_PATH "' >.out 2>.err " + c.arguments);
     const std::string err = test::readBytes(folder.path(".err"));
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitStatus);
     EXPECT_EQ(test::readBytes(folder.path(".out")), c.out);
@@ -99,10 +102,18 @@ INSTANTIATE_TEST_SUITE_P(
                 error + "The following argument was not expected: --bogus\n"},
         CliCase{"ValueLeftOut", "forward cells.csv --dim --names-first --total1 X", 2, "",
                 error + "--dim: its value is missing (--names-first is an option)\n"},
+        CliCase{"ValueAttachedAndOperandAfterDoubleDash",
+                "forward --dim 2 --name1 R --name2 T --total1=--total2 --total2 T -- -h", 0,
+                "1 records processed\n",
+                "vqd2zavek-cli: note: No record with totalcode (--total2) found for variable: R\n",
+                "-h.tab", "R1;T;1;1;", "printf 'R1;T;1;1;A;0' >./-h"},
         CliCase{"DimensionEmpty", "forward cells.csv --dim ' '", 2, "", error + "--dim is empty\n"},
-        CliCase{"NoColumnOfThatName", back + "--status Status", 2, "",
-                error +
-                    "--status: no column named \"Status\" in the header line of my template.csv\n"},
+        CliCase{"NoColumnOfThatNameAfterAByteOrderMark", back + "--var1 code", 2, "",
+                error + "--var1: no column named \"code\" in the header line of my template.csv\n"
+                        "Run with --help for more information.\nvqd2zavek-cli: note: my "
+                        "template.csv starts with a UTF-8 byte-order mark, which becomes part of "
+                        "its first field: save it without one\n",
+                "", "", "printf '\\357\\273\\277code;value\\r\\nx;0' >'my template.csv'"},
         CliCase{"NoSecondColumnOfOne",
                 "back --template one.csv --zavek zavek.csv --output out.csv --value 2", 2, "",
                 error + "--value: no column 2 in the header line of one.csv, which has 1 column\n",
@@ -115,8 +126,16 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"FiveVariables", "forward four.csv --dim 5", 1, "",
                 error + "Dimension above 4 is not supported: 5\n", "", "",
                 "printf '1;2;3;4;5;1;A;0;x' >four.csv"},
-        CliCase{"InputVanished", "forward gone.csv --dim 2", 1, "",
-                error + "Cannot read file: gone.csv: No such file or directory\n"},
+        CliCase{"InputVanishedItsNameEscaped", "forward \"$(printf 'a\\033[1mb\\nc')\" --dim 2", 1,
+                "", error + "Cannot read file: a\\x1b[1mb\\nc: No such file or directory\n"},
+        // A result line lost is a failure, as a file that could not be written.
+        CliCase{"ResultLineOnAFullDisk", "--version >/dev/full", 1, "",
+                error + "Cannot write standard output: No space left on device\n"},
+        CliCase{"ResultLineOnAClosedOutput", "--version >&-", 1, "",
+                error + "Cannot write standard output: Bad file descriptor\n"},
+        CliCase{"FileSizeLimit", forward, 1, "",
+                error + "Cannot write file: x.csv.tab: File too large\n", "", "",
+                "printf 'R1;T;1;1;S;0\\r\\n%01100d;T;1;1;S;0' 0 >x.csv", "-f 1"},
         CliCase{"OutputLinksToTheTemplate",
                 "back --template 'my template.csv' --zavek zavek.csv --output t.lnk", 1, "",
                 error + "The output file t.lnk is the same file as the template file: my "
@@ -160,6 +179,7 @@ struct Interrupt {
     int signal;               // SIGPIPE: the run's output is a pipe whose reader is gone
     const char* at = nullptr; // where the preloaded shim raises SIGINT; else, while writing
     bool finishes = false;    // the run ends well with the new files
+    bool blocked = false;     // sent once the new files stand, its output a full pipe
 };
 
 class Interrupted : public testing::TestWithParam<Interrupt> {};
@@ -167,20 +187,23 @@ class Interrupted : public testing::TestWithParam<Interrupt> {};
 // Stopped while writing its outputs or halfway through putting them in place, the command line
 // ends by the signal and leaves the earlier outputs as they were and no temporary file. An
 // interrupt once the new files stand, or a script that stops reading before the result is
-// printed, lets the run finish.
+// printed, lets the run finish; one while the result waits for a reader ends it at once.
 TEST_P(Interrupted, LeavesOneWholeSet) {
     const Interrupt& c = GetParam();
-    const bool whileWriting = !c.at && !c.finishes;
+    const bool signalled = !c.at && !c.finishes;
     test::ScratchFolder folder;
     std::string cells;
-    for (int i = 0; i < (whileWriting ? 1'500'000 : 1); ++i)
+    for (int i = 0; i < (signalled && !c.blocked ? 1'500'000 : 1); ++i)
         cells += "R" + std::to_string(i) + ";T;1,5;2;A;0\r\n";
     folder.write("cells.csv", cells);
     writeEarlierOutputs(folder, "cells.csv");
     const auto before = contents(folder);
     int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    ::close(pipeEnds[0]);
+    ASSERT_EQ(::pipe2(pipeEnds, O_NONBLOCK), 0);
+    while (c.blocked && ::write(pipeEnds[1], cells.data(), cells.size()) > 0)
+        continue;
+    ::fcntl(pipeEnds[1], F_SETFL, 0);
+    if (!c.blocked) ::close(pipeEnds[0]);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(folder.path("").c_str()) != 0) ::_exit(127);
@@ -189,38 +212,51 @@ TEST_P(Interrupted, LeavesOneWholeSet) {
             ::setenv("VQD_INTERRUPT_AT", c.at, 1);
             ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
         }
-        if (c.signal == SIGPIPE) ::dup2(pipeEnds[1], STDOUT_FILENO);
+        if (c.signal == SIGPIPE || c.blocked) ::dup2(pipeEnds[1], STDOUT_FILENO);
         ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
         ::execl(VQD_CLI_PATH, VQD_CLI_PATH, "forward", "cells.csv", "--dim", "2", "--name1", "R",
                 "--name2", "T", "--total1", "R0", "--total2", "T", nullptr);
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
-    while (whileWriting && !writingOutputs(pid) && ::waitpid(pid, nullptr, WNOHANG) == 0)
+    // Sent while the outputs are written, or while the result waits to go into the full pipe.
+    const auto wchan = "/proc/" + std::to_string(pid) + "/wchan";
+    while (signalled &&
+           !(c.blocked ? test::readBytes(wchan).ends_with("pipe_write") : writingOutputs(pid)) &&
+           ::waitpid(pid, nullptr, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
-    if (whileWriting) ::kill(pid, c.signal);
+    if (signalled) ::kill(pid, c.signal);
+    // It ends within a second; one still running then is killed, and fails below.
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    pid_t ended = 0;
+    for (int i = 0; signalled && i < 100 && (ended = ::waitpid(pid, &status, WNOHANG)) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (ended == 0 && signalled) ::kill(pid, SIGKILL);
+    if (ended == 0) ::waitpid(pid, &status, 0);
     const auto after = contents(folder);
     if (c.finishes) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-        EXPECT_EQ(after.size(), before.size()) << "nothing but the new files";
-        EXPECT_TRUE(after.at("cells.csv.tab").starts_with("R0;T;1.5"));
     } else {
         ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before the signal: " << status;
         EXPECT_EQ(WTERMSIG(status), c.signal);
+    }
+    if (c.finishes || c.blocked) {
+        EXPECT_EQ(after.size(), before.size()) << "nothing but the new files";
+        EXPECT_TRUE(after.at("cells.csv.tab").starts_with("R0;T;1.5"));
+    } else {
         EXPECT_EQ(after, before);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, Interrupted,
-                         testing::Values(Interrupt{"SIGINT", SIGINT}, Interrupt{"SIGTERM", SIGTERM},
-                                         Interrupt{"SIGHUP", SIGHUP},
-                                         Interrupt{"HalfwayThroughPlacing", SIGINT, "place:6"},
-                                         Interrupt{"OnceTheNewFilesStand", SIGINT, "remove:1",
-                                                   true},
-                                         Interrupt{"OutputPipeClosed", SIGPIPE, nullptr, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Signals, Interrupted,
+    testing::Values(Interrupt{"SIGINT", SIGINT}, Interrupt{"SIGTERM", SIGTERM},
+                    Interrupt{"SIGHUP", SIGHUP},
+                    Interrupt{"HalfwayThroughPlacing", SIGINT, "place:6"},
+                    Interrupt{"OnceTheNewFilesStand", SIGINT, "remove:1", true},
+                    Interrupt{"OutputPipeClosed", SIGPIPE, nullptr, true},
+                    Interrupt{"OutputPipeFull", SIGTERM, nullptr, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vqd

@@ -129,6 +129,14 @@ INSTANTIATE_TEST_SUITE_P(
             "ready\r\n",
             "",
             {{"wynik ł.csv", "code;value;status\r\n11;250;-\r\n"}}},
+        WindowsCliCase{"ControlCharacterEscaped",
+                       "forward \"łódź é Ω.csv\" --dim 2 --names-first --total1 \"Z\x1b\" "
+                       "--total2 Total",
+                       0, "2 records processed\r\n",
+                       "vqd2zavek-cli: note: No record with totalcode (Z\\x1b) found for variable: "
+                       "Region\r\n"},
+        WindowsCliCase{"OperandAfterDoubleDash", "forward --dim 2 -- -h", 1, "",
+                       error + "Cannot read file: -h: " + test::missingFileReason + "\r\n"},
         WindowsCliCase{"FolderAsInput", "forward \"dossier é\" --dim 2", 1, "",
                        error + "Cannot read file: dossier \xE9: Is a directory\r\n"},
         WindowsCliCase{"DeviceAsOutput",

@@ -56,6 +56,8 @@ INSTANTIATE_TEST_SUITE_P(Checks, Refusals, testing::Values(
     RefusalCase{"NoTotal", [](auto& p) { p.rows[0].TotCode = ""; }, "no total code specified for var 1"},
     RefusalCase{"MissingHierFile", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r.hrc"; },
                 "Cannot read file: DIR/r.hrc\n" + test::missingFileReason},
+    RefusalCase{"LineBreakInHierFileName", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r\r\n.hrc"; },
+                "Line break in hierarchy file name for var 1: DIR/r\\r\\n.hrc"},
     RefusalCase{"EmptyHierFile", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/empty.hrc"; },
                 "No lines in hierarchy file: DIR/empty.hrc"},
     RefusalCase{"HierFileADevice", [](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = test::nullDevice; },
