@@ -2,6 +2,7 @@
 #include "files/output_file.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -237,6 +238,44 @@ TEST(OutputSet, ReplacingKeepsModeGroupAndLinks) {
     EXPECT_EQ(test::readBytes(outputs[3]), "new");
     EXPECT_EQ(folder.fileNames().size(), 5u);
 }
+
+// What the user set on an earlier output, as a command shows it, is shown the same on its
+// replacement. A row whose setting this file system or user cannot make is skipped.
+struct KeptCase {
+    const char* name;
+    const char* set; // shell commands on the file $F
+    const char* show;
+};
+
+class KeptOnReplacing : public testing::TestWithParam<KeptCase> {};
+
+TEST_P(KeptOnReplacing, ShownTheSameAfterwards) {
+    test::ScratchFolder folder;
+    const std::array<std::string, 1> outputs{folder.write("a.tab", "earlier")};
+    const auto shell = [&](const std::string& commands) {
+        std::string out(4096, '\0');
+        FILE* pipe = ::popen(("F='" + outputs[0] + "'; " + commands + " 2>&1").c_str(), "r");
+        out.resize(std::fread(out.data(), 1, out.size(), pipe));
+        return std::pair{::pclose(pipe) == 0, out};
+    };
+    if (const auto [done, out] = shell(GetParam().set); !done) GTEST_SKIP() << out;
+    const auto before = shell(GetParam().show);
+    OutputSet set;
+    ASSERT_TRUE(set.create(outputs, {}));
+    set[0].write("new");
+    ASSERT_TRUE(set.commit()) << set.failureMessage();
+
+    EXPECT_EQ(test::readBytes(outputs[0]), "new");
+    EXPECT_EQ(shell(GetParam().show), before);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Settings, KeptOnReplacing, testing::Values(
+    KeptCase{"AccessControlList", "chmod 600 \"$F\" && setfacl -m u:nobody:r \"$F\"", "getfacl -cp \"$F\""},
+    KeptCase{"ExtendedAttribute", "setfattr -n user.note -v kept \"$F\"", "getfattr -d \"$F\""},
+    KeptCase{"OwnerForTheAdministrator", "chown 65534:65534 \"$F\"", "stat -c %u:%g \"$F\""}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 #endif
 
 } // namespace
