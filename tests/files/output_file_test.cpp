@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <map>
 #ifdef _WIN32
+#include <atomic>
+#include <thread>
 #include <windows.h>
 #else
 #include <sys/resource.h>
@@ -179,6 +181,42 @@ INSTANTIATE_TEST_SUITE_P(Windows, OutputSetFaults, testing::Values(
     [](const auto& info) { return info.param.name; });
 #endif
 // clang-format on
+
+#ifdef _WIN32
+// Runs that replace the same outputs at the same time (here on two threads, where the POSIX tests
+// stop one run halfway) leave one run's whole set, and a reader finds every name at every moment.
+TEST(OutputSet, RunsSideBySideLeaveOneWholeSet) {
+    test::ScratchFolder folder;
+    std::array<std::string, 4> outputs;
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        outputs[i] = folder.write("a" + std::to_string(i), "earlier");
+    std::atomic<bool> running{true};
+    std::atomic<int> missing{0};
+    std::thread reader([&] {
+        while (running)
+            for (const auto& path : outputs)
+                missing += fs::exists(files::nativePath(path)) ? 0 : 1;
+    });
+    const auto run = [&](char name) {
+        OutputSet set;
+        EXPECT_TRUE(set.create(outputs, {}));
+        for (std::size_t i = 0; i < outputs.size(); ++i)
+            set[i].write(std::string(1, name));
+        EXPECT_TRUE(set.commit()) << set.failureMessage();
+    };
+    for (int round = 0; round < 20 && !HasFailure(); ++round) {
+        std::thread other(run, 'b');
+        run('a');
+        other.join();
+        for (const auto& path : outputs)
+            EXPECT_EQ(test::readBytes(path), test::readBytes(outputs[0])) << "round " << round;
+    }
+    running = false;
+    reader.join();
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(folder.fileNames().size(), outputs.size());
+}
+#endif
 
 #ifndef _WIN32
 class FileSizeLimit : public testing::TestWithParam<std::size_t> {};
