@@ -299,15 +299,19 @@ void removeAbandonedTemporaries(const std::wstring& folder) {
 class FolderLocks {
 public:
     explicit FolderLocks(const std::vector<std::wstring>& folders) {
+        // Folders that cannot be told apart by their file index are by their names.
         std::vector<std::pair<FileIdentity, std::wstring>> known;
         for (const auto& folder : folders) {
             FileIdentity identity;
-            identify(folder + L".", identity);
-            known.emplace_back(identity, folder);
+            const bool found = identify(
+                folder.empty() || folder.back() == L':' ? folder + L"." : folder, identity);
+            known.emplace_back(found ? identity : FileIdentity{}, folder);
         }
         std::sort(known.begin(), known.end());
         for (std::size_t i = 0; i < known.size(); ++i) {
-            if (i == 0 || known[i].first != known[i - 1].first) lock(known[i].second);
+            const bool seen = i > 0 && known[i].first == known[i - 1].first &&
+                              (known[i].first != FileIdentity{} || known[i] == known[i - 1]);
+            if (!seen) lock(known[i].second);
         }
     }
     ~FolderLocks() {

@@ -1,8 +1,7 @@
 // Preloaded into the command line to interrupt it at a chosen step of putting its files in place:
-// VQD_INTERRUPT_AT="place:N" raises a signal (VQD_INTERRUPT_SIGNAL, SIGINT if unset) once the Nth
-// file has been given a name (renameat, renameat2 or linkat: new files named, then swapped with
-// the earlier ones), "remove:N" before the Nth removal (earlier files, once the new ones stand).
-// VQD_NO_EXCHANGE makes the file system one that cannot swap two names.
+// VQD_INTERRUPT_AT="place:N" raises the signal VQD_INTERRUPT_SIGNAL once the Nth file has been
+// given a name (new files named, then swapped with the earlier ones), "remove:N" before the Nth
+// removal (earlier files, once the new ones stand). VQD_NO_EXCHANGE: no swapping of two names.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -19,8 +18,7 @@ void interruptAt(std::string_view step) {
     if (at == nullptr || !std::string_view(at).starts_with(std::string(step) + ':') ||
         ++calls != std::atoi(at + step.size() + 1))
         return;
-    const char* signal = std::getenv("VQD_INTERRUPT_SIGNAL");
-    std::raise(signal ? std::atoi(signal) : SIGINT);
+    std::raise(std::atoi(std::getenv("VQD_INTERRUPT_SIGNAL")));
 }
 
 template <class Function> Function* next(const char* name) {
