@@ -38,6 +38,9 @@ public:
     int get() const noexcept { return fd_; }
     explicit operator bool() const noexcept { return fd_ >= 0; }
     void reset() noexcept;
+    // Closes the file now: 0, or the system's error number, for file systems that report a
+    // failed write only then.
+    int close() noexcept;
 
 private:
     int fd_ = -1;
@@ -83,9 +86,11 @@ bool sameFile(const std::string& a, const std::string& b);
 
 // A new file written beside the file its final name stands for (the target of a symbolic link,
 // which stays a link). Unnamed where the system allows, so that a run killed on the way leaves
-// nothing behind; otherwise under a short hidden name that an interrupt removes. It takes the
-// permission bits and the group of the earlier file it is to replace; a new file gets the usual
-// mode of the user's umask.
+// nothing behind; otherwise under a short hidden name that an interrupt removes. It takes what the
+// user set on the earlier file it is to replace: permission bits, group, extended attributes (the
+// access control list among them) and, for the administrator, the owner; where any of that cannot
+// be kept, it is never more open than the earlier file. A new file gets the usual mode of the
+// user's umask.
 class PendingFile {
 public:
     PendingFile() = default;
@@ -110,11 +115,14 @@ private:
     std::string temporary_; // its name in the folder; empty while it has none
 };
 
-// Puts the pending files in place as one step, as far as the file system allows: every earlier
-// file is moved aside, then the new files go in; on any failure the new ones are taken out again
-// and the earlier ones put back, so that a failed run leaves exactly the earlier set. Interrupts
-// wait until it is done. 0, or the system's error number with `failed` the index of the file that
-// could not be replaced.
+// Puts the pending files in place as one step, as far as the file system allows. Each new file is
+// written out to the disk first; runs that place files into the same folders then wait for each
+// other, so that a set is always one run's. Each name is replaced by an atomic exchange (or a
+// rename over the earlier file where the file system has no exchange), so that it holds the
+// earlier or the new file at every moment; on any failure the earlier files are put back the same
+// way, so that a failed run leaves exactly the earlier set. Temporary files that a killed run left
+// in those folders are removed. Interrupts wait until it is done. 0, or the system's error number
+// with `failed` the index of the file that could not be written out or replaced.
 int placeTogether(std::span<PendingFile* const> files, std::size_t& failed);
 
 // What an interrupt that comes once a set of files is in place does: a program whose run ends

@@ -9,10 +9,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <compare>
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <mutex>
 #include <random>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vqd::files {
@@ -44,13 +48,24 @@ std::size_t folderEnd(const std::wstring& name) {
 }
 
 // Short, so that every name the system allows for an output leaves room for it.
+constexpr std::wstring_view temporaryPrefix = L".vqd-";
+constexpr std::size_t temporaryLetters = 8;
+
 std::wstring temporaryName() {
     static constexpr wchar_t digits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
     thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::wstring name = L".vqd-";
-    for (int i = 0; i < 8; ++i)
+    std::wstring name(temporaryPrefix);
+    for (std::size_t i = 0; i < temporaryLetters; ++i)
         name.push_back(digits[generator() % 36]);
     return name;
+}
+
+bool isTemporaryName(std::wstring_view name) {
+    return name.size() == temporaryPrefix.size() + temporaryLetters &&
+           name.starts_with(temporaryPrefix) &&
+           std::all_of(name.begin() + temporaryPrefix.size(), name.end(), [](wchar_t c) {
+               return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z');
+           });
 }
 
 constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -132,6 +147,45 @@ DWORD removeFile(const std::wstring& name) {
     return retrying([&] { return ::DeleteFileW(name.c_str()) != 0; });
 }
 
+// Renamed over the target, the new name on the disk before the call returns.
+constexpr DWORD replacing = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+
+// Puts the new file in the place of `target`; the earlier file waits under `aside` until the set
+// stands. Where the volume has hard links the earlier file gets a second name and the new one is
+// renamed over it, so that `target` holds one of the two at every moment; without them (FAT) the
+// earlier file moves aside first.
+DWORD replace(const std::wstring& target, const std::wstring& temporary, std::wstring& aside) {
+    if (::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return moveFile(temporary, target, replacing);
+    // An earlier file that another program holds open without letting others delete it, as
+    // editors do, cannot be replaced: found before it gets a second name.
+    if (const DWORD error = retrying([&] {
+            const HANDLE file =
+                ::CreateFileW(target.c_str(), DELETE, shareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+            return file != INVALID_HANDLE_VALUE && ::CloseHandle(file);
+        }))
+        return error;
+    bool moved = false;
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0;
+         attempt < 16 && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS); ++attempt) {
+        aside = target.substr(0, folderEnd(target)) + temporaryName();
+        error = ::CreateHardLinkW(aside.c_str(), target.c_str(), nullptr) ? 0 : ::GetLastError();
+        if (error != 0 && error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            moved = true;
+            error = moveFile(target, aside, 0);
+        }
+    }
+    if (error == 0) error = moveFile(temporary, target, replacing);
+    if (error == 0) return 0;
+    if (moved)
+        moveFile(aside, target, 0);
+    else
+        removeFile(aside);
+    aside.clear();
+    return error;
+}
+
 // Named temporary files, known to the console's interrupt handler. After an interrupt has removed
 // them no new one is made: the program is ending.
 std::mutex temporaryNamesMutex;
@@ -207,11 +261,11 @@ struct FileIdentity {
     DWORD volume = 0;
     DWORD indexHigh = 0;
     DWORD indexLow = 0;
-    bool operator==(const FileIdentity&) const = default;
+    auto operator<=>(const FileIdentity&) const = default;
 };
 
-bool identify(const std::string& name, FileIdentity& identity) {
-    const HANDLE file = ::CreateFileW(systemName(name).c_str(), 0, shareAll, nullptr, OPEN_EXISTING,
+bool identify(const std::wstring& name, FileIdentity& identity) {
+    const HANDLE file = ::CreateFileW(name.c_str(), 0, shareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION information{};
@@ -222,11 +276,86 @@ bool identify(const std::string& name, FileIdentity& identity) {
     return known;
 }
 
+// Hidden files of ours that no live run holds open: left by a run that was killed or lost its
+// power while it placed its files.
+void removeAbandonedTemporaries(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((folder + L".vqd-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!isTemporaryName(found.cFileName)) continue;
+        const HANDLE file = ::CreateFileW((folder + found.cFileName).c_str(), DELETE, 0, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+// The folders of a set, each locked once, in the order of volume and file index so that runs
+// sharing several folders cannot wait for each other in a circle. The lock is a hidden file beside
+// the outputs that one run at a time can open; the system closes it, and so removes it, when its
+// run ends, however it ends. Where none can be made, runs are not kept apart there and nothing is
+// taken for abandoned.
+class FolderLocks {
+public:
+    explicit FolderLocks(const std::vector<std::wstring>& folders) {
+        // Folders that cannot be told apart by their file index are by their names.
+        std::vector<std::pair<FileIdentity, std::wstring>> known;
+        for (const auto& folder : folders) {
+            FileIdentity identity;
+            const bool found = identify(
+                folder.empty() || folder.back() == L':' ? folder + L"." : folder, identity);
+            known.emplace_back(found ? identity : FileIdentity{}, folder);
+        }
+        std::sort(known.begin(), known.end());
+        for (std::size_t i = 0; i < known.size(); ++i) {
+            const bool seen = i > 0 && known[i].first == known[i - 1].first &&
+                              (known[i].first != FileIdentity{} || known[i] == known[i - 1]);
+            if (!seen) lock(known[i].second);
+        }
+    }
+    ~FolderLocks() {
+        for (const HANDLE lock : locks_)
+            ::CloseHandle(lock);
+    }
+    FolderLocks(const FolderLocks&) = delete;
+    FolderLocks& operator=(const FolderLocks&) = delete;
+
+private:
+    // Waits for as long as another run holds it; a folder where it cannot be made is tried for
+    // about a second, as a file a scanner holds.
+    void lock(const std::wstring& folder) {
+        constexpr int attempts = 100;
+        for (int denied = 0; denied < attempts; ::Sleep(10)) {
+            const HANDLE lock =
+                ::CreateFileW((folder + L".vqd-lock").c_str(), DELETE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+            if (lock != INVALID_HANDLE_VALUE) {
+                locks_.push_back(lock);
+                removeAbandonedTemporaries(folder);
+                return;
+            }
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_ACCESS_DENIED)
+                ++denied;
+            else if (error != ERROR_SHARING_VIOLATION)
+                return;
+        }
+    }
+
+    std::vector<HANDLE> locks_;
+};
+
 } // namespace
 
 void Descriptor::reset() noexcept {
     if (fd_ >= 0) ::_close(fd_);
     fd_ = -1;
+}
+
+int Descriptor::close() noexcept {
+    if (::_close(std::exchange(fd_, -1)) == 0) return 0;
+    return _doserrno != 0 ? static_cast<int>(_doserrno) : ERROR_WRITE_FAULT;
 }
 
 std::string systemReason(int error) {
@@ -312,7 +441,7 @@ std::ptrdiff_t readSome(const Descriptor& file, char* to, std::size_t size, std:
 bool sameFile(const std::string& a, const std::string& b) {
     FileIdentity first;
     FileIdentity second;
-    return identify(a, first) && identify(b, second) && first == second;
+    return identify(systemName(a), first) && identify(systemName(b), second) && first == second;
 }
 
 int PendingFile::create(const std::string& finalPath) {
@@ -365,13 +494,25 @@ void PendingFile::discard() noexcept {
 }
 
 int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
-    const InterruptsDeferred deferred;
     failed = 0;
-    if (!deferred.entered()) return ERROR_OPERATION_ABORTED;
     const std::size_t count = files.size();
+    // Whole on the disk before any name changes, so that after a power cut each name holds a
+    // whole file.
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!::FlushFileBuffers(handleOf(files[i]->file_))) {
+            failed = i;
+            return static_cast<int>(::GetLastError());
+        }
+    }
     std::vector<std::wstring> targets;
-    for (const PendingFile* file : files)
+    std::vector<std::wstring> folders;
+    for (const PendingFile* file : files) {
         targets.push_back(wideOf(file->name_));
+        folders.push_back(targets.back().substr(0, folderEnd(targets.back())));
+    }
+    const FolderLocks locks(folders);
+    const InterruptsDeferred deferred;
+    if (!deferred.entered()) return ERROR_OPERATION_ABORTED;
     // A folder or a read-only file under an output's name is found before anything moves.
     for (std::size_t i = 0; i < count; ++i) {
         if (const DWORD error = unreplaceable(targets[i])) {
@@ -379,26 +520,18 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
             return static_cast<int>(error);
         }
     }
-    std::vector<std::wstring> aside(count);
-    std::size_t moved = 0;
-    std::size_t placed = 0;
     DWORD error = 0;
-    // An earlier file that another program holds open without sharing deletion cannot be moved,
-    // and stops the run here, before any file has changed.
-    for (; moved < count && error == 0; ++moved) {
-        const std::wstring& target = targets[moved];
-        if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            aside[moved] = target.substr(0, folderEnd(target)) + temporaryName();
-            error = moveFile(target, aside[moved], 0);
-            if (error != 0) aside[moved].clear();
-        }
-        if (error != 0) failed = moved;
+    // A file system that reports a failed write only when the file is closed stops the run here.
+    for (std::size_t i = 0; i < count && error == 0; ++i) {
+        error = static_cast<DWORD>(files[i]->file_.close());
+        if (error != 0) failed = i;
     }
+    std::vector<std::wstring> aside(count);
+    std::size_t placed = 0;
     for (; placed < count && error == 0; ++placed) {
         PendingFile& file = *files[placed];
         const std::wstring temporary = wideOf(file.temporary_);
-        file.file_.reset();
-        error = moveFile(temporary, targets[placed], MOVEFILE_REPLACE_EXISTING);
+        error = replace(targets[placed], temporary, aside[placed]);
         if (error != 0) {
             failed = placed;
             break;
@@ -408,11 +541,14 @@ int placeTogether(std::span<PendingFile* const> files, std::size_t& failed) {
     }
     if (error == 0 && interruptWaiting.load()) error = ERROR_OPERATION_ABORTED;
     if (error != 0) {
-        for (std::size_t i = 0; i < placed; ++i)
-            removeFile(targets[i]);
-        for (std::size_t i = 0; i < moved; ++i) {
-            if (!aside[i].empty()) moveFile(aside[i], targets[i], MOVEFILE_REPLACE_EXISTING);
+        for (std::size_t i = 0; i < placed; ++i) {
+            if (aside[i].empty())
+                removeFile(targets[i]);
+            else
+                moveFile(aside[i], targets[i], replacing);
         }
+        for (PendingFile* file : files)
+            file->discard();
         return static_cast<int>(error);
     }
     if (finishOncePlaced.load()) finishing.store(true);

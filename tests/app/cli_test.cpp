@@ -177,10 +177,47 @@ bool writingOutputs(pid_t pid) {
 struct Interrupt {
     const char* name;
     int signal;               // SIGPIPE: the run's output is a pipe whose reader is gone
-    const char* at = nullptr; // where the preloaded shim raises SIGINT; else, while writing
+    const char* at = nullptr; // where the preloaded shim raises the signal; else, while writing
     bool finishes = false;    // the run ends well with the new files
     bool blocked = false;     // sent once the new files stand, its output a full pipe
+    bool exchange = true;     // whether the file system can swap two names
 };
+
+// A forward run of the command line in `folder`, stopped as `c` says through the preloaded shim,
+// its standard output to `out`.
+pid_t startForward(const test::ScratchFolder& folder, const Interrupt& c, int out = STDOUT_FILENO) {
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    if (::chdir(folder.path("").c_str()) != 0) ::_exit(127);
+    if (c.at) {
+        ::setenv("LD_PRELOAD", VQD_INTERRUPT_SHIM, 1);
+        ::setenv("VQD_INTERRUPT_AT", c.at, 1);
+        ::setenv("VQD_INTERRUPT_SIGNAL", std::to_string(c.signal).c_str(), 1);
+        if (!c.exchange) ::setenv("VQD_NO_EXCHANGE", "1", 1);
+        ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+    }
+    ::dup2(out, STDOUT_FILENO);
+    ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
+    ::execl(VQD_CLI_PATH, VQD_CLI_PATH, "forward", "cells.csv", "--dim", "2", "--name1", "R",
+            "--name2", "T", "--total1", "R0", "--total2", "T", nullptr);
+    ::_exit(127);
+}
+
+int statusOf(pid_t pid, int options = 0) {
+    int status = 0;
+    ::waitpid(pid, &status, options);
+    return status;
+}
+
+// An input of `records` records beside earlier outputs; the folder's files.
+std::map<std::string, std::string> prepareRun(const test::ScratchFolder& folder, int records = 1) {
+    std::string cells;
+    for (int i = 0; i < records; ++i)
+        cells += "R" + std::to_string(i) + ";T;1,5;2;A;0\r\n";
+    folder.write("cells.csv", cells);
+    writeEarlierOutputs(folder, "cells.csv");
+    return contents(folder);
+}
 
 class Interrupted : public testing::TestWithParam<Interrupt> {};
 
@@ -192,32 +229,16 @@ TEST_P(Interrupted, LeavesOneWholeSet) {
     const Interrupt& c = GetParam();
     const bool signalled = !c.at && !c.finishes;
     test::ScratchFolder folder;
-    std::string cells;
-    for (int i = 0; i < (signalled && !c.blocked ? 1'500'000 : 1); ++i)
-        cells += "R" + std::to_string(i) + ";T;1,5;2;A;0\r\n";
-    folder.write("cells.csv", cells);
-    writeEarlierOutputs(folder, "cells.csv");
-    const auto before = contents(folder);
+    const auto before = prepareRun(folder, signalled && !c.blocked ? 1'500'000 : 1);
     int pipeEnds[2];
     ASSERT_EQ(::pipe2(pipeEnds, O_NONBLOCK), 0);
-    while (c.blocked && ::write(pipeEnds[1], cells.data(), cells.size()) > 0)
+    // A pipe filled to the last byte, which nobody reads.
+    while (c.blocked && ::write(pipeEnds[1], "x", 1) > 0)
         continue;
     ::fcntl(pipeEnds[1], F_SETFL, 0);
     if (!c.blocked) ::close(pipeEnds[0]);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(folder.path("").c_str()) != 0) ::_exit(127);
-        if (c.at) {
-            ::setenv("LD_PRELOAD", VQD_INTERRUPT_SHIM, 1);
-            ::setenv("VQD_INTERRUPT_AT", c.at, 1);
-            ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
-        }
-        if (c.signal == SIGPIPE || c.blocked) ::dup2(pipeEnds[1], STDOUT_FILENO);
-        ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
-        ::execl(VQD_CLI_PATH, VQD_CLI_PATH, "forward", "cells.csv", "--dim", "2", "--name1", "R",
-                "--name2", "T", "--total1", "R0", "--total2", "T", nullptr);
-        ::_exit(127);
-    }
+    const pid_t pid =
+        startForward(folder, c, c.signal == SIGPIPE || c.blocked ? pipeEnds[1] : STDOUT_FILENO);
     ::close(pipeEnds[1]);
     // Sent while the outputs are written, or while the result waits to go into the full pipe.
     const auto wchan = "/proc/" + std::to_string(pid) + "/wchan";
@@ -253,10 +274,53 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Interrupt{"SIGINT", SIGINT}, Interrupt{"SIGTERM", SIGTERM},
                     Interrupt{"SIGHUP", SIGHUP},
                     Interrupt{"HalfwayThroughPlacing", SIGINT, "place:6"},
+                    Interrupt{"HalfwayWithoutExchange", SIGINT, "place:6", false, false, false},
                     Interrupt{"OnceTheNewFilesStand", SIGINT, "remove:1", true},
                     Interrupt{"OutputPipeClosed", SIGPIPE, nullptr, true},
                     Interrupt{"OutputPipeFull", SIGTERM, nullptr, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Killed at any step of putting its files in place, on a file system that can swap two names or
+// one that cannot, a run leaves a file under every output's name; the next run removes the
+// temporary files it left and puts its own set in place.
+TEST(Killed, AtEachStepOfPlacing) {
+    for (const bool exchange : {true, false}) {
+        for (const std::string step : {"place:", "remove:"}) {
+            for (int n = 1;; ++n) {
+                const std::string at = step + std::to_string(n);
+                SCOPED_TRACE(at + (exchange ? "" : " without exchange"));
+                test::ScratchFolder folder;
+                const auto before = prepareRun(folder);
+                const int status = statusOf(
+                    startForward(folder, {"", SIGKILL, at.c_str(), false, false, exchange}));
+                if (!WIFSIGNALED(status)) break; // past the last step
+                for (const auto& [name, bytes] : before)
+                    EXPECT_TRUE(std::filesystem::exists(folder.path(name))) << name;
+                EXPECT_EQ(statusOf(startForward(folder, {})), 0);
+                EXPECT_EQ(contents(folder).size(), before.size()) << "no temporary file";
+            }
+        }
+    }
+}
+
+// A run that starts while another puts its files in place waits for it, so that the set that
+// stands is the later run's whole.
+TEST(SideBySide, ALaterRunWaitsWhileOnePlacesItsFiles) {
+    test::ScratchFolder folder;
+    prepareRun(folder);
+    const pid_t first = startForward(folder, {"", SIGSTOP, "place:6"});
+    ASSERT_TRUE(WIFSTOPPED(statusOf(first, WUNTRACED)));
+    prepareRun(folder, 2);
+    const pid_t second = startForward(folder, {});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(first, SIGCONT);
+    EXPECT_EQ(statusOf(first), 0);
+    EXPECT_EQ(statusOf(second), 0);
+    for (const char* extension : {".tab", ".hst"})
+        EXPECT_NE(test::readBytes(folder.path(std::string("cells.csv") + extension)).find("R1"),
+                  std::string::npos)
+            << extension << " is the second run's";
+}
 
 } // namespace
 } // namespace vqd

@@ -2,12 +2,15 @@
 #include "files/output_file.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #ifdef _WIN32
+#include <atomic>
+#include <thread>
 #include <windows.h>
 #else
 #include <sys/resource.h>
@@ -179,6 +182,40 @@ INSTANTIATE_TEST_SUITE_P(Windows, OutputSetFaults, testing::Values(
 #endif
 // clang-format on
 
+#ifdef _WIN32
+// Runs that replace the same outputs at the same time (here on two threads; the POSIX tests stop
+// one run halfway) leave one run's whole set, and a reader finds every name at every moment.
+TEST(OutputSet, RunsSideBySideLeaveOneWholeSet) {
+    test::ScratchFolder folder;
+    const std::array<std::string, 4> outputs{folder.write("a", ""), folder.write("b", ""),
+                                             folder.write("c", ""), folder.write("d", "")};
+    std::atomic<bool> running{true};
+    std::atomic<int> missing{0};
+    std::thread reader([&] {
+        while (running)
+            for (const auto& path : outputs)
+                missing += fs::exists(files::nativePath(path)) ? 0 : 1;
+    });
+    const auto run = [&](const char* text) {
+        OutputSet set;
+        EXPECT_TRUE(set.create(outputs, {}));
+        for (std::size_t i = 0; i < outputs.size(); ++i)
+            set[i].write(text);
+        EXPECT_TRUE(set.commit()) << set.failureMessage();
+    };
+    for (int round = 0; round < 20 && !HasFailure(); ++round) {
+        std::thread other(run, "b");
+        run("a");
+        other.join();
+        for (const auto& path : outputs)
+            EXPECT_EQ(test::readBytes(path), test::readBytes(outputs[0])) << "round " << round;
+    }
+    running = false;
+    reader.join();
+    EXPECT_EQ(missing, 0);
+}
+#endif
+
 #ifndef _WIN32
 class FileSizeLimit : public testing::TestWithParam<std::size_t> {};
 
@@ -214,13 +251,11 @@ INSTANTIATE_TEST_SUITE_P(Pieces, FileSizeLimit, testing::Values(10, 64 << 10),
 TEST(OutputSet, ReplacingKeepsModeGroupAndLinks) {
     test::ScratchFolder folder;
     fs::create_directory(folder.path("kept"));
-    ::chmod(folder.write("private.tab", "earlier").c_str(), 0600);
     ::chmod(folder.write("kept/target.csv", "earlier").c_str(), 0640);
     fs::create_symlink("kept/target.csv", folder.path("link.csv"));
     const std::string longName(255 - 4, 'x');
     const mode_t mask = ::umask(022);
-    const std::array<std::string, 4> outputs{folder.path("private.tab"), folder.path("link.csv"),
-                                             folder.path("new.hst"),
+    const std::array<std::string, 3> outputs{folder.path("link.csv"), folder.path("new.hst"),
                                              folder.path(longName + ".log")};
     OutputSet set;
     ASSERT_TRUE(set.create(outputs, {})) << set.failureMessage();
@@ -229,14 +264,44 @@ TEST(OutputSet, ReplacingKeepsModeGroupAndLinks) {
     ASSERT_TRUE(set.commit()) << set.failureMessage();
     ::umask(mask);
 
-    EXPECT_EQ(modeOf(folder.path("private.tab")), 0600);
     EXPECT_EQ(modeOf(folder.path("kept/target.csv")), 0640);
     EXPECT_EQ(modeOf(folder.path("new.hst")), 0644);
     EXPECT_EQ(fs::read_symlink(folder.path("link.csv")), "kept/target.csv");
     EXPECT_EQ(test::readBytes(folder.path("kept/target.csv")), "new");
-    EXPECT_EQ(test::readBytes(outputs[3]), "new");
-    EXPECT_EQ(folder.fileNames().size(), 5u);
+    EXPECT_EQ(test::readBytes(outputs[2]), "new");
+    EXPECT_EQ(folder.fileNames().size(), 4u);
 }
+
+// What the user set on an earlier output, as a command shows it, shows the same on its
+// replacement. Each row: its name, the commands that set something on the file $F, and the one
+// that shows it; a row whose setting this file system or user cannot make is skipped.
+class KeptOnReplacing : public testing::TestWithParam<std::array<const char*, 3>> {};
+
+TEST_P(KeptOnReplacing, ShownTheSameAfterwards) {
+    test::ScratchFolder folder;
+    const std::array<std::string, 1> outputs{folder.write("a.tab", "earlier")};
+    const auto shell = [&](const std::string& commands) {
+        std::string out(4096, '\0');
+        FILE* pipe = ::popen(("F='" + outputs[0] + "'; " + commands + " 2>&1").c_str(), "r");
+        out.resize(std::fread(out.data(), 1, out.size(), pipe));
+        return std::pair{::pclose(pipe) == 0, out};
+    };
+    if (const auto [done, out] = shell(GetParam()[1]); !done) GTEST_SKIP() << out;
+    const auto before = shell(GetParam()[2]);
+    OutputSet set;
+    ASSERT_TRUE(set.create(outputs, {}));
+    set[0].write("new");
+    ASSERT_TRUE(set.commit()) << set.failureMessage();
+    EXPECT_EQ(shell(GetParam()[2]), before);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Settings, KeptOnReplacing, testing::Values(
+    std::array{"AccessControlList", "chmod 600 \"$F\" && setfacl -m u:nobody:r \"$F\"", "getfacl -cp \"$F\""},
+    std::array{"ExtendedAttribute", "setfattr -n user.note -v kept \"$F\"", "getfattr -d \"$F\""},
+    std::array{"OwnerForTheAdministrator", "chown 65534:65534 \"$F\"", "stat -c %u:%g \"$F\""}),
+    [](const auto& info) { return info.param[0]; });
+// clang-format on
 #endif
 
 } // namespace
