@@ -3,7 +3,9 @@
 #include "shell/text_bytes.h"
 #include "text/numbers.h"
 
+#include <QFile>
 #include <QSettings>
+#include <QStringDecoder>
 #include <cstdio>
 
 namespace vqd {
@@ -11,6 +13,16 @@ namespace vqd {
 namespace {
 
 const QString applicationName = QStringLiteral("VQD2Zavek");
+
+// A store saved by an editor in another encoding (Windows' ANSI, say) is malformed too: its
+// texts would come back as replacement characters, neither the user's nor the defaults.
+bool isUtf8(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return true; // absent: every key has its default
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString decoded = utf8(file.readAll());
+    return !utf8.hasError();
+}
 
 } // namespace
 
@@ -43,7 +55,7 @@ SettingsValues Settings::load() {
     values.DOM2 = text(keyDom2, values.DOM2);
     values.FREQ = text(keyFreq, values.FREQ);
     // The store is read at the first look-up; only then does it know whether it could be.
-    if (store_->status() != QSettings::NoError) return {};
+    if (store_->status() != QSettings::NoError || !isUtf8(store_->fileName())) return {};
     return values;
 }
 

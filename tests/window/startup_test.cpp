@@ -18,6 +18,12 @@ TEST_F(StartUp, DamagedStoreGivesTheDefaultsAndEndingStoresTheBoxesForTheNextRun
     writeBytes(fresh.path("VQD2Zavek.conf"), "[General\nFREQ=5\n");
     open();
     EXPECT_EQ(boxes(), (std::vector<QString>{";", "10", "90", "80"}));
+    // So does one an editor saved in the ANSI code page.
+    ScratchFolder ansi;
+    storeFolder = ansi.path("");
+    writeBytes(ansi.path("VQD2Zavek.conf"), "[General]\nSEP=\xA7\nFREQ=5\n");
+    open();
+    EXPECT_EQ(boxes(), (std::vector<QString>{";", "10", "90", "80"}));
     box("txtSep")->setText("tab");
     box("txtPerc(0)")->clear();
     testing::internal::CaptureStderr();
