@@ -71,7 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::filesystem::remove(request.ResultFile);
 
     fuzz::SilentMessages messages;
-    (void)templateHeaderFields(request.TemplateFile, messages);
+    // The header's fields, walked as the window lists them, are as many as the columns counted.
+    if (const auto header = templateHeader(request.TemplateFile, messages)) {
+        std::int64_t fields = 0;
+        for ([[maybe_unused]] const std::string_view field : header->fields())
+            ++fields;
+        fuzz::require(fields == header->columnCount());
+    }
     (void)zavekVariableCount(request.ZavekOutputFile, messages);
     const auto result = ConvertBack(request, messages);
     // A stopped conversion leaves no result file; a finished one says nothing.
