@@ -21,7 +21,6 @@ namespace vqd {
 class CliOutput : public Messages {
 public:
     CliOutput();
-    ~CliOutput() override;
     void critical(std::string_view text) override;
     void information(std::string_view text) override;
     void progress(std::int64_t recordCount);
