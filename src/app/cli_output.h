@@ -26,8 +26,8 @@ public:
     void progress(std::int64_t recordCount);
     // The final line on standard output.
     void result(std::string_view text);
-    // Shows the notices held, as errors when `status` is a stop that no error explained, and
-    // returns `status`.
+    // Ends every command: shows the notices held, as errors when `status` is a stop that no error
+    // explained, and returns `status`.
     int finish(int status);
 
 private:

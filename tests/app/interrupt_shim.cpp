@@ -17,14 +17,11 @@ namespace {
 
 void interruptAt(const std::string& step) {
     static std::atomic<int> calls = 0;
-    const char* at = std::getenv("VQD_INTERRUPT_AT");
-    if (at == nullptr || !std::string(at).starts_with(step + ':') ||
-        ++calls != std::atoi(at + step.size() + 1))
-        return;
-    if (const int signal = std::atoi(std::getenv("VQD_INTERRUPT_SIGNAL")))
-        std::raise(signal);
-    else
-        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    const std::string at = std::getenv("VQD_INTERRUPT_AT");
+    if (!at.starts_with(step + ':') || ++calls != std::stoi(at.substr(step.size() + 1))) return;
+    const int signal = std::atoi(std::getenv("VQD_INTERRUPT_SIGNAL"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(signal == 0 ? 600 : 0));
+    std::raise(signal);
 }
 
 // The system's function `name`, called with `arguments`, then the step counted.
