@@ -46,11 +46,6 @@ CliOutput::CliOutput()
     : terminal_(console::showsProgressLine()), start_(std::chrono::steady_clock::now()),
       nextPaint_(start_ + std::chrono::milliseconds(500)) {}
 
-CliOutput::~CliOutput() {
-    showHeld("note");
-    clearProgress();
-}
-
 void CliOutput::critical(std::string_view text) {
     clearProgress();
     showHeld("note");

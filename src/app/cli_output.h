@@ -21,14 +21,13 @@ namespace vqd {
 class CliOutput : public Messages {
 public:
     CliOutput();
-    ~CliOutput() override;
     void critical(std::string_view text) override;
     void information(std::string_view text) override;
     void progress(std::int64_t recordCount);
     // The final line on standard output.
     void result(std::string_view text);
-    // Shows the notices held, as errors when `status` is a stop that no error explained, and
-    // returns `status`.
+    // Ends every command: shows the notices held, as errors when `status` is a stop that no error
+    // explained, and returns `status`.
     int finish(int status);
 
 private:
