@@ -63,45 +63,39 @@ TEST(CellRecord, NumbersBeyondTheFloatRangeNameTheirText) {
     }
 }
 
-// A cell line of random codes (blanks and short lines included) and a value in plain digits at
-// the edges of the plain cost text, or in another form.
-std::string randomCellLine(std::mt19937& random, int varCount, const std::string& separator) {
-    const auto pick = [&](std::vector<std::string> options) {
-        return options[random() % options.size()];
-    };
-    std::string digits;
-    for (auto n = random() % 18; n > 0; --n)
-        digits += pick({"0", "0", "9", "9", "1", "5"});
-    std::string value = pick({"", "-"}) + digits + pick({"", ",", "."});
-    for (auto n = random() % 8; n > 0; --n)
-        value += pick({"0", "9", "1"});
-    value = pick({value, value, value, "1,5e3", "x", "-0,0", "0,000001", "-1e305"});
-    std::string line;
-    for (int i = 0; i < varCount; ++i)
-        line += pick({"A", " B", "T", "T ", "t", "", std::string(700, 'L')}) + separator;
-    line += value + separator + pick({"7", " 7,0 ", ""}) + separator + pick({"A", "b", "C", "S"}) +
-            separator + pick({"95", "50", "1e400", ""});
-    if (random() % 4 == 0) line.resize(random() % (line.size() + 1));
-    return line;
-}
-
 // The data and history lines are built from pieces copied in one go and from the value's digits;
 // they must be those the plain rule gives: each field taken by the field rule, commas made
-// points, the cost and the levels rendered from the numbers; and within the room reserved.
+// points, the cost and the levels rendered from the numbers; and within the room reserved. Over
+// generated lines: codes with blanks, long ones, totals; values in plain digits at the edges of
+// the plain cost text, or in another form; lines cut short.
 TEST(DataAndHistory, SameAsThePlainRuleOverGeneratedLines) {
     std::mt19937 random(24);
+    const auto pick = [&](const std::vector<std::string>& options) {
+        return options[random() % options.size()];
+    };
     for (int n = 0; n < 4000; ++n) {
         auto request = rules(0.1, 90, 80);
         request.VarCount = n % 5;
-        request.Separator = std::vector<std::string>{";", "\t", " ", ";;"}[n / 5 % 4];
+        request.Separator = pick({";", "\t", " ", ";;"});
         request.Variables.assign(4, {"V", false, "", "", false, "", "T"});
-        const std::string line = randomCellLine(random, request.VarCount, request.Separator);
+        const std::string& sep = request.Separator;
+        std::string digits = pick({"", "-"});
+        for (auto k = random() % 18; k > 0; --k)
+            digits += pick({"0", "0", "9", "9", "1", "5"});
+        digits += pick({"", ",", "."});
+        for (auto k = random() % 8; k > 0; --k)
+            digits += pick({"0", "9", "1"});
+        std::string line;
+        for (int i = 0; i < request.VarCount; ++i)
+            line += pick({"A", " B", "T", "T ", "t", "", std::string(700, 'L')}) + sep;
+        line += pick({digits, digits, digits, "1,5e3", "x", "-0,0", "0,000001", "-1e305"}) + sep +
+                pick({"7", " 7,0 ", ""}) + sep + pick({"A", "b", "C", "S"}) + sep +
+                pick({"95", "50", "1e400", ""});
+        if (random() % 4 == 0) line.resize(random() % (line.size() + 1));
         SCOPED_TRACE(line);
         TotalsFound found{};
         CellRecord record;
         if (!ReadCellRecord(line, request, found, record)) continue;
-
-        const std::string& sep = request.Separator;
         std::string_view rest = line;
         std::string codes;
         for (int i = 0; i < request.VarCount; ++i) {

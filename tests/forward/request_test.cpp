@@ -61,18 +61,17 @@ TEST(Request, ChecksInOrderAndShowsTheFirstFailure) {
 // The first character that most lines start with, the first seen on ties; a 41st distinct one is
 // not counted however often it occurs.
 TEST(Request, LeadStringOfACodeList) {
-    Lines fortyOne;
+    std::string fortyOne;
     for (char c = '0'; c < '0' + 40; ++c)
-        fortyOne.push_back({c});
-    fortyOne.insert(fortyOne.end(), 5, "~x");
+        fortyOne += c + std::string("\r\n");
+    test::ScratchFolder folder;
     for (const auto& [lines, lead] :
-         {std::pair<Lines, std::string>{{"1", "+11", "+12", "++1", "2"}, "+"},
-          {{"A", "B"}, "A"},
-          {{"", "", "x"}, ""},
-          {fortyOne, "0"}}) {
-        test::ScratchFolder folder;
+         std::initializer_list<std::pair<std::string, std::string>>{{"1\r\n+11\r\n+12\r\n2", "+"},
+                                                                    {"A\r\nB", "A"},
+                                                                    {"\r\n\r\nx", ""},
+                                                                    {fortyOne + "~\r\n~", "0"}}) {
         test::RecordingMessages messages;
-        EXPECT_EQ(ZoekLeadstring(folder.write("h.hrc", test::crlfLines(lines)), messages), lead);
+        EXPECT_EQ(ZoekLeadstring(folder.write("h.hrc", lines), messages), lead);
         EXPECT_TRUE(messages.shown.empty());
     }
 }
