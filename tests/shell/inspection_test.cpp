@@ -8,13 +8,24 @@
 namespace vqd {
 namespace {
 
-// How a line splits into fields is the field splitter's (its table and the fuzz target).
-TEST(Dimension, LongestLineLessFourFieldsOrUnreadable) {
+using Lines = std::vector<std::string>;
+
+// The dimension is the longest line's fields less the four cell fields; a file is taken only
+// when some line has more than four. How a line splits is the field splitter's table.
+TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
+    for (const auto& [lines, dim] : std::initializer_list<std::pair<std::string, int>>{
+             {"a;b;c;d;e;f\r\na;b\r\n", 2}, {"1;2;S;0\r\na;1;2;S;0", 1}, {"a;b;c;d", 0}, {"", 0}}) {
+        test::ScratchFolder folder;
+        test::RecordingMessages messages;
+        const auto path = folder.write("cells.csv", lines);
+        EXPECT_EQ(GetDim(path, ";", messages), dim) << lines;
+        EXPECT_EQ(inspectInput(path, ";", 1, false, messages).verdict,
+                  dim > 0 ? InputVerdict::Splits : InputVerdict::NoSeparator);
+        EXPECT_EQ(test::shownTexts(messages),
+                  dim > 0 ? Lines{} : Lines{"critical: No separator found in file: " + path});
+    }
     test::ScratchFolder folder;
     test::RecordingMessages messages;
-    EXPECT_EQ(GetDim(folder.write("a", "a;b;c;d;e;f\r\na;b\r\n"), ";", messages), 2);
-    EXPECT_EQ(GetDim(folder.write("b", "a;b;c;d\r\n"), ";", messages), 0);
-    EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(GetDim(folder.path("none"), ";", messages));
     EXPECT_EQ(messages.shown.at(0).text,
               "Cannot read file: " + folder.path("none") + "\n" + test::missingFileReason);
@@ -51,43 +62,14 @@ TEST(Dimension, SettledFileIsReadAgainOnlyWhenSizeOrTimeChanges) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-struct VerdictCase {
-    const char* name;
-    const char* lines;
-    InputVerdict verdict;
-};
-
-class Verdicts : public testing::TestWithParam<VerdictCase> {};
-
-// A cell line holds the codes and four cell fields: a file must have a line of more than four.
-TEST_P(Verdicts, MoreThanFourFieldsOnSomeLine) {
-    test::ScratchFolder folder;
-    test::RecordingMessages messages;
-    const auto path = folder.write("cells.csv", GetParam().lines);
-    EXPECT_EQ(inspectInput(path, ";", 1, false, messages).verdict, GetParam().verdict);
-    const std::vector<test::RecordedMessage> refusal{{true, "No separator found in file: " + path}};
-    EXPECT_EQ(messages.shown, GetParam().verdict == InputVerdict::Splits
-                                  ? std::vector<test::RecordedMessage>{}
-                                  : refusal);
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, Verdicts,
-                         testing::Values(VerdictCase{"FourFields", "1;2;S;0\r\na;b;c;d",
-                                                     InputVerdict::NoSeparator},
-                                         VerdictCase{"FiveFieldsOnALaterLine",
-                                                     "1;2;S;0\r\na;1;2;S;0", InputVerdict::Splits},
-                                         VerdictCase{"Empty", "", InputVerdict::NoSeparator}),
-                         [](const auto& info) { return info.param.name; });
-
 TEST(VarNames, FirstFieldsOfFirstLineAtMostFour) {
     test::ScratchFolder folder;
     test::RecordingMessages messages;
     const auto path = folder.write("f", "Region; Age ;Value;Freq;Flag;Dom\r\nx;y;1;1;S;0\r\n");
-    using Names = std::vector<std::string>;
-    EXPECT_EQ(ReadVarNames(path, ";", 2, messages), (Names{"Region", "Age "}));
-    EXPECT_EQ(ReadVarNames(path, ";", 7, messages), (Names{"Region", "Age ", "Value", "Freq"}));
+    EXPECT_EQ(ReadVarNames(path, ";", 2, messages), (Lines{"Region", "Age "}));
+    EXPECT_EQ(ReadVarNames(path, ";", 7, messages), (Lines{"Region", "Age ", "Value", "Freq"}));
     const auto shortLine = folder.write("g", "Region;Age\r\n");
-    EXPECT_EQ(ReadVarNames(shortLine, ";", 3, messages), (Names{"Region", "Age", ""}));
+    EXPECT_EQ(ReadVarNames(shortLine, ";", 3, messages), (Lines{"Region", "Age", ""}));
     EXPECT_TRUE(messages.shown.empty());
 }
 
