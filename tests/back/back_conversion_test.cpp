@@ -42,9 +42,7 @@ Lines fieldsOf(std::string_view line, std::string_view separator, std::size_t co
 }
 
 // A result line is the model line with each chosen column holding its record field, a later
-// destination winning (variables, value, frequency, status, the fourth field). Fields are copied
-// in runs and the rest joined once, which must give what this plain rule gives, over generated
-// templates, records of 0 to 4 variables (short lines, extra fields, blanks, tabs) and choices.
+// destination winning; the runs copied at once must give what this plain rule gives.
 TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
     std::mt19937 random(24);
     const auto pick = [&](const Lines& options) { return options[random() % options.size()]; };
@@ -99,8 +97,7 @@ TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
 TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     const std::string record = test::zavekRecord, usual = test::usualTemplate;
     const std::string beyond = "critical: Number of explanatory variables outside 0 to 4:";
-    // template ("-": none), ZAVEK file ("-": none), result name, start of the message (and of a
-    // note after it, behind "|")
+    // template, ZAVEK file ("-": none), result name, start of the message (and "|" a note)
     // clang-format off
     const std::tuple<std::string, std::string, std::string, std::string> cases[]{
         {"a,b;c\r\nx", record, "result.csv", "note: unable to decide about the separator in file DIR/template.csv\r\nBoth  \",\"  and \";\" have been found 1 times"},
@@ -139,11 +136,8 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     }
 }
 
-// With a model line longer than a chunk every record is a chunk of its own, so the results held
-// at once stay few: the first progress comes after at most one chunk of each converter. A failure
-// of the system inside the run (here thrown by the progress report, as a refused thread would be)
-// and a ZAVEK file that changes while it is read (before its end is reached) stop with a message,
-// and the earlier result stays.
+// With a model line longer than a chunk each record is a chunk, so few results are held at once.
+// A failing system (a refused thread) and a ZAVEK file changed while it is read stop the run.
 TEST(ConvertBack, LongModelLineOneRecordAtATimeAndFailuresInTheRun) {
     test::ScratchFolder folder;
     folder.write("template.csv", "code;note\r\nx;" + std::string(1100, 'n') + "\r\n");

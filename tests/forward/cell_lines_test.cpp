@@ -62,11 +62,9 @@ TEST(CellRecord, NumbersBeyondTheFloatRangeNameTheirText) {
     }
 }
 
-// The data and history lines are built from pieces copied in one go and from the value's digits;
-// they must be those the plain rule gives: each field taken by the field rule, commas made
-// points, the cost and the levels rendered from the numbers; and within the room reserved. Over
-// generated lines: codes with blanks, long ones, totals; values in plain digits at the edges of
-// the plain cost text, or in another form; lines cut short.
+// The data and history lines, built from pieces copied in one go and from the value's digits, must
+// be those of the plain rule (fields by the field rule, commas made points, numbers rendered), and
+// fit in the room reserved.
 TEST(DataAndHistory, SameAsThePlainRuleOverGeneratedLines) {
     std::mt19937 random(24);
     const auto pick = [&](const std::vector<std::string>& options) {

@@ -65,11 +65,10 @@ TEST(Request, LeadStringOfACodeList) {
     for (char c = '0'; c < '0' + 40; ++c)
         fortyOne += c + std::string("\r\n");
     test::ScratchFolder folder;
-    for (const auto& [lines, lead] :
-         std::initializer_list<std::pair<std::string, std::string>>{{"1\r\n+11\r\n+12\r\n2", "+"},
-                                                                    {"A\r\nB", "A"},
-                                                                    {"\r\n\r\nx", ""},
-                                                                    {fortyOne + "~\r\n~", "0"}}) {
+    // clang-format off
+    for (const auto& [lines, lead] : std::initializer_list<std::pair<std::string, std::string>>{
+             {"1\r\n+11\r\n+12\r\n2", "+"}, {"A\r\nB", "A"}, {"\r\n\r\nx", ""}, {fortyOne + "~\r\n~", "0"}}) {
+        // clang-format on
         test::RecordingMessages messages;
         EXPECT_EQ(ZoekLeadstring(folder.write("h.hrc", lines), messages), lead);
         EXPECT_TRUE(messages.shown.empty());
