@@ -37,28 +37,24 @@ TEST(Dimension, SettledFileIsReadAgainOnlyWhenSizeOrTimeChanges) {
     test::ScratchFolder folder;
     test::RecordingMessages messages;
     const std::string five = "a;b;c;d;e\r\n", six = "a;b;c;d;e;f"; // as long as each other
-    const auto path = folder.write("f", five);
-    EXPECT_EQ(GetDim(path, ";", messages), 1);
-    test::writeBytes(path, six);
-    EXPECT_EQ(GetDim(path, ";", messages), 2) << "just written";
+    const auto path = folder.path("f");
     const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-    const auto rewrite = [&](const std::string& bytes, std::chrono::seconds later) {
+    // Bytes written, their time in seconds after an hour ago (-1: just now), separator, dimension;
+    // the last row inspected before a conversion first, which stops at the first line that splits.
+    // clang-format off
+    const std::tuple<std::string, int, std::string, int> steps[]{
+        {five, -1, ";", 1}, {six, -1, ";", 2}, {five, 0, ";", 1}, {six, 0, ";", 1} /* remembered */,
+        {six, 0, "\t", 0}, {six, 1, ";", 2}, {six + ";g", 1, ";", 3}, {five + six, 2, ";", 2}};
+    // clang-format on
+    for (const auto& [bytes, later, separator, dim] : steps) {
         test::writeBytes(path, bytes);
-        std::filesystem::last_write_time(path, hourAgo + later);
-    };
-    rewrite(five, std::chrono::seconds(0));
-    EXPECT_EQ(GetDim(path, ";", messages), 1);
-    rewrite(six, std::chrono::seconds(0));
-    EXPECT_EQ(GetDim(path, ";", messages), 1) << "remembered";
-    EXPECT_EQ(GetDim(path, "\t", messages), 0) << "another separator";
-    rewrite(six, std::chrono::seconds(1));
-    EXPECT_EQ(GetDim(path, ";", messages), 2) << "modified later";
-    rewrite(six + ";g", std::chrono::seconds(1));
-    EXPECT_EQ(GetDim(path, ";", messages), 3) << "longer";
-    // The inspection before a conversion stops at the first line that splits.
-    rewrite(five + six, std::chrono::seconds(2));
-    EXPECT_EQ(inspectInput(path, ";", 0, false, messages).verdict, InputVerdict::Splits);
-    EXPECT_EQ(GetDim(path, ";", messages), 2) << "a later line longer than the first that splits";
+        if (later >= 0)
+            std::filesystem::last_write_time(path, hourAgo + std::chrono::seconds(later));
+        if (later == 2) {
+            EXPECT_EQ(inspectInput(path, ";", 0, false, messages).verdict, InputVerdict::Splits);
+        }
+        EXPECT_EQ(GetDim(path, separator, messages), dim) << bytes << " at " << later << separator;
+    }
     EXPECT_TRUE(messages.shown.empty());
 }
 
