@@ -42,8 +42,7 @@ TEST(Request, ChecksInOrderAndShowsTheFirstFailure) {
         folder.write("empty.hrc", "");
         ForwardPageValues page;
         page.VarCount = 2;
-        page.rows[0].VarName = "Region";
-        page.rows[0].TotCode = "NL";
+        page.rows[0] = {"Region", false, "", "", false, "", "NL"};
         page.rows[1] = {"Age", false, "", "", true, "1 2", "Total"};
         change(page);
         for (auto& row : page.rows)
