@@ -28,6 +28,9 @@ protected:
             std::locale::global(std::locale(locale));
         } catch (const std::runtime_error&) {
         }
+#ifdef LC_MESSAGES
+        std::setlocale(LC_MESSAGES, "C"); // the system's reasons in the language the rows name
+#endif
         values.txtVQDFileName = input;
         values.FieldSeparator = ";";
     }
@@ -106,21 +109,79 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
                          "3 records processed"}));
 }
 
-// A number out of range (the first; without a names line, record 3 is line 3), running out of
+// A page refused at its first failed check (where a row sets two faults, the earlier check speaks),
+// a number out of range (the first; without a names line, record 3 is line 3), running out of
 // memory and an input changed while it is read: each a message, and nothing written.
 TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
+    const std::string fives = " 0," + std::string(70, '5'); // as entered, not cut
+    // Each row changes what differs from a page of two complete variables.
+    // clang-format off
+    const std::vector<std::pair<std::function<void(ForwardPageValues&)>, std::string>> refused{
+        {[](auto& p) { p.VarCount = 5; p.txtPerc[1] = "0"; }, "Dimension above 4 is not supported: 5"},
+        {[](auto& p) { p.txtPerc[1] = "0"; p.txtPerc[2] = "0"; }, "Illegal Percentage for Dominance 1:0"},
+        {[&](auto& p) { p.txtPerc[2] = fives; }, "Illegal Percentage for Dominance 2:" + fives},
+        {[](auto& p) { p.txtPerc[0] = "-1e999"; }, "Number out of range: -1e999"},
+        {[](auto& p) { p.rows[1].VarName = "  "; }, "no variable name specified for var 2"},
+        {[](auto& p) { p.rows[0].HierCodeList = true; }, "no hierarchy file specified for var 1"},
+        {[](auto& p) { p.rows[1].LevelsSpec = ""; }, "Error in hier.levels specification for var 2"},
+        {[](auto& p) { p.rows[1].HierCodeList = true; p.rows[1].HierFile = "x.hrc"; },
+         "Error in hier.levels specification for var 2"},
+        {[](auto& p) { p.rows[0].TotCode = ""; }, "no total code specified for var 1"},
+        {[](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r.hrc"; },
+         "Cannot read file: DIR/r.hrc\n" + test::missingFileReason},
+        {[](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r\r\n.hrc"; },
+         "Line break in hierarchy file name for var 1: DIR/r\\r\\n.hrc"},
+        {[](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/empty.hrc"; },
+         "No lines in hierarchy file: DIR/empty.hrc"},
+    };
+    // clang-format on
+    folder.write("empty.hrc", "");
+    const auto usual = values;
+    Lines expected;
+    for (const auto& [change, message] : refused) {
+        values = usual;
+        values.VarCount = 2;
+        values.rows[0] = {"Region", false, "", "", false, "", "NL"};
+        values.rows[1] = {"Age", false, "", "", true, "1 2", "Total"};
+        change(values);
+        for (auto& row : values.rows)
+            row.HierFile = test::expand(folder, row.HierFile);
+        EXPECT_FALSE(run("1;1;S;0").completed) << message;
+        expected.push_back("critical: " + test::expand(folder, message));
+    }
+    values = usual;
     const std::string cells = crlfLines({"1;1;S;0", "2;1;S;0", "1e999;1;S;0", "1e998;1;S;0"});
     EXPECT_FALSE(run(cells).completed);
     EXPECT_FALSE(run(cells, [](std::int64_t) { throw std::bad_alloc(); }).completed);
     // Far more than the chunks converted at once, so that its end is not yet read.
     const std::string large = crlfLines(Lines(2000, "1;1;S;0;" + std::string(1000, 'x')));
     EXPECT_FALSE(run(large, [this](std::int64_t) { folder.write("cells.csv", ""); }).completed);
-    EXPECT_EQ(
-        test::shownTexts(messages),
-        (Lines{"critical: Number out of range in line 3: 1e999",
-               "critical: Not enough memory to convert file: " + input,
-               "critical: Cannot read file: " + input + "\nthe file changed while it was read"}));
-    EXPECT_EQ(folder.fileNames(), Lines{"cells.csv"});
+    expected.insert(expected.end(), {"critical: Number out of range in line 3: 1e999",
+                                     "critical: Not enough memory to convert file: " + input,
+                                     "critical: Cannot read file: " + input +
+                                         "\nthe file changed while it was read"});
+    EXPECT_EQ(test::shownTexts(messages), expected);
+    EXPECT_EQ(folder.fileNames(), (Lines{"cells.csv", "empty.hrc"}));
+    // A negative dimension is none: no row is checked, not even a nameless one.
+    values.VarCount = -3;
+    EXPECT_TRUE(run("1;1;S;0").completed);
+}
+
+// The first character that most lines start with, the first seen on ties; a 41st distinct one is
+// not counted however often it occurs.
+TEST(Request, LeadStringOfACodeList) {
+    std::string fortyOne;
+    for (char c = '0'; c < '0' + 40; ++c)
+        fortyOne += c + std::string("\r\n");
+    test::ScratchFolder folder;
+    // clang-format off
+    for (const auto& [lines, lead] : std::initializer_list<std::pair<std::string, std::string>>{
+             {"1\r\n+11\r\n+12\r\n2", "+"}, {"A\r\nB", "A"}, {"\r\n\r\nx", ""}, {fortyOne + "~\r\n~", "0"}}) {
+        // clang-format on
+        test::RecordingMessages messages;
+        EXPECT_EQ(ZoekLeadstring(folder.write("h.hrc", lines), messages), lead);
+        EXPECT_TRUE(messages.shown.empty());
+    }
 }
 
 #ifdef _WIN32
