@@ -11,16 +11,22 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // The dimension is the longest line's fields less the four cell fields; a file is taken only
-// when some line has more than four. How a line splits is the field splitter's table.
+// when some line has more than four, and then the names asked for (at most four) are the first
+// fields of its first line. How a line splits is the field splitter's table.
 TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
-    for (const auto& [lines, dim] : std::initializer_list<std::pair<std::string, int>>{
-             {"a;b;c;d;e;f\r\na;b\r\n", 2}, {"1;2;S;0\r\na;1;2;S;0", 1}, {"a;b;c;d", 0}, {"", 0}}) {
+    // clang-format off
+    const std::tuple<std::string, int, int, Lines> cases[]{
+        {"a; b ;c;d;e;f\r\na;b\r\n", 7, 2, {"a", "b ", "c", "d"}}, {"1;2\r\na;1;2;S;0", 3, 1, {"1", "2", ""}},
+        {"a;b;c;d", 2, 0, {}}, {"", 2, 0, {}}};
+    // clang-format on
+    for (const auto& [lines, asked, dim, names] : cases) {
         test::ScratchFolder folder;
         test::RecordingMessages messages;
         const auto path = folder.write("cells.csv", lines);
         EXPECT_EQ(GetDim(path, ";", messages), dim) << lines;
-        EXPECT_EQ(inspectInput(path, ";", 1, false, messages).verdict,
-                  dim > 0 ? InputVerdict::Splits : InputVerdict::NoSeparator);
+        const auto found = inspectInput(path, ";", asked, true, messages);
+        EXPECT_EQ(found.verdict, dim > 0 ? InputVerdict::Splits : InputVerdict::NoSeparator);
+        EXPECT_EQ(found.names, names);
         EXPECT_EQ(test::shownTexts(messages),
                   dim > 0 ? Lines{} : Lines{"critical: No separator found in file: " + path});
     }
@@ -55,17 +61,6 @@ TEST(Dimension, SettledFileIsReadAgainOnlyWhenSizeOrTimeChanges) {
         }
         EXPECT_EQ(GetDim(path, separator, messages), dim) << bytes << " at " << later << separator;
     }
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST(VarNames, FirstFieldsOfFirstLineAtMostFour) {
-    test::ScratchFolder folder;
-    test::RecordingMessages messages;
-    const auto path = folder.write("f", "Region; Age ;Value;Freq;Flag;Dom\r\nx;y;1;1;S;0\r\n");
-    EXPECT_EQ(ReadVarNames(path, ";", 2, messages), (Lines{"Region", "Age "}));
-    EXPECT_EQ(ReadVarNames(path, ";", 7, messages), (Lines{"Region", "Age ", "Value", "Freq"}));
-    const auto shortLine = folder.write("g", "Region;Age\r\n");
-    EXPECT_EQ(ReadVarNames(shortLine, ";", 3, messages), (Lines{"Region", "Age", ""}));
     EXPECT_TRUE(messages.shown.empty());
 }
 
