@@ -1,41 +1,26 @@
 #include "../support/test_support.h"
 #include "forward/forward_run.h"
+#include "text/numbers.h"
 
-#include <algorithm>
 #include <clocale>
 #include <functional>
 #include <gtest/gtest.h>
 #include <locale>
 #include <new>
+#include <regex>
 
 namespace vqd {
 namespace {
 
 using test::crlfLines;
-using test::RecordedMessage;
 using Lines = std::vector<std::string>;
 
-const char* const dateTime = "2026-12-06 10:00:00";
-
-#ifdef _WIN32
-const char* const decimalCommaLocale = "German_Germany.1252";
-#else
-const char* const decimalCommaLocale = "de_DE.UTF-8";
-#endif
-
-struct RunSetting {
-    const char* locale;
-    std::size_t chunkBytes;
-    const char* name;
-};
-
-// Every end-to-end case runs under the C locale and under one that writes decimal commas, and
+// Every end-to-end case runs under the C locale, under one that writes decimal commas, and
 // converting one line at a time on several threads: the files must be the same.
-class ForwardRun : public testing::TestWithParam<RunSetting> {
+class ForwardRun : public testing::TestWithParam<std::pair<const char*, std::size_t>> {
 protected:
     void SetUp() override {
-        const char* locale = GetParam().locale;
-        previous_ = std::setlocale(LC_ALL, nullptr);
+        const char* locale = GetParam().first;
         if (std::setlocale(LC_ALL, locale) == nullptr)
             GTEST_SKIP() << "locale " << locale << " missing: run scripts/install-deps";
         // MinGW's C++ library knows no locale but "C"; its C library does.
@@ -43,120 +28,174 @@ protected:
             std::locale::global(std::locale(locale));
         } catch (const std::runtime_error&) {
         }
+#ifdef LC_MESSAGES
+        std::setlocale(LC_MESSAGES, "C"); // the system's reasons in the language the rows name
+#endif
         values.txtVQDFileName = input;
-        values.chkVarNamesInFirst = true;
         values.FieldSeparator = ";";
-        values.VarCount = 2;
-        values.rows[0] = {"Region", false, "", "", false, "", "NL"};
-        values.rows[1] = {"Age", false, "", "", false, "", "Total"};
     }
     void TearDown() override {
-        std::setlocale(LC_ALL, previous_.c_str());
+        std::setlocale(LC_ALL, "C");
         std::locale::global(std::locale::classic());
     }
 
     ForwardRunResult run(const std::string& cells, std::function<void(std::int64_t)> report = {}) {
         folder.write("cells.csv", cells);
         ForwardRunOptions options;
-        options.dateTime = dateTime;
-        options.progress = report ? report : [this](std::int64_t n) { progress.push_back(n); };
-        options.chunkBytes = GetParam().chunkBytes;
+        options.chunkBytes = GetParam().second;
+        options.progress = std::move(report); // its counts are the chunked reader's
+        // Shown among the messages, where they come.
+        options.counted = [this](std::int64_t n) {
+            messages.information("counted " + countText(n));
+        };
+        options.leadStringFound = [this](std::size_t row, const std::string& lead) {
+            messages.information("lead " + std::to_string(row) + lead);
+        };
         return runForwardConversion(values, messages, options);
     }
-    std::string log() const { return test::readBytes(input + ".log"); }
 
     test::ScratchFolder folder;
     const std::string input = folder.path("cells.csv");
     ForwardPageValues values;
     test::RecordingMessages messages;
-    std::vector<std::int64_t> progress;
-
-private:
-    std::string previous_;
 };
 
-const std::string cells = crlfLines({"Region;Age;Value;Freq;Flag;Dom", "NL;Total;1234,5;20;S;10",
-                                     "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"});
-
+// A worked example of every part: both hierarchy kinds, a missing total named as entered, a suspect
+// record logged once, and the notes on how the files were read after the count.
 TEST_P(ForwardRun, WritesTheFourFiles) {
-    const auto result = run(cells);
-    EXPECT_TRUE(result.completed);
-    EXPECT_EQ(result.recordCount, 3);
-    // Counts as they come, never falling, the final one last.
-    ASSERT_FALSE(progress.empty());
-    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-    EXPECT_EQ(progress.back(), 3);
-    EXPECT_TRUE(messages.shown.empty());
+    const std::string hierarchy = folder.write("h.hrc", "NL\n@GR\n");
+    values.chkVarNamesInFirst = true;
+    values.VarCount = 2;
+    values.rows[0] = {"Region", true, hierarchy, "", false, "", "NL"};
+    values.rows[1] = {std::string(70, 'n'), false, "", "", true, "1 2", "T"};
+    const auto result =
+        run("\xEF\xBB\xBF" + test::cellFile({"GR;65+;-12,5;1,5;b;50", "NL;Total;1234,5;20;S;10",
+                                             "GR;0-14;120,5;3;A;0"}));
+    EXPECT_TRUE(result.completed && result.recordCount == 3);
+    EXPECT_EQ(
+        test::shownTexts(messages),
+        (Lines{"note: lead 0N", "note: counted 3",
+               "note: No record with totalcode (T) found for variable: " + values.rows[1].VarName,
+               "note: Lines of " + hierarchy +
+                   " end in a line feed alone, which does not end a line: save it with CR "
+                   "LF line ends",
+               "note: " + input +
+                   " starts with a UTF-8 byte-order mark, which becomes part of its first "
+                   "field: save it without one"}));
     EXPECT_EQ(folder.fileNames(), (Lines{"cells.csv", "cells.csv.hst", "cells.csv.log",
-                                         "cells.csv.rda", "cells.csv.tab"}));
-    // The metadata's bytes are the writer's own tests; here the page's variables reach it.
-    EXPECT_NE(test::readBytes(input + ".rda")
-                  .find("\r\nRegion 5\r\n  <RECODABLE>\r\n  <TOTCODE> NL\r\nAge 5\r\n"),
-              std::string::npos);
+                                         "cells.csv.rda", "cells.csv.tab", "h.hrc"}));
+    // clang-format off
+    EXPECT_EQ(test::readBytes(input + ".rda"), crlfLines({
+        " <SEPARATOR> \";\"", "  <SAFE>     \"S\"", "  <UNSAFE>   \"U\"", "  <PROTECT>  \"P\"",
+        "Region 5", "  <RECODABLE>", "  <HIERARCHICAL>", "  <HIERCODELIST> \"" + hierarchy + "\"",
+        "  <HIERLEADSTRING> \"N\"", "  <TOTCODE> NL",
+        values.rows[1].VarName + " 5", "  <RECODABLE>", "  <HIERARCHICAL>", "    <HIERLEVELS> 1 2", "  <TOTCODE> T",
+        "CellValue", "  <NUMERIC>", "CellFreq", "  <FREQUENCY>", "CostVar", "  <NUMERIC> <COSTVAR>",
+        "Statusvar", " <STATUS>", "LowerProt", "  <NUMERIC> <LOWERPL>", "UpperProt", "  <NUMERIC> <UPPERPL>"}));
+    // clang-format on
     EXPECT_EQ(test::readBytes(input + ".tab"),
-              crlfLines({"NL;Total;1234.5;20; 1234.5;S;0.001;0.001",
-                         "GR;0-14;120.5;3; 120.5;U;12.050;12.050",
-                         "GR;65+;-12.5;1;-12.5;U;-12.500;-1.250"}));
-    EXPECT_EQ(test::readBytes(input + ".hst"), crlfLines({"GR;0-14;u", "GR;0-14;pl;12.050;12.050",
-                                                          "GR;65+;u", "GR;65+;pl;-12.500;-1.250"}));
-    EXPECT_EQ(log(), crlfLines({"Logfile for converting " + input + " to ZAVEK",
-                                "Date/Time: " + std::string(dateTime), "",
-                                "Illegal Dom percentage in line 3",
-                                "Illegal value for protection level: GR;65+;-12.5;1;", "",
-                                "3 records processed"}));
+              crlfLines({"GR;65+;-12.5;1.5;-12.5;U;-12.500;-1.250",
+                         "NL;Total;1234.5;20; 1234.5;S;0.001;0.001",
+                         "GR;0-14;120.5;3; 120.5;U;12.050;12.050"}));
+    EXPECT_EQ(test::readBytes(input + ".hst"),
+              crlfLines({"GR;65+;u", "GR;65+;pl;-12.500;-1.250", "GR;0-14;u",
+                         "GR;0-14;pl;12.050;12.050"}));
+    // The real clock's date and time, in digits whatever the locale.
+    const std::regex now(R"(20\d\d-[01]\d-[0-3]\d [0-2]\d:[0-5]\d:[0-6]\d)");
+    EXPECT_EQ(std::regex_replace(test::readBytes(input + ".log"), now, "NOW"),
+              crlfLines({"Logfile for converting " + input + " to ZAVEK", "Date/Time: NOW", "",
+                         "Illegal Dom percentage in line 1",
+                         "Illegal value for protection level: GR;65+;-12.5;1.5;", "",
+                         "3 records processed"}));
 }
 
-// Each as entered, however long.
-TEST_P(ForwardRun, MissingTotalsAreNotedInVariableOrder) {
-    values.rows[1].VarName = std::string(70, 'n');
-    EXPECT_TRUE(run(crlfLines({"names", "GR;0-14;1;1;S;0"})).completed);
-    EXPECT_EQ(messages.shown,
-              (std::vector<RecordedMessage>{
-                  {false, "No record with totalcode (NL) found for variable: Region"},
-                  {false, "No record with totalcode (Total) found for variable: " +
-                              values.rows[1].VarName}}));
-}
-
-// A converter takes chunk after chunk: what it logged for an early one is not logged again.
-TEST_P(ForwardRun, SuspectRecordIsLoggedOnceWithItsLine) {
-    Lines lines{"names", "GR;0-14;100;1;B;50"};
-    for (int i = 0; i < 40; ++i)
-        lines.push_back("NL;Total;" + std::to_string(i) + ";1;S;0");
-    ASSERT_TRUE(run(crlfLines(lines)).completed);
-    EXPECT_EQ(log().substr(log().find("\r\n\r\n") + 4),
-              crlfLines({"Illegal Dom percentage in line 1", "", "41 records processed"}));
-}
-
-// Running out of memory inside the run (here in the progress report) is a message, not a crash;
-// neither it nor a number out of range writes anything.
+// A page refused at its first failed check (where a row sets two faults, the earlier check speaks),
+// a number out of range (the first; without a names line, record 3 is line 3), running out of
+// memory and an input changed while it is read: each a message, and nothing written.
 TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
-    EXPECT_FALSE(run(crlfLines({"names", "NL;Total;1;1;S;0", "GR;0-14;2;1;S;0",
-                                "GR;65+;1e999;1;S;0", "GR;Total;3;1;S;0"}))
-                     .completed);
+    const std::string fives = " 0," + std::string(70, '5'); // as entered, not cut
+    // Each row changes what differs from a page of two complete variables.
+    // clang-format off
+    const std::vector<std::pair<std::function<void(ForwardPageValues&)>, std::string>> refused{
+        {[](auto& p) { p.VarCount = 5; p.txtPerc[1] = "0"; }, "Dimension above 4 is not supported: 5"},
+        {[](auto& p) { p.txtPerc[1] = "0"; p.txtPerc[2] = "0"; }, "Illegal Percentage for Dominance 1:0"},
+        {[&](auto& p) { p.txtPerc[2] = fives; }, "Illegal Percentage for Dominance 2:" + fives},
+        {[](auto& p) { p.txtPerc[0] = "-1e999"; }, "Number out of range: -1e999"},
+        {[](auto& p) { p.rows[1].VarName = "  "; }, "no variable name specified for var 2"},
+        {[](auto& p) { p.rows[0].HierCodeList = true; }, "no hierarchy file specified for var 1"},
+        {[](auto& p) { p.rows[1].LevelsSpec = ""; }, "Error in hier.levels specification for var 2"},
+        {[](auto& p) { p.rows[1].HierCodeList = true; p.rows[1].HierFile = "x.hrc"; },
+         "Error in hier.levels specification for var 2"},
+        {[](auto& p) { p.rows[0].TotCode = ""; }, "no total code specified for var 1"},
+        {[](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r.hrc"; },
+         "Cannot read file: DIR/r.hrc\n" + test::missingFileReason},
+        {[](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r\r\n.hrc"; },
+         "Line break in hierarchy file name for var 1: DIR/r\\r\\n.hrc"},
+        {[](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/empty.hrc"; },
+         "No lines in hierarchy file: DIR/empty.hrc"},
+    };
+    // clang-format on
+    folder.write("empty.hrc", "");
+    const auto usual = values;
+    Lines expected;
+    for (const auto& [change, message] : refused) {
+        values = usual;
+        values.VarCount = 2;
+        values.rows[0] = {"Region", false, "", "", false, "", "NL"};
+        values.rows[1] = {"Age", false, "", "", true, "1 2", "Total"};
+        change(values);
+        for (auto& row : values.rows)
+            row.HierFile = test::expand(folder, row.HierFile);
+        EXPECT_FALSE(run("1;1;S;0").completed) << message;
+        expected.push_back("critical: " + test::expand(folder, message));
+    }
+    values = usual;
+    const std::string cells = crlfLines({"1;1;S;0", "2;1;S;0", "1e999;1;S;0", "1e998;1;S;0"});
+    EXPECT_FALSE(run(cells).completed);
     EXPECT_FALSE(run(cells, [](std::int64_t) { throw std::bad_alloc(); }).completed);
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
-                                  {true, "Number out of range in line 3: 1e999"},
-                                  {true, "Not enough memory to convert file: " + input}}));
-    EXPECT_EQ(folder.fileNames(), Lines{"cells.csv"});
+    // Far more than the chunks converted at once, so that its end is not yet read.
+    const std::string large = crlfLines(Lines(2000, "1;1;S;0;" + std::string(1000, 'x')));
+    EXPECT_FALSE(run(large, [this](std::int64_t) { folder.write("cells.csv", ""); }).completed);
+    expected.insert(expected.end(), {"critical: Number out of range in line 3: 1e999",
+                                     "critical: Not enough memory to convert file: " + input,
+                                     "critical: Cannot read file: " + input +
+                                         "\nthe file changed while it was read"});
+    EXPECT_EQ(test::shownTexts(messages), expected);
+    EXPECT_EQ(folder.fileNames(), (Lines{"cells.csv", "empty.hrc"}));
+    // A negative dimension is none: no row is checked, not even a nameless one.
+    values.VarCount = -3;
+    EXPECT_TRUE(run("1;1;S;0").completed);
 }
 
-TEST_P(ForwardRun, NamesLineOnlyGivesNoRecords) {
-    values.VarCount = 0;
-    const auto result = run("Region;Age;Value;Freq;Flag;Dom");
-    EXPECT_TRUE(result.completed);
-    EXPECT_EQ(result.recordCount, 0);
-    EXPECT_EQ(test::readBytes(input + ".tab") + test::readBytes(input + ".hst"), "");
-    EXPECT_EQ(log(),
-              crlfLines({"Logfile for converting " + input + " to ZAVEK",
-                         "Date/Time: " + std::string(dateTime), "", "", "0 records processed"}));
+// The first character that most lines start with, the first seen on ties; a 41st distinct one is
+// not counted however often it occurs.
+TEST(Request, LeadStringOfACodeList) {
+    std::string fortyOne;
+    for (char c = '0'; c < '0' + 40; ++c)
+        fortyOne += c + std::string("\r\n");
+    test::ScratchFolder folder;
+    // clang-format off
+    for (const auto& [lines, lead] : std::initializer_list<std::pair<std::string, std::string>>{
+             {"1\r\n+11\r\n+12\r\n2", "+"}, {"A\r\nB", "A"}, {"\r\n\r\nx", ""}, {fortyOne + "~\r\n~", "0"}}) {
+        // clang-format on
+        test::RecordingMessages messages;
+        EXPECT_EQ(ZoekLeadstring(folder.write("h.hrc", lines), messages), lead);
+        EXPECT_TRUE(messages.shown.empty());
+    }
 }
+
+#ifdef _WIN32
+const char* const decimalCommaLocale = "German_Germany.1252";
+#else
+const char* const decimalCommaLocale = "de_DE.UTF-8";
+#endif
+const Lines settingNames{"C", "DecimalComma", "OneLineChunks"};
 
 INSTANTIATE_TEST_SUITE_P(Settings, ForwardRun,
-                         testing::Values(RunSetting{"C", defaultChunkBytes, "C"},
-                                         RunSetting{decimalCommaLocale, defaultChunkBytes,
-                                                    "DecimalComma"},
-                                         RunSetting{"C", 1, "OneLineChunks"}),
-                         [](const auto& info) { return info.param.name; });
+                         testing::Values(std::pair{"C", defaultChunkBytes},
+                                         std::pair{decimalCommaLocale, defaultChunkBytes},
+                                         std::pair{"C", std::size_t{1}}),
+                         [](const auto& info) { return settingNames[info.index]; });
 
 } // namespace
 } // namespace vqd

@@ -121,4 +121,13 @@ inline std::vector<std::string> shownTexts(const RecordingMessages& messages) {
     return texts;
 }
 
+// The usual files of both conversions, each test giving only what differs: a cell file of two
+// variables with its names line, a template of code, value, status and flag columns, and a record
+// of a ZAVEK output file of one variable.
+inline std::string cellFile(const std::vector<std::string>& records) {
+    return "Region;Age;Value;Freq;Flag;Dom\r\n" + crlfLines(records);
+}
+inline const std::string usualTemplate = "code;value;status;flag\r\nx;0;-;A\r\n";
+inline const std::string zavekRecord = "11,a,250,3,U,0";
+
 } // namespace vqd::test
