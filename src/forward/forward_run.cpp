@@ -122,8 +122,7 @@ ForwardRunResult runForwardConversion(ForwardPageValues& page, Messages& message
     }
 
     std::string logLines;
-    appendLogHead(logLines, request,
-                  options.dateTime.empty() ? localDateTimeNow() : options.dateTime);
+    appendLogHead(logLines, request, localDateTimeNow());
     out.log().write(logLines);
 
     std::string_view line;

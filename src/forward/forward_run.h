@@ -21,8 +21,6 @@ struct ForwardRunOptions {
     LeadStringFound leadStringFound;
     // About this much of the input is converted at a time.
     std::size_t chunkBytes = defaultChunkBytes;
-    // The log's date and time; empty means the local time now.
-    std::string dateTime;
 };
 
 struct ForwardRunResult {
