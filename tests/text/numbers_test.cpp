@@ -9,14 +9,12 @@
 #include <limits>
 #include <random>
 #include <regex>
-#include <string>
-#include <vector>
 
 namespace vqd {
 namespace {
 
 // The numeric rule as the user reads it: blanks, tabs and line feeds dropped, then the longest
-// leading decimal number.
+// leading decimal number; beyond the range of doubles infinity, below it zero.
 double byTheRule(std::string text) {
     static const std::regex number(R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
     std::erase_if(text, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
@@ -28,53 +26,44 @@ double byTheRule(std::string text) {
     return read.ec == std::errc::result_out_of_range ? std::strtod(digits.c_str(), nullptr) : value;
 }
 
-// Short texts of number characters and others, and plain decimals, zeros among their digits
-// often enough to reach the limits of 15 digits, 1E-5 and 1E+15.
-std::string generatedText(std::mt19937& random) {
-    std::string text(random() % 20, '0');
-    const bool plain = random() % 2 == 0;
-    for (auto& c : text)
-        c = plain || random() % 3 != 0 ? "0000123456789"[random() % 13]
-                                       : "+-.,eE \t\n:"[random() % 10];
-    if (plain && random() % 2 == 0)
-        text.insert(random() % (text.size() + 1), 1, ",."[random() % 2]);
-    if (plain && random() % 3 == 0) text.insert(0, "-");
-    return text;
-}
-
-// The quick ways for texts as cell values usually hold them agree with the rule: the value,
-// the parts of a plain decimal, and its cost text, made from its digits where they make it.
+// The quick ways for texts as cell values usually hold them agree with the rule: the value, the
+// parts of a plain decimal, and its cost text, made from its digits where they make it. The texts:
+// short ones of number characters and others, and plain decimals with zeros often enough to reach
+// the limits of 15 digits, 1E-5 and 1E+15.
 TEST(Numbers, QuickPathsAgreeWithTheRule) {
     static const std::regex plainDecimal(R"(-?(\d+)([.,](\d*))?)");
-    // Beyond the range of doubles: infinity, or zero below it.
     std::vector<std::string> texts{"1e-400", "-1e400", "0.000001e309", std::string(400, '9')};
-    std::mt19937 random(1);
-    while (texts.size() < 30000)
-        texts.push_back(generatedText(random));
+    for (std::mt19937 random(1); texts.size() < 30000;) {
+        std::string text(random() % 20, '0');
+        const bool plain = random() % 2 == 0;
+        for (auto& c : text)
+            c = plain || random() % 3 ? "0000123456789"[random() % 13]
+                                      : "+-.,eE \t\n:"[random() % 10];
+        if (plain && random() % 2) text.insert(random() % (text.size() + 1), 1, ",."[random() % 2]);
+        texts.push_back(plain && random() % 3 == 0 ? "-" + text : text);
+    }
     for (const std::string& text : texts) {
         if (HasFailure()) return;
         SCOPED_TRACE("\"" + text + "\"");
-        const double value = byTheRule(text);
-        EXPECT_EQ(numericValue(text), value);
+        EXPECT_EQ(numericValue(text), byTheRule(text));
         std::smatch parts;
         PlainDecimal number;
         ASSERT_EQ(readPlainDecimal(text, number), std::regex_match(text, parts, plainDecimal));
         if (parts.empty()) continue;
-        const double commaAsPoint = numericValueCommaAsPoint(text);
-        EXPECT_EQ(number.pointed, parts[2].matched);
+        const double value = numericValueCommaAsPoint(text), size = std::fabs(value);
         const std::string whole = parts[1], digits = whole + parts[3].str();
+        EXPECT_EQ(number.pointed, parts[2].matched);
         EXPECT_EQ(number.exact, digits.size() <= 15);
-        EXPECT_EQ(number.exact ? number.value : commaAsPoint, commaAsPoint);
+        EXPECT_EQ(number.exact ? number.value : value, value);
         const auto first = digits.find_first_not_of('0'), last = digits.find_last_not_of('0');
-        const auto significant = first == std::string::npos ? 0 : last - first + 1;
-        const double size = std::fabs(commaAsPoint);
-        const bool fromDigits = (whole.size() == 1 || whole[0] != '0') && significant <= 15 &&
+        const bool fromDigits = (whole.size() == 1 || whole[0] != '0') &&
+                                (first == std::string::npos || last - first < 15) &&
                                 (size == 0 || (size >= 1e-5 && size < 1e15));
         std::array<char, maxCostTextSize> cost{};
         const char* const end = writeCostTextOfDecimal(cost.data(), number);
         ASSERT_EQ(end != nullptr, fromDigits);
         if (end == nullptr) continue;
-        EXPECT_EQ(std::string_view(cost.data(), end), renderCostText(commaAsPoint));
+        EXPECT_EQ(std::string_view(cost.data(), end), renderCostText(value));
     }
 }
 
@@ -83,11 +72,9 @@ TEST(Numbers, QuickPathsAgreeWithTheRule) {
 TEST(Messages, NumbersAndTexts) {
     EXPECT_EQ(wholeNumberClamped32(1e12), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(wholeNumberClamped32(-1e12), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(wholeNumberClamped32(-1), -1);
     EXPECT_EQ(wholeNumberClamped32(std::nan("")), 0);
     EXPECT_EQ(messageNumber(0), " 0");
-    EXPECT_EQ(messageNumber(-3), "-3");
-    EXPECT_EQ(messageNumber(5'000'000'000), " 5000000000");
+    EXPECT_EQ(messageNumber(-5'000'000'000), "-5000000000");
     EXPECT_EQ(messageText("a\x1f \x7f\n\r\t\xC3\xA9"), "a\\x1f \\x7f\\n\\r\\t\xC3\xA9");
     const std::string x59(59, 'x'), x63(63, 'x');
     EXPECT_EQ(messageValue(x63), x63);
@@ -111,12 +98,12 @@ TEST(CostText, RendersGeneralNumbers) {
 // Levels are the exact value rounded to thousandths, never "-0.000"; near a half of a thousandth
 // a quick rounding would go wrong.
 TEST(LevelText, AgreesWithExactRounding) {
-    const auto exact = [](double value) {
-        std::array<char, 400> text{};
+    std::array<char, 400> text{};
+    const auto exact = [&](double value) {
         const auto end =
             std::to_chars(text.begin(), text.end(), value, std::chars_format::fixed, 3);
-        return std::string(text.data(), end.ptr) == "-0.000" ? "0.000"
-                                                             : std::string(text.data(), end.ptr);
+        const std::string rounded(text.data(), end.ptr);
+        return rounded == "-0.000" ? "0.000" : rounded;
     };
     for (const double value : {0.001, -0.0, 1e15, -1e300})
         EXPECT_EQ(renderLevelText(value), exact(value));
