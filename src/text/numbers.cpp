@@ -387,16 +387,6 @@ constexpr std::array<char, 200> digitPairs = [] {
     return pairs;
 }();
 
-// The correctly rounded three-decimal text of `value` by the exact binary value: slow, but right
-// for every double, ties to even included.
-char* writeLevelTextExact(char* to, double value) noexcept {
-    const auto result =
-        std::to_chars(to, to + maxLevelTextSize, value, std::chars_format::fixed, 3);
-    if (std::string_view(to, static_cast<std::size_t>(result.ptr - to)) == "-0.000")
-        return copyShort(to, "0.000");
-    return result.ptr;
-}
-
 } // namespace
 
 char* writeLevelText(char* to, double value) noexcept {
@@ -404,7 +394,9 @@ char* writeLevelText(char* to, double value) noexcept {
     if (value == 0.001) return copyShort(to, "0.001");
     // Below 1E9 the product with 1000 is off from the exact one by at most 1.3E-4, so unless it
     // lies within 1E-3 of a half it rounds to the same thousandths as the exact value.
-    if (!(std::fabs(value) < 1e9)) return writeLevelTextExact(to, value);
+    // From 1E9 on, the text of the exact binary value: slower, but right, and never a signed zero.
+    if (!(std::fabs(value) < 1e9))
+        return std::to_chars(to, to + maxLevelTextSize, value, std::chars_format::fixed, 3).ptr;
     const double thousandths = std::fabs(value) * 1000;
     // Below 1E12 the conversion truncates exactly, without a call for trunc.
     std::uint64_t magnitude = static_cast<std::uint64_t>(thousandths);

@@ -9,7 +9,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace vqd {
@@ -17,23 +19,29 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The lines of the file, one at a time or, with `chunkBytes`, in chunks of about that size as
-// the conversions take them; with `notes`, the notes on how its lines end.
-Lines readLines(const std::string& path, std::size_t chunkBytes = 0, Lines* notes = nullptr) {
-    LineReader reader;
-    EXPECT_TRUE(reader.open(path));
+// The lines of an open file, one at a time or, with `chunkBytes`, in chunks of about that size
+// as the conversions take them, up to the end or a read error.
+Lines linesOf(LineReader& reader, std::size_t chunkBytes) {
     Lines lines;
     std::string_view line;
     LineChunk chunk;
-    if (chunkBytes == 0) {
-        while (reader.next(line))
-            lines.emplace_back(line);
-    }
+    while (chunkBytes == 0 && reader.next(line))
+        lines.emplace_back(line);
     while (chunkBytes != 0 && reader.nextChunk(chunk, chunkBytes)) {
         std::string_view rest = chunk.lines();
         while (nextLineOfChunk(rest, line))
             lines.emplace_back(line);
     }
+    EXPECT_FALSE(chunkBytes == 0 ? reader.next(line) : reader.nextChunk(chunk, chunkBytes))
+        << "nothing after the end or an error";
+    return lines;
+}
+
+// The lines of the file, read without an error; with `notes`, the notes on how its lines end.
+Lines readLines(const std::string& path, std::size_t chunkBytes = 0, Lines* notes = nullptr) {
+    LineReader reader;
+    EXPECT_TRUE(reader.open(path));
+    const Lines lines = linesOf(reader, chunkBytes);
     EXPECT_EQ(reader.error(), "");
     for (const auto& note : notes ? reader.readingNotes("f.csv") : Lines{})
         notes->push_back(note.starts_with("Lines of f.csv end in a line feed alone")     ? "lf"
@@ -42,47 +50,32 @@ Lines readLines(const std::string& path, std::size_t chunkBytes = 0, Lines* note
     return lines;
 }
 
-struct LineEndCase {
-    std::string bytes;
-    Lines lines, notes{}; // "lf" a line feed that ends no line, "bom" a byte-order mark
-};
-
-class LineEnds : public testing::TestWithParam<LineEndCase> {};
-
-// The user is told when lines are not what a Linux tool meant, once the file is read. Chunks end
-// after whole lines wherever their size falls, a CR LF included.
-TEST_P(LineEnds, SplitAtCrLfAndLoneCr) {
+// Lines end at CR LF or a lone CR, wherever a chunk or a block of the file ends; the user is
+// told when they are not what a Linux tool meant, once the file is read.
+TEST(LineReader, LinesEndAtCrLfOrALoneCr) {
     test::ScratchFolder folder;
-    const auto path = folder.write("f", GetParam().bytes);
-    Lines notes;
-    EXPECT_EQ(readLines(path, 0, &notes), GetParam().lines);
-    EXPECT_EQ(notes, GetParam().notes);
-    for (std::size_t size = 1; size <= GetParam().bytes.size() + 1; ++size)
-        EXPECT_EQ(readLines(path, size), GetParam().lines) << "chunks of " << size;
-}
-
-const std::string bom = "\xEF\xBB\xBF";
-INSTANTIATE_TEST_SUITE_P(
-    Files, LineEnds,
-    testing::Values(
-        LineEndCase{"", Lines{}}, LineEndCase{"a\r\nb\r\n", Lines{"a", "b"}},
-        LineEndCase{"a\rb\r", Lines{"a", "b"}}, LineEndCase{"a\r\nb", Lines{"a", "b"}},
-        LineEndCase{"a\nb\r\n", Lines{"a\nb"}}, LineEndCase{"a\n", Lines{"a\n"}, {"lf"}},
-        LineEndCase{"a\nb\nc", Lines{"a\nb\nc"}, {"lf"}}, LineEndCase{"\r\n\r\n", Lines{"", ""}},
-        LineEndCase{"a\r\r\nb", Lines{"a", "", "b"}}, LineEndCase{"a\r\n\nb", Lines{"a", "\nb"}},
-        LineEndCase{bom + "a;b\r\n", Lines{bom + "a;b"}, {"bom"}},
-        LineEndCase{bom + "a\nb", Lines{bom + "a\nb"}, {"lf", "bom"}}),
-    [](const auto& info) { return test::rowName(info.index, info.param.bytes); });
-
-TEST(LineReader, LinesLongerThanABlockAndCrLfAcrossBlocks) {
-    test::ScratchFolder folder;
-    const std::string longLine(3'000'000, 'x');
-    // Around the first block's end, so that its last byte is the CR of a CR LF.
+    const std::string bom = "\xEF\xBB\xBF", longLine(3'000'000, 'x');
+    // The bytes, their lines, the notes: "lf" a line feed that ends no line, "bom" a byte-order
+    // mark.
+    // clang-format off
+    std::vector<std::tuple<std::string, Lines, Lines>> rows{
+        {"", {}, {}}, {"a\r\nb\r\n", {"a", "b"}, {}}, {"a\rb\r", {"a", "b"}, {}}, {"a\r\nb", {"a", "b"}, {}},
+        {"a\nb\r\n", {"a\nb"}, {}}, {"a\n", {"a\n"}, {"lf"}}, {"a\nb\nc", {"a\nb\nc"}, {"lf"}},
+        {"\r\n\r\n", {"", ""}, {}}, {"a\r\r\nb", {"a", "", "b"}, {}}, {"a\r\n\nb", {"a", "\nb"}, {}},
+        {bom + "a;b\r\n", {bom + "a;b"}, {"bom"}}, {bom + "a\nb", {bom + "a\nb"}, {"lf", "bom"}}};
+    // clang-format on
+    // Lines longer than a block, the first block's last byte the CR of a CR LF or about it.
     for (const std::size_t length : {(64u << 10) - 1, 64u << 10, (1u << 20) - 1}) {
         const std::string first(length, 'a');
-        const auto path = folder.write("f", first + "\r\n" + longLine + "\r\nend");
-        EXPECT_EQ(readLines(path), (Lines{first, longLine, "end"}));
-        EXPECT_EQ(readLines(path, 64u << 10), (Lines{first, longLine, "end"}));
+        rows.push_back({first + "\r\n" + longLine + "\r\nend", {first, longLine, "end"}, {}});
+    }
+    for (const auto& [bytes, lines, notes] : rows) {
+        const auto path = folder.write("f", bytes);
+        Lines noted;
+        EXPECT_EQ(readLines(path, 0, &noted), lines);
+        EXPECT_EQ(noted, notes);
+        for (std::size_t size = 1; size <= bytes.size() + 1; size += size < 16 ? 1 : 3 * size)
+            EXPECT_EQ(readLines(path, size), lines) << "chunks of " << size;
     }
 }
 
@@ -111,84 +104,63 @@ TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
     }
 }
 
-// Changed once its first block is read, as only its size or only its time tells: a read error.
+// Changed after it was opened, as only its size or only its time tells: a read error, and no
+// line the file did not hold whole before, whether read a line or a chunk at a time.
 TEST(LineReader, AFileChangedWhileReadIsAReadError) {
-    const std::string lines = test::crlfLines(Lines(2000, std::string(99, 'x')));
-    for (const bool truncated : {true, false}) {
-        test::ScratchFolder folder;
-        const auto file = files::nativePath(folder.write("f", lines));
-        LineReader reader;
-        std::string_view line;
-        ASSERT_TRUE(reader.open(folder.path("f")) && reader.next(line));
-        const auto time = std::filesystem::last_write_time(file);
-        if (truncated) std::filesystem::resize_file(file, 100'000);
-        if (!truncated) std::ofstream(file, std::ios::binary) << std::string(lines.size(), 'z');
-        std::filesystem::last_write_time(file, time + std::chrono::seconds(truncated ? 0 : 2));
-        while (reader.next(line))
-            EXPECT_EQ(line.size(), 99u);
-        EXPECT_EQ(reader.error(), "the file changed while it was read") << truncated;
+    const std::string x99(99, 'x'), lines = test::crlfLines(Lines(2000, x99));
+    for (const std::size_t chunkBytes : {0, 1000}) {
+        for (const bool truncated : {true, false}) {
+            test::ScratchFolder folder;
+            const auto file = files::nativePath(folder.write("f", lines));
+            LineReader reader;
+            ASSERT_TRUE(reader.open(folder.path("f")));
+            const auto time = std::filesystem::last_write_time(file);
+            // Cut after the CR of the 991st line, or rewritten without line ends.
+            if (truncated) std::filesystem::resize_file(file, 990 * 101 + 100);
+            if (!truncated) std::ofstream(file, std::ios::binary) << std::string(lines.size(), 'z');
+            std::filesystem::last_write_time(file, time + std::chrono::seconds(truncated ? 0 : 2));
+            const Lines read = linesOf(reader, chunkBytes);
+            EXPECT_LE(read.size(), 990u);
+            EXPECT_EQ(read, Lines(read.size(), x99));
+            EXPECT_EQ(reader.error(), "the file changed while it was read") << truncated;
+        }
     }
 }
 
 // Only a regular file is read: a pipe would wait for a writer or be read once for the inspection
 // and lost to the conversion, a device may never end, and outputs named after /dev/stdin would
-// land among the devices.
-struct UnreadableCase {
-    const char* name;
-    std::string path; // DIR/ is the scratch folder
-    std::string reason;
-};
-
-class Unreadable : public testing::TestWithParam<UnreadableCase> {};
-
-// A pipe that nobody writes to, for as long as the test runs.
-#ifdef _WIN32
-constexpr const char* pipeName = R"(\\.\pipe\vqd-test-unreadable)";
-class Pipe {
-public:
-    explicit Pipe(const test::ScratchFolder&)
-        : handle_(::CreateNamedPipeA(pipeName, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 4, 0, 0, 0,
-                                     nullptr)) {}
-    ~Pipe() { ::CloseHandle(handle_); }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
-
-private:
-    HANDLE handle_;
-};
-
-const auto unreadableInputs =
-    testing::Values(UnreadableCase{"Missing", "DIR/missing", test::missingFileReason},
-                    UnreadableCase{"Folder", "DIR/", "Is a directory"},
-                    UnreadableCase{"PipeWithoutWriter", pipeName, "not a regular file"},
-                    UnreadableCase{"Device", test::nullDevice, "not a regular file"});
-#else
-struct Pipe {
-    explicit Pipe(const test::ScratchFolder& folder) {
-        EXPECT_EQ(::mkfifo(folder.path("pipe").c_str(), 0600), 0);
-        std::filesystem::create_symlink("pipe", folder.path("link to pipe"));
-    }
-};
-
-const auto unreadableInputs =
-    testing::Values(UnreadableCase{"Missing", "DIR/missing", test::missingFileReason},
-                    UnreadableCase{"Folder", "DIR/", "Is a directory"},
-                    UnreadableCase{"PipeWithoutWriter", "DIR/pipe", "not a regular file"},
-                    UnreadableCase{"LinkToAPipe", "DIR/link to pipe", "not a regular file"},
-                    UnreadableCase{"EndlessDevice", "/dev/zero", "not a regular file"},
-                    UnreadableCase{"StandardInput", "/dev/stdin", "not a regular file"});
-#endif
-
-TEST_P(Unreadable, RefusedAtOnceWithTheReason) {
+// land among the devices, even with standard input redirected from a regular file.
+TEST(LineReader, RefusesAllButRegularFilesAtOnce) {
     test::ScratchFolder folder;
-    const Pipe pipe(folder);
-    LineReader reader;
-    EXPECT_FALSE(reader.open(test::expand(folder, GetParam().path)));
-    EXPECT_EQ(reader.error(), GetParam().reason);
+    std::vector<std::pair<std::string, std::string>> rows{{"DIR/missing", test::missingFileReason},
+                                                          {"DIR/", "Is a directory"},
+                                                          {test::nullDevice, "not a regular file"}};
+#ifdef _WIN32
+    const char* const pipeName = R"(\\.\pipe\vqd-test-unreadable)"; // that nobody writes to
+    const HANDLE pipe =
+        ::CreateNamedPipeA(pipeName, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 4, 0, 0, 0, nullptr);
+    rows.emplace_back(pipeName, "not a regular file");
+#else
+    ASSERT_EQ(::mkfifo(folder.path("pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink("pipe", folder.path("link to pipe"));
+    const int input = ::dup(0), file = ::open(folder.write("file", "x").c_str(), O_RDONLY);
+    ::dup2(file, 0);
+    for (const char* path : {"DIR/pipe", "DIR/link to pipe", "/dev/stdin"})
+        rows.emplace_back(path, "not a regular file");
+#endif
+    for (const auto& [path, reason] : rows) {
+        LineReader reader;
+        EXPECT_FALSE(reader.open(test::expand(folder, path)));
+        EXPECT_EQ(reader.error(), reason) << path;
+    }
+#ifdef _WIN32
+    ::CloseHandle(pipe);
+#else
+    ::dup2(input, 0);
+    ::close(input);
+    ::close(file);
+#endif
 }
-
-INSTANTIATE_TEST_SUITE_P(Inputs, Unreadable, unreadableInputs,
-                         [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace vqd

@@ -4,7 +4,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -15,7 +14,6 @@
 #else
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace vqd {
@@ -58,18 +56,33 @@ void release() {
     heldFile = INVALID_HANDLE_VALUE;
 }
 #else
-int modeOf(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 07777) : -1;
+// The commands' output in `folder`, and whether they succeeded.
+std::pair<bool, std::string> shell(const test::ScratchFolder& folder, const std::string& commands) {
+    std::string out(4096, '\0');
+    FILE* pipe = ::popen(("cd '" + folder.path("") + "' && " + commands + " 2>&1").c_str(), "r");
+    out.resize(std::fread(out.data(), 1, out.size(), pipe));
+    return {::pclose(pipe) == 0, out};
 }
-
 bool immutable(const std::string& path, bool on) {
-    const std::string command =
-        std::string("chattr ") + (on ? "+i" : "-i") + " '" + path + "' 2>/dev/null";
-    return std::system(command.c_str()) == 0;
+    return std::system(
+               ("chattr " + std::string(on ? "+i '" : "-i '") + path + "' 2>/dev/null").c_str()) ==
+           0;
 }
 const std::string immutableReason = "Operation not permitted";
 void release() {}
+
+// Writes to a.tab, in pieces of `size`, beyond a file size limit of 256 KiB, as the user can set.
+void writeBeyondTheLimit(OutputSet& set, std::size_t size) {
+    struct rlimit limit {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const struct rlimit lowered { 256 << 10, limit.rlim_max };
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &lowered);
+    for (std::size_t written = 0; written < (1 << 20) && set.ok(); written += size)
+        set[0].write(std::string(size, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, handler);
+}
 #endif
 
 // Windows lets only administrators and developers make symbolic links, and Wine none.
@@ -80,14 +93,21 @@ void linkOrSkip(const std::string& target, const std::string& name) {
     if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
 }
 
-// The outputs a.tab, a.log and a.rda of one action that reads a.csv, earlier ones in place. Each
-// case spoils one thing before the set is made or before it is put in place; `message` is the
-// refusal or failure, empty when the set goes in place.
+// Written after a short line, which is buffered: a text beyond the buffer.
+const std::string beyondTheBuffer(200 << 10, 'x');
+
+// The outputs a.tab, a.rda and a.log of one action that reads a.csv, earlier ones in place but
+// for a.rda. Each case spoils one thing before the set is made or before it is put in place;
+// `message` is the refusal or failure, empty when the set goes in place. Or it sets something on
+// the earlier a.tab that a command shows the same on the new one.
 struct OutputCase {
     const char* name;
-    std::function<void(const test::ScratchFolder&)> before, during;
-    std::string message;
+    std::function<void(const test::ScratchFolder&)> before{};
+    std::function<void(const test::ScratchFolder&, OutputSet&)> during{};
+    std::string message{};
     std::map<std::string, std::string> madeDuring{}; // what `during` left in the folder
+    const char* setting = nullptr; // skipped where this file system or user cannot make it
+    const char* shown = nullptr;
 };
 
 class OutputSetFaults : public testing::TestWithParam<OutputCase> {
@@ -101,21 +121,29 @@ protected:
 
 TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
     const OutputCase& c = GetParam();
-    const std::array<const char*, 3> names{"a.tab", "a.log", "a.rda"};
     const std::array<InputFile, 1> inputs{{{"input file", folder.write("a.csv", "input")}}};
-    std::array<std::string, 3> outputs;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        outputs[i] = folder.write(names[i], std::string("earlier ") + names[i]);
+    const std::array<std::string, 3> outputs{folder.write("a.tab", "earlier a.tab"),
+                                             folder.path("a.rda"),
+                                             folder.write("a.log", "earlier a.log")};
     if (c.before) c.before(folder);
-    if (IsSkipped()) return;
+#ifndef _WIN32
+    if (c.setting && !shell(folder, c.setting).first) GTEST_SKIP() << c.setting;
+    const std::string shown = c.shown ? shell(folder, c.shown).second : "";
+    const mode_t mask = ::umask(0); // a new output gets what the umask leaves of 0666
+#endif
     auto expected = listing(folder);
-
     OutputSet set;
-    bool done = set.create(outputs, inputs);
+    bool done = !IsSkipped() && set.create(outputs, inputs);
+#ifndef _WIN32
+    ::umask(mask);
+#endif
+    if (IsSkipped()) return;
     if (done) {
-        for (std::size_t i = 0; i < outputs.size(); ++i)
+        for (std::size_t i = 0; i < outputs.size(); ++i) {
             set[i].writeLine("new");
-        if (c.during) c.during(folder);
+            set[i].write(beyondTheBuffer);
+        }
+        if (c.during) c.during(folder, set);
         if (IsSkipped()) return;
         done = set.commit();
     }
@@ -123,66 +151,79 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
     EXPECT_EQ(done, c.message.empty());
     for (const auto& [name, bytes] : c.madeDuring)
         expected[name] = bytes;
-    for (const char* name : names)
-        if (done) expected[name] = "new\r\n";
+    // A link stays a link, and the file it leads to is replaced.
+    for (const char* name : {"a.tab", "a.rda", "a.log"})
+        if (done && !expected[name].starts_with("-> "))
+            expected[name] = "new\r\n" + beyondTheBuffer;
     EXPECT_EQ(listing(folder), expected) << "no temporary file, nothing else replaced";
+    if (done) {
+        EXPECT_EQ(test::readBytes(outputs[0]), "new\r\n" + beyondTheBuffer);
+    }
+#ifndef _WIN32
+    if (done) {
+        EXPECT_EQ(fs::status(outputs[1]).permissions(), fs::perms(0666));
+    }
+    if (c.shown) {
+        EXPECT_EQ(shell(folder, c.shown).second, shown);
+    }
+#endif
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, OutputSetFaults, testing::Values(
-    OutputCase{"Replaced", nullptr, nullptr, ""},
+    OutputCase{"Replaced"},
     OutputCase{"OutputIsAHardLinkToTheInput",
                [](auto& f) { fs::remove(f.path("a.log")); fs::create_hard_link(f.path("a.csv"), f.path("a.log")); },
                nullptr, "The output file DIR/a.log is the same file as the input file: DIR/a.csv"},
-    OutputCase{"OutputLinksToTheInput",
-               [](auto& f) { linkOrSkip("a.csv", f.path("a.rda")); },
-               nullptr, "The output file DIR/a.rda is the same file as the input file: DIR/a.csv"},
     OutputCase{"TwoOutputsOneFile",
                [](auto& f) { linkOrSkip("a.tab", f.path("a.rda")); },
                nullptr, "The output file DIR/a.rda is the same file as the output file: DIR/a.tab"},
     OutputCase{"FolderOfAnOutputsName",
-               [](auto& f) { fs::remove(f.path("a.rda")); fs::create_directory(f.path("a.rda")); },
+               [](auto& f) { fs::create_directory(f.path("a.rda")); },
                nullptr, "Cannot write file: DIR/a.rda\nIs a directory"},
     OutputCase{"FolderMadeUnderAnOutputsNameDuringTheRun", nullptr,
-               [](auto& f) { fs::remove(f.path("a.rda")); fs::create_directory(f.path("a.rda")); },
+               [](auto& f, auto&) { fs::create_directory(f.path("a.rda")); },
                "Cannot write file: DIR/a.rda\nIs a directory", {{"a.rda", "(folder)"}}},
     OutputCase{"LastOutputCannotBeReplaced", nullptr,
-               [](auto& f) { if (!immutable(f.path("a.log"), true)) GTEST_SKIP() << "chattr +i not permitted here"; },
+               [](auto& f, auto&) { if (!immutable(f.path("a.log"), true)) GTEST_SKIP() << "chattr +i not permitted here"; },
                "Cannot write file: DIR/a.log\n" + immutableReason}),
     [](const auto& info) { return info.param.name; });
 
 #ifndef _WIN32
-// A pipe or a device is not replaced by a file, nor a link that leads nowhere by a file of its
-// name.
+// A pipe is not replaced by a file, nor a link that leads nowhere by a file of its name; the
+// user's file size limit stops an output written in small buffered pieces or large ones; what the
+// user set on the earlier file is kept.
 INSTANTIATE_TEST_SUITE_P(Posix, OutputSetFaults, testing::Values(
-    OutputCase{"PipeOfAnOutputsName",
-               [](auto& f) { fs::remove(f.path("a.rda")); ::mkfifo(f.path("a.rda").c_str(), 0600); },
-               nullptr, "Cannot write file: DIR/a.rda\nnot a regular file"},
     OutputCase{"LinkToAPipe",
                [](auto& f) { ::mkfifo(f.path("p").c_str(), 0600); linkOrSkip("p", f.path("a.tab")); },
                nullptr, "Cannot write file: DIR/a.tab\nnot a regular file"},
     OutputCase{"PipeMadeUnderAnOutputsNameDuringTheRun", nullptr,
-               [](auto& f) { fs::remove(f.path("a.log")); ::mkfifo(f.path("a.log").c_str(), 0600); },
+               [](auto& f, auto&) { fs::remove(f.path("a.log")); ::mkfifo(f.path("a.log").c_str(), 0600); },
                "Cannot write file: DIR/a.log\nnot a regular file", {{"a.log", "(pipe)"}}},
     OutputCase{"LinksInALoop",
                [](auto& f) { linkOrSkip("b", f.path("a.tab")); linkOrSkip("a.tab", f.path("b")); },
-               nullptr, "Cannot write file: DIR/a.tab\n" + files::systemReason(ELOOP)}),
+               nullptr, "Cannot write file: DIR/a.tab\n" + files::systemReason(ELOOP)},
+    OutputCase{"BeyondTheFileSizeLimitInSmallPieces", nullptr,
+               [](auto&, auto& set) { writeBeyondTheLimit(set, 10); }, "Cannot write file: DIR/a.tab\nFile too large"},
+    OutputCase{"BeyondTheFileSizeLimitInLargePieces", nullptr,
+               [](auto&, auto& set) { writeBeyondTheLimit(set, 64 << 10); }, "Cannot write file: DIR/a.tab\nFile too large"},
+    OutputCase{.name = "ModeKept", .setting = "chmod 640 a.tab", .shown = "stat -c %a a.tab"},
+    OutputCase{.name = "LinkKept", .setting = "mkdir d && mv a.tab d/t && ln -s d/t a.tab", .shown = "readlink a.tab"},
+    OutputCase{.name = "AccessControlListKept", .setting = "chmod 600 a.tab && setfacl -m u:nobody:r a.tab", .shown = "getfacl -cp a.tab"},
+    OutputCase{.name = "ExtendedAttributeKept", .setting = "setfattr -n user.note -v kept a.tab", .shown = "getfattr -d a.tab"},
+    OutputCase{.name = "OwnerKeptForTheAdministrator", .setting = "chown 65534:65534 a.tab", .shown = "stat -c %u:%g a.tab"}),
     [](const auto& info) { return info.param.name; });
-#endif
-
-#ifdef _WIN32
+#else
 INSTANTIATE_TEST_SUITE_P(Windows, OutputSetFaults, testing::Values(
     OutputCase{"ReadOnlyOutputFoundBeforeTheRun",
                [](auto& f) { immutable(f.path("a.log"), true); }, nullptr,
                "Cannot write file: DIR/a.log\n" + immutableReason},
     OutputCase{"OutputHeldOpenByAnotherProgram", nullptr,
-               [](auto& f) { holdOpen(f.path("a.log")); },
+               [](auto& f, auto&) { holdOpen(f.path("a.log")); },
                "Cannot write file: DIR/a.log\n" + files::systemReason(ERROR_SHARING_VIOLATION)}),
     [](const auto& info) { return info.param.name; });
-#endif
 // clang-format on
 
-#ifdef _WIN32
 // Runs that replace the same outputs at the same time (here on two threads; the POSIX tests stop
 // one run halfway) leave one run's whole set, and a reader finds every name at every moment.
 TEST(OutputSet, RunsSideBySideLeaveOneWholeSet) {
@@ -214,94 +255,6 @@ TEST(OutputSet, RunsSideBySideLeaveOneWholeSet) {
     reader.join();
     EXPECT_EQ(missing, 0);
 }
-#endif
-
-#ifndef _WIN32
-class FileSizeLimit : public testing::TestWithParam<std::size_t> {};
-
-// A full disk or the user's file-size limit stops the output whether it is written in small
-// buffered pieces or in large ones, and the earlier file stays.
-TEST_P(FileSizeLimit, StopsTheOutputAndLeavesTheEarlierFile) {
-    test::ScratchFolder folder;
-    const std::array<std::string, 1> outputs{folder.write("a.tab", "earlier")};
-    struct rlimit limit {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const struct rlimit lowered { 256 << 10, limit.rlim_max };
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lowered), 0);
-    OutputSet set;
-    ASSERT_TRUE(set.create(outputs, {}));
-    for (std::size_t written = 0; written < (1 << 20) && set.ok(); written += GetParam())
-        set[0].write(std::string(GetParam(), 'x'));
-    const bool committed = set.commit();
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler);
-
-    EXPECT_FALSE(committed);
-    EXPECT_EQ(set.failureMessage(), "Cannot write file: " + outputs[0] + "\nFile too large");
-    EXPECT_EQ(test::readBytes(outputs[0]), "earlier");
-    EXPECT_EQ(folder.fileNames(), std::vector<std::string>{"a.tab"});
-}
-
-INSTANTIATE_TEST_SUITE_P(Pieces, FileSizeLimit, testing::Values(10, 64 << 10),
-                         [](const auto& info) { return info.param == 10 ? "Small" : "Large"; });
-
-// A replaced output keeps what the user set on the earlier file; a link stays a link; the
-// longest name the system allows can still be replaced.
-TEST(OutputSet, ReplacingKeepsModeGroupAndLinks) {
-    test::ScratchFolder folder;
-    fs::create_directory(folder.path("kept"));
-    ::chmod(folder.write("kept/target.csv", "earlier").c_str(), 0640);
-    fs::create_symlink("kept/target.csv", folder.path("link.csv"));
-    const std::string longName(255 - 4, 'x');
-    const mode_t mask = ::umask(022);
-    const std::array<std::string, 3> outputs{folder.path("link.csv"), folder.path("new.hst"),
-                                             folder.path(longName + ".log")};
-    OutputSet set;
-    ASSERT_TRUE(set.create(outputs, {})) << set.failureMessage();
-    for (std::size_t i = 0; i < outputs.size(); ++i)
-        set[i].write("new");
-    ASSERT_TRUE(set.commit()) << set.failureMessage();
-    ::umask(mask);
-
-    EXPECT_EQ(modeOf(folder.path("kept/target.csv")), 0640);
-    EXPECT_EQ(modeOf(folder.path("new.hst")), 0644);
-    EXPECT_EQ(fs::read_symlink(folder.path("link.csv")), "kept/target.csv");
-    EXPECT_EQ(test::readBytes(folder.path("kept/target.csv")), "new");
-    EXPECT_EQ(test::readBytes(outputs[2]), "new");
-    EXPECT_EQ(folder.fileNames().size(), 4u);
-}
-
-// What the user set on an earlier output, as a command shows it, shows the same on its
-// replacement. Each row: its name, the commands that set something on the file $F, and the one
-// that shows it; a row whose setting this file system or user cannot make is skipped.
-class KeptOnReplacing : public testing::TestWithParam<std::array<const char*, 3>> {};
-
-TEST_P(KeptOnReplacing, ShownTheSameAfterwards) {
-    test::ScratchFolder folder;
-    const std::array<std::string, 1> outputs{folder.write("a.tab", "earlier")};
-    const auto shell = [&](const std::string& commands) {
-        std::string out(4096, '\0');
-        FILE* pipe = ::popen(("F='" + outputs[0] + "'; " + commands + " 2>&1").c_str(), "r");
-        out.resize(std::fread(out.data(), 1, out.size(), pipe));
-        return std::pair{::pclose(pipe) == 0, out};
-    };
-    if (const auto [done, out] = shell(GetParam()[1]); !done) GTEST_SKIP() << out;
-    const auto before = shell(GetParam()[2]);
-    OutputSet set;
-    ASSERT_TRUE(set.create(outputs, {}));
-    set[0].write("new");
-    ASSERT_TRUE(set.commit()) << set.failureMessage();
-    EXPECT_EQ(shell(GetParam()[2]), before);
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Settings, KeptOnReplacing, testing::Values(
-    std::array{"AccessControlList", "chmod 600 \"$F\" && setfacl -m u:nobody:r \"$F\"", "getfacl -cp \"$F\""},
-    std::array{"ExtendedAttribute", "setfattr -n user.note -v kept \"$F\"", "getfattr -d \"$F\""},
-    std::array{"OwnerForTheAdministrator", "chown 65534:65534 \"$F\"", "stat -c %u:%g \"$F\""}),
-    [](const auto& info) { return info.param[0]; });
-// clang-format on
 #endif
 
 } // namespace

@@ -2,69 +2,75 @@
 #include "text/fields.h"
 
 #include <gtest/gtest.h>
-#include <string>
-#include <vector>
+#include <random>
 
 namespace vqd {
 namespace {
 
-struct RecordCase {
-    const char* name;
-    std::string line, separator;
-    std::vector<std::string> fields; // as many as asked for
-    std::size_t asWritten; // leading fields that stand in the line each followed by the separator
-};
+using Fields = std::vector<std::string>;
 
-class Fields : public testing::TestWithParam<RecordCase> {};
-
-// All fields of a record at once must be those NextFieldBy takes one at a time, also where the
-// line ends before the fields asked for; only fields with nothing dropped after their separator
-// count as standing in the line as written.
-TEST_P(Fields, TakenAtOnceAsOneAtATime) {
-    const auto& c = GetParam();
-    std::vector<std::string_view> fields(c.fields.size());
-    EXPECT_EQ(takeFields(c.line, c.separator, fields), c.asWritten);
-    EXPECT_EQ(std::vector<std::string>(fields.begin(), fields.end()), c.fields);
-    std::string_view line = c.line;
-    for (auto& field : fields)
-        field = NextFieldBy(line, c.separator);
-    EXPECT_EQ(std::vector<std::string>(fields.begin(), fields.end()), c.fields);
+Fields oneAtATime(std::string_view line, std::string_view separator) {
+    Fields fields;
+    while (!line.empty())
+        fields.emplace_back(NextFieldBy(line, separator));
+    return fields;
 }
 
-const std::string x20(20, 'x');
-const std::string x70(70, 'x');
-
-// After a longer separator only its first character goes, and the rest is trimmed; tabs are not
-// blanks; an empty separator takes one character at a time.
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(
-    Lines, Fields,
-    testing::Values(
-        RecordCase{"BlankBeforeSeparatorStays", "  a ; b ", ";", {"a ", "b"}, 0},
-        RecordCase{"EmptyLine", "", ";", {"", ""}, 0},
-        RecordCase{"EmptyField", "a;;b", ";", {"a", "", "b"}, 2},
-        RecordCase{"TabsAreNoBlanks", "\ta\t", ";", {"\ta\t"}, 0},
-        RecordCase{"LongerSeparator", "x ab y", "ab", {"x ", "b y"}, 0},
-        RecordCase{"EmptySeparator", "abc", "", {"", "", ""}, 0},
-        RecordCase{"BlankAfterSeparator", "A; B", ";", {"A", "B", "", ""}, 0},
-        RecordCase{"BlankAfterSecondSeparator", "A;B; C", ";", {"A", "B", "C", ""}, 1},
-        RecordCase{"BlankBetweenSeparators", "A; ;C", ";", {"A", "", "C", ""}, 0},
-        RecordCase{"BlankAfterTab", "A\t B", "\t", {"A", "B", ""}, 0},
-        RecordCase{"SeparatorAtEnd", "A;B;", ";", {"A", "B", ""}, 2},
-        RecordCase{"BlankBeforeTabAfter", "A ;\tB;C;D", ";", {"A ", "\tB", "C"}, 2},
-        // Long enough for the lines read sixteen and sixty-four bytes at a time.
-        RecordCase{"Long", x20 + ";" + x20 + ";", ";", {x20, x20, ""}, 2},
-        RecordCase{"BeyondSixtyFour", x70 + ";" + x70 + "; y", ";", {x70, x70, "y", ""}, 1},
-        // Leading blanks go before any separator is looked for, whatever the separator.
-        RecordCase{"BlankSeparatorLeadingBlanks", "  A B  1", " ", {"A", "B", "1", ""}, 0},
-        RecordCase{"LongerSeparatorLeadingBlanks", "  A;;B;;1", ";;", {"A", ";B", ";1"}, 0}),
-    [](const auto& info) { return info.param.name; });
-// clang-format on
-
-TEST(SeparatorFromText, TabInAnyCaseIsTheTabCharacter) {
-    EXPECT_EQ(separatorFromText("TAB"), "\t");
+// Blanks are spaces only, trimmed before a separator is looked for; after a longer separator only
+// its first character goes; an empty separator takes one character at a time.
+TEST(Fields, TakenFromTheFront) {
+    // clang-format off
+    const std::tuple<std::string, std::string, Fields> rows[]{
+        {"  a ; \tb ", ";", {"a ", "\tb"}}, {"x ab y", "ab", {"x ", "b y"}}, {"abc", "", {"", "", ""}},
+        {"  A B  1", " ", {"A", "B", "1"}}, {"  A;;B;;1", ";;", {"A", ";B", ";1"}}};
+    // clang-format on
+    for (const auto& [line, separator, fields] : rows)
+        EXPECT_EQ(oneAtATime(line, separator), fields) << line;
     EXPECT_EQ(separatorFromText("tAb"), "\t");
     EXPECT_EQ(separatorFromText("TAB "), "TAB ");
+}
+
+// A record taken at once, its fields counted or walked through, agrees with the rule. Its leading
+// fields, at most n - 1, each ended by a separator of one character other than the blank with no
+// blank dropped after it, stand in the line as written.
+void expectAsOneAtATime(const std::string& line, const std::string& separator, std::size_t n) {
+    Fields expected = oneAtATime(line, separator), walked;
+    EXPECT_EQ(countFields(line, separator), static_cast<std::int64_t>(expected.size())) << line;
+    for (const std::string_view field : LineFields(line, separator))
+        walked.emplace_back(field);
+    EXPECT_EQ(walked, expected) << line;
+    std::size_t asWritten = 0;
+    for (auto rest = trimBlanks(line);
+         separator.size() == 1 && separator != " " && asWritten + 1 < n; ++asWritten) {
+        const auto p = rest.find(separator);
+        if (p == std::string_view::npos || rest.substr(p + 1).starts_with(' ')) break;
+        rest = rest.substr(p + 1);
+    }
+    expected.resize(n);
+    std::vector<std::string_view> fields(n);
+    EXPECT_EQ(takeFields(line, separator, fields), asWritten) << line << ", " << n << " fields";
+    EXPECT_EQ(Fields(fields.begin(), fields.end()), expected) << line << ", " << n << " fields";
+}
+
+// Every short line of fields, blanks, tabs and separators; then long ones, whose separators are
+// found sixteen and sixty-four bytes at a time, with and without blanks.
+TEST(Fields, TakenAtOnceAsOneAtATime) {
+    std::vector<std::string> lines{""};
+    for (std::size_t i = 0; i < lines.size() && lines[i].size() < 5; ++i)
+        for (const char c : {'a', ';', ' ', '\t'})
+            lines.push_back(lines[i] + c);
+    for (const auto& line : lines)
+        for (const std::string separator : {";", "\t", " ", ";;", ""})
+            for (std::size_t n = 1; n <= 7; ++n)
+                expectAsOneAtATime(line, separator, n);
+    std::mt19937 random(1);
+    for (int i = 0; i < 3000 && !HasFailure(); ++i) {
+        std::string line(random() % 200, 'x');
+        const unsigned separators = 1 + random() % 40, blanks = random() % 2;
+        for (auto& c : line)
+            c = random() % separators == 0 ? ';' : random() % 8 < blanks ? ' ' : c;
+        expectAsOneAtATime(line, ";", 1 + random() % 12);
+    }
 }
 
 } // namespace

@@ -4,98 +4,109 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
-#include <string>
+#include <random>
+#include <regex>
 
 namespace vqd {
 namespace {
 
-struct NumericCase {
-    std::string text;
-    double value;
-};
-
-const double inf = std::numeric_limits<double>::infinity();
-const auto byText = [](const auto& info) { return test::rowName(info.index, info.param.text); };
-
-class NumericValue : public testing::TestWithParam<NumericCase> {};
-
-TEST_P(NumericValue, ReadsLeadingDecimalNumber) {
-    EXPECT_EQ(numericValue(GetParam().text), GetParam().value);
+// The numeric rule as the user reads it: blanks, tabs and line feeds dropped, then the longest
+// leading decimal number; beyond the range of doubles infinity, below it zero.
+double byTheRule(std::string text) {
+    static const std::regex number(R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
+    std::erase_if(text, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
+    std::smatch found;
+    std::regex_search(text, found, number, std::regex_constants::match_continuous);
+    const std::string digits = found.str(0).substr(found.str(0).starts_with('+') ? 1 : 0);
+    double value = 0;
+    const auto read = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return read.ec == std::errc::result_out_of_range ? std::strtod(digits.c_str(), nullptr) : value;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, NumericValue,
-    testing::Values(NumericCase{"90", 90}, NumericCase{"0.5", 0.5}, NumericCase{"85,5", 85},
-                    NumericCase{" 3", 3}, NumericCase{"1 2", 12}, NumericCase{"1\t2\n3", 123},
-                    NumericCase{"- 4.5", -4.5}, NumericCase{"+7", 7}, NumericCase{"3x", 3},
-                    NumericCase{"abc", 0}, NumericCase{"", 0}, NumericCase{"-", 0},
-                    NumericCase{".", 0}, NumericCase{".5", 0.5}, NumericCase{"2.", 2},
-                    NumericCase{"1e3", 1000}, NumericCase{"1E+2", 100}, NumericCase{"25e-1", 2.5},
-                    NumericCase{"1e", 1}, NumericCase{"1e+", 1}, NumericCase{"1 e 2", 100},
-                    NumericCase{"inf", 0}, NumericCase{"nan", 0}, NumericCase{"0x10", 0},
-                    NumericCase{"1e-400", 0}, NumericCase{"1e400", inf},
-                    NumericCase{"-1e400", -inf}, NumericCase{"0.000001e309", 1e303},
-                    NumericCase{std::string(400, '9'), inf}),
-    byText);
+// The quick ways for texts as cell values usually hold them agree with the rule: the value, the
+// parts of a plain decimal, and its cost text, made from its digits where they make it. The texts:
+// short ones of number characters and others, and plain decimals with zeros often enough to reach
+// the limits of 15 digits, 1E-5 and 1E+15.
+TEST(Numbers, QuickPathsAgreeWithTheRule) {
+    static const std::regex plainDecimal(R"(-?(\d+)([.,](\d*))?)");
+    std::vector<std::string> texts{"1e-400", "-1e400", "0.000001e309", std::string(400, '9')};
+    for (std::mt19937 random(1); texts.size() < 30000;) {
+        std::string text(random() % 20, '0');
+        const bool plain = random() % 2 == 0;
+        for (auto& c : text)
+            c = plain || random() % 3 ? "0000123456789"[random() % 13]
+                                      : "+-.,eE \t\n:"[random() % 10];
+        if (plain && random() % 2) text.insert(random() % (text.size() + 1), 1, ",."[random() % 2]);
+        texts.push_back(plain && random() % 3 == 0 ? "-" + text : text);
+    }
+    for (const std::string& text : texts) {
+        if (HasFailure()) return;
+        SCOPED_TRACE("\"" + text + "\"");
+        EXPECT_EQ(numericValue(text), byTheRule(text));
+        std::smatch parts;
+        PlainDecimal number;
+        ASSERT_EQ(readPlainDecimal(text, number), std::regex_match(text, parts, plainDecimal));
+        if (parts.empty()) continue;
+        const double value = numericValueCommaAsPoint(text), size = std::fabs(value);
+        const std::string whole = parts[1], digits = whole + parts[3].str();
+        EXPECT_EQ(number.pointed, parts[2].matched);
+        EXPECT_EQ(number.exact, digits.size() <= 15);
+        EXPECT_EQ(number.exact ? number.value : value, value);
+        const auto first = digits.find_first_not_of('0'), last = digits.find_last_not_of('0');
+        const bool fromDigits = (whole.size() == 1 || whole[0] != '0') &&
+                                (first == std::string::npos || last - first < 15) &&
+                                (size == 0 || (size >= 1e-5 && size < 1e15));
+        std::array<char, maxCostTextSize> cost{};
+        const char* const end = writeCostTextOfDecimal(cost.data(), number);
+        ASSERT_EQ(end != nullptr, fromDigits);
+        if (end == nullptr) continue;
+        EXPECT_EQ(std::string_view(cost.data(), end), renderCostText(value));
+    }
+}
 
-// Message numbers have a leading blank unless negative.
-TEST(WholeNumbers, ClampedAndInMessages) {
+// Message numbers have a leading blank unless negative; control characters in message texts are
+// escaped; long values are cut, not within a character of several bytes.
+TEST(Messages, NumbersAndTexts) {
     EXPECT_EQ(wholeNumberClamped32(1e12), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(wholeNumberClamped32(-1e12), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(wholeNumberClamped32(-1), -1);
-    EXPECT_EQ(messageNumber(3), " 3");
-    EXPECT_EQ(messageNumber(-3), "-3");
-    EXPECT_EQ(messageNumber(5'000'000'000), " 5000000000");
+    EXPECT_EQ(wholeNumberClamped32(std::nan("")), 0);
+    EXPECT_EQ(messageNumber(0), " 0");
+    EXPECT_EQ(messageNumber(-5'000'000'000), "-5000000000");
+    EXPECT_EQ(messageText("a\x1f \x7f\n\r\t\xC3\xA9"), "a\\x1f \\x7f\\n\\r\\t\xC3\xA9");
+    const std::string x59(59, 'x'), x63(63, 'x');
+    EXPECT_EQ(messageValue(x63), x63);
+    EXPECT_EQ(messageValue(x63 + "y"), x59 + "x...");
+    EXPECT_EQ(messageValue(x59 + "\xC3\xA9" + x63), x59 + "...");
 }
 
-struct RenderCase {
-    double value;
-    const char* text;
-};
-
-class CostText : public testing::TestWithParam<RenderCase> {};
-
-TEST_P(CostText, RendersGeneralNumber) {
-    EXPECT_EQ(renderCostText(GetParam().value), GetParam().text);
+// At most 15 significant digits, the shortest form, plain digits from 1E-5 to below 1E+15.
+TEST(CostText, RendersGeneralNumbers) {
+    // clang-format off
+    const std::pair<double, const char*> rows[]{
+        {1234.5, " 1234.5"}, {-3, "-3"}, {0, " 0"}, {-0.0, " 0"}, {0.5, " 0.5"}, {-0.25, "-0.25"},
+        {0.1 + 0.2, " 0.3"}, {1e-5, " 0.00001"}, {9.5e-6, " 9.5E-06"}, {-2.5e-7, "-2.5E-07"},
+        {123456789012345, " 123456789012345"}, {1e15, " 1E+15"}, {1e16, " 1E+16"},
+        {999999999999999.9, " 1E+15"}, {1.5e300, " 1.5E+300"}, {100, " 100"}};
+    // clang-format on
+    for (const auto& [value, text] : rows)
+        EXPECT_EQ(renderCostText(value), text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, CostText,
-    testing::Values(RenderCase{1234.5, " 1234.5"}, RenderCase{-3, "-3"}, RenderCase{0, " 0"},
-                    RenderCase{-0.0, " 0"}, RenderCase{0.5, " 0.5"}, RenderCase{-0.25, "-0.25"},
-                    RenderCase{0.1 + 0.2, " 0.3"}, RenderCase{1e-5, " 0.00001"},
-                    RenderCase{9.5e-6, " 9.5E-06"}, RenderCase{-2.5e-7, "-2.5E-07"},
-                    RenderCase{123456789012345, " 123456789012345"}, RenderCase{1e15, " 1E+15"},
-                    RenderCase{1e16, " 1E+16"}, RenderCase{999999999999999.9, " 1E+15"},
-                    RenderCase{1.5e300, " 1.5E+300"}, RenderCase{100, " 100"}),
-    byText);
-
-class LevelText : public testing::TestWithParam<RenderCase> {};
-
-TEST_P(LevelText, RendersThreeDecimals) {
-    EXPECT_EQ(renderLevelText(GetParam().value), GetParam().text);
-}
-
-// Rounding itself is the next test's.
-INSTANTIATE_TEST_SUITE_P(Values, LevelText,
-                         testing::Values(RenderCase{0.001, "0.001"}, RenderCase{-0.0, "0.000"},
-                                         RenderCase{-0.0001, "0.000"},
-                                         RenderCase{1000.0 * 95 / 90 - 1000, "55.556"},
-                                         RenderCase{1e15, "1000000000000000.000"}),
-                         byText);
-
-// Levels near a half of a thousandth are where a quick rounding would go wrong.
-TEST(LevelText, AgreesWithExactRoundingNearHalves) {
-    const auto exact = [](double value) {
-        std::array<char, 400> buffer{};
-        const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                       std::chars_format::fixed, 3)
-                             .ptr;
-        std::string text(buffer.data(), end);
-        return text == "-0.000" ? std::string("0.000") : text;
+// Levels are the exact value rounded to thousandths, never "-0.000"; near a half of a thousandth
+// a quick rounding would go wrong.
+TEST(LevelText, AgreesWithExactRounding) {
+    std::array<char, 400> text{};
+    const auto exact = [&](double value) {
+        const auto end =
+            std::to_chars(text.begin(), text.end(), value, std::chars_format::fixed, 3);
+        const std::string rounded(text.data(), end.ptr);
+        return rounded == "-0.000" ? "0.000" : rounded;
     };
+    for (const double value : {0.001, -0.0, 1e15, -1e300})
+        EXPECT_EQ(renderLevelText(value), exact(value));
     for (const double scale : {1.0, 1e3, 1e6, 999999.0, 1e9, 3e12}) {
         for (int i = -3000; i <= 3000; ++i) {
             const double half = (i + 0.5) / 1000 * scale;
