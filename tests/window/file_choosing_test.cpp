@@ -5,11 +5,13 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 namespace vqd::test {
@@ -46,8 +48,16 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
     const QString missing = qs(files.path("missing.csv"));
     nameFile(cellFile(), "4");
     click(check("chkHierch(2)"));
+    const auto right = [this](const char* name) {
+        return button(name)->mapTo(window.get(), QPoint(button(name)->width(), 0)).x();
+    };
     for (const auto& [fileBox, browse, mustExist, page] : fileBoxes) {
         showPage(page);
+        // A narrow button, at the right end of its line: on the page's frame, under Ready's edge.
+        const char* ready = page == 0 ? "cmdEnd" : "cmdReady2";
+        EXPECT_LT(button(browse)->width(), button(ready)->width()) << browse;
+        EXPECT_TRUE(right(browse) == right(ready) || fileBox == std::get<0>(fileBoxes[0]))
+            << browse;
         for (const bool byDrop : {false, true}) {
             const std::string way = std::string(fileBox) + (byDrop ? " by drop" : " by dialog");
             const auto name = [&, fileBox = fileBox, browse = browse](const QString& path) {
@@ -63,14 +73,19 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
             EXPECT_EQ(box(fileBox)->text(), qs(existing)) << way;
         }
     }
+    // Each dialog opened on its first filter, none having ended on another.
+    EXPECT_EQ(dialogs.offeredFilters, std::vector<std::int32_t>(10, 1));
 }
 
-// The name alone leaves the rows to the next rule; a chosen or dropped input file opens them.
+// The name alone leaves the rows to the next rule; a chosen or dropped input file opens them,
+// here the one row, named from the first line.
 TEST_F(FileChoosing, DroppedInputFileOpensItsRows) {
-    box("txtDim")->setText("2");
+    box("txtDim")->setText("1");
+    click(check("chkVarNamesInFirst"));
     ASSERT_TRUE(drop(box("txtVQDFileName"), {QUrl::fromLocalFile(qs(cellFile()))}));
-    EXPECT_TRUE(box("txtVarName(1)")->isEnabled());
-    EXPECT_FALSE(box("txtVarName(2)")->isEnabled());
+    EXPECT_TRUE(box("txtVarName(0)")->isEnabled());
+    EXPECT_EQ(box("txtVarName(0)")->text(), "Region");
+    EXPECT_FALSE(box("txtVarName(1)")->isEnabled());
 }
 
 // The real file dialog: "All files" lists a file without an extension too.
@@ -92,6 +107,10 @@ TEST(FileDialogs, AllFilesListsEveryFile) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(where) >= 3; }, 5000));
         for (int row = 0; row < model->rowCount(where); ++row)
             listed << model->index(row, 0, where).data().toString();
+        // Size, type and date stand whole beside the name, however long.
+        const QHeaderView* details = dialog->findChild<QTreeView*>("treeView")->header();
+        for (int column = 1; column <= 3; ++column)
+            EXPECT_EQ(details->sectionResizeMode(column), QHeaderView::ResizeToContents);
         dialog->reject();
     });
     QtDialogs dialogs;
@@ -104,13 +123,14 @@ TEST(FileDialogs, AllFilesListsEveryFile) {
 // A message box shows the message as it is, however wide its font: the box wraps a long line, and
 // stays on the screen.
 TEST(MessageBoxes, ShowTheMessageAsItIsAndWrapIt) {
-    const std::string message = "Cannot read file: " + std::string(30, 'x') + "/tables 2026/" +
+    const std::string message = "Cannot read file: " + std::string(30, 'x') + "/<b>tables</b>/" +
                                 std::string(200, 'y') + ".csv\nNo such file or directory";
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         const auto* text = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
         EXPECT_EQ(text->text().toStdString(), message);
+        EXPECT_EQ(text->textFormat(), Qt::PlainText); // a name is no markup
         EXPECT_TRUE(text->wordWrap());
         EXPECT_LE(box->width(), box->screen()->availableGeometry().width());
         box->accept();

@@ -5,25 +5,27 @@ namespace {
 
 using StartUp = WindowTest;
 
-// A damaged store gives the defaults and must not keep the settings from being stored again;
-// page 1's end button, page 2's ready button and the close box all store the boxes as they stand.
-TEST_F(StartUp, DamagedStoreGivesTheDefaultsAndEndingStoresTheBoxesForTheNextRun) {
+// A well-formed store gives its values, a damaged one the defaults and must not keep the settings
+// from being stored again; page 1's end button, page 2's ready button and the close box all store
+// the boxes as they stand. The title names the version.
+TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
     const auto boxes = [this] {
         return std::vector<QString>{box("txtSep")->text(), box("txtPerc(0)")->text(),
                                     box("txtPerc(1)")->text(), box("txtPerc(2)")->text()};
     };
-    // A store not read before in this process: Qt keeps the contents of stores it has read.
-    ScratchFolder fresh;
-    storeFolder = fresh.path("");
-    writeBytes(fresh.path("VQD2Zavek.conf"), "[General\nFREQ=5\n");
-    open();
-    EXPECT_EQ(boxes(), (std::vector<QString>{";", "10", "90", "80"}));
-    // So does one an editor saved in the ANSI code page.
-    ScratchFolder ansi;
-    storeFolder = ansi.path("");
-    writeBytes(ansi.path("VQD2Zavek.conf"), "[General]\nSEP=\xA7\nFREQ=5\n");
-    open();
-    EXPECT_EQ(boxes(), (std::vector<QString>{";", "10", "90", "80"}));
+    // Each a store not read before in this process: Qt keeps the contents of stores it has read.
+    // The last one an editor saved in the ANSI code page.
+    const std::pair<std::string, const char*> stores[] = {{"[General]\nFREQ=5\n", "5"},
+                                                          {"[General\nFREQ=5\n", "10"},
+                                                          {"[General]\nSEP=\xA7\nFREQ=5\n", "10"}};
+    std::vector<ScratchFolder> fresh(std::size(stores));
+    for (std::size_t i = 0; i < fresh.size(); ++i) {
+        storeFolder = fresh[i].path("");
+        writeBytes(fresh[i].path("VQD2Zavek.conf"), stores[i].first);
+        open();
+        EXPECT_EQ(boxes(), (std::vector<QString>{";", stores[i].second, "90", "80"})) << i;
+    }
+    EXPECT_EQ(window->windowTitle(), "VQD ZAVEK Interchange program, version: 1,1");
     box("txtSep")->setText("tab");
     box("txtPerc(0)")->clear();
     testing::internal::CaptureStderr();
@@ -54,6 +56,21 @@ TEST_F(StartUp, InputDialogKeepsItsLastFilter) {
     open();
     button("cmdZoekVQDFile")->click();
     EXPECT_EQ(dialogs.offeredFilters, (std::vector<std::int32_t>{1, 2, 2}));
+}
+
+// Every control that takes input says what it is for; a destination list names what it receives.
+TEST_F(StartUp, EveryControlExplainsItself) {
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        const bool input = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control) ||
+                           qobject_cast<QAbstractButton*>(control);
+        // A list's own line and the never shown lead strings aside.
+        if (!input || control->objectName().isEmpty() || control->isHidden()) continue;
+        EXPECT_NE(control->toolTip(), "") << control->objectName().toStdString();
+    }
+    const char* received[] = {"value",      "frequency",  "status",     "dominance", "top-2",
+                              "variable 1", "variable 2", "variable 3", "variable 4"};
+    for (int k = 0; k < 9; ++k)
+        EXPECT_TRUE(cmbVars(k)->toolTip().contains(received[k])) << k;
 }
 
 } // namespace
