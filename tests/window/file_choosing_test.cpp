@@ -48,15 +48,19 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
     const QString missing = qs(files.path("missing.csv"));
     nameFile(cellFile(), "4");
     click(check("chkHierch(2)"));
-    const auto right = [this](const char* name) {
-        return button(name)->mapTo(window.get(), QPoint(button(name)->width(), 0)).x();
+    const auto x = [this](QWidget* control, bool right) {
+        return control->mapTo(window.get(), QPoint(right ? control->width() : 0, 0)).x();
     };
     for (const auto& [fileBox, browse, mustExist, page] : fileBoxes) {
         showPage(page);
-        // A narrow button, at the right end of its line: on the page's frame, under Ready's edge.
-        const char* ready = page == 0 ? "cmdEnd" : "cmdReady2";
-        EXPECT_LT(button(browse)->width(), button(ready)->width()) << browse;
-        EXPECT_TRUE(right(browse) == right(ready) || fileBox == std::get<0>(fileBoxes[0]))
+        // A narrow button right of its box; on the page's frame its edge is that of Ready, which
+        // keeps its own width.
+        QPushButton* ready = button(page == 0 ? "cmdEnd" : "cmdReady2");
+        EXPECT_EQ(ready->width(), ready->sizeHint().width());
+        EXPECT_LT(button(browse)->width(), ready->width()) << browse;
+        EXPECT_GT(x(button(browse), false), x(box(fileBox), true)) << browse;
+        EXPECT_TRUE(x(button(browse), true) == x(ready, true) ||
+                    fileBox == std::get<0>(fileBoxes[0]))
             << browse;
         for (const bool byDrop : {false, true}) {
             const std::string way = std::string(fileBox) + (byDrop ? " by drop" : " by dialog");
@@ -74,18 +78,31 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
         }
     }
     // Each dialog opened on its first filter, none having ended on another.
-    EXPECT_EQ(dialogs.offeredFilters, std::vector<std::int32_t>(10, 1));
+    QStringList opened;
+    for (const char* filter : {"Hierarchy files (*.hrc)", "VQD File (*.vqd)", "CSV File (*.csv)",
+                               "Zavek VQD output file (*.vqd)", "CSV File (*.csv"})
+        opened << filter << filter;
+    EXPECT_EQ(dialogs.offeredFilters, opened);
 }
 
 // The name alone leaves the rows to the next rule; a chosen or dropped input file opens them,
 // here the one row, named from the first line.
-TEST_F(FileChoosing, DroppedInputFileOpensItsRows) {
-    box("txtDim")->setText("1");
+TEST_F(FileChoosing, ChosenOrDroppedInputFileOpensItsRows) {
     click(check("chkVarNamesInFirst"));
-    ASSERT_TRUE(drop(box("txtVQDFileName"), {QUrl::fromLocalFile(qs(cellFile()))}));
-    EXPECT_TRUE(box("txtVarName(0)")->isEnabled());
-    EXPECT_EQ(box("txtVarName(0)")->text(), "Region");
-    EXPECT_FALSE(box("txtVarName(1)")->isEnabled());
+    for (const bool byDrop : {false, true}) {
+        box("txtDim")->clear();
+        nameFile("gone.csv", "1");
+        ASSERT_FALSE(box("txtVarName(0)")->isEnabled());
+        const QString cells = qs(cellFile(byDrop ? "dropped.csv" : "chosen.csv"));
+        dialogs.willChoose(cells);
+        if (byDrop)
+            ASSERT_TRUE(drop(box("txtVQDFileName"), {QUrl::fromLocalFile(cells)}));
+        else
+            button("cmdZoekVQDFile")->click();
+        EXPECT_TRUE(box("txtVarName(0)")->isEnabled()) << byDrop;
+        EXPECT_EQ(box("txtVarName(0)")->text(), "Region");
+        EXPECT_FALSE(box("txtVarName(1)")->isEnabled());
+    }
 }
 
 // The real file dialog: "All files" lists a file without an extension too.

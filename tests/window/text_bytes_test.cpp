@@ -60,8 +60,8 @@ std::size_t decodedLength(std::string_view bytes) {
 // makes a pair's low half a stand-in), cut after each byte: the fast check agrees with the
 // decoder, and the bytes come back as they were.
 TEST(TextBytes, CharacterLengthIsTheDecodersAndBytesComeBack) {
-    for (int lead = 0; lead <= 0xFF; ++lead) {
-        for (const int second : {0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0}) {
+    for (int lead = 0; lead <= 0xFF; ++lead)
+        for (const int second : {0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0})
             for (const int rest : {0x7F, 0x80, 0x82, 0xBF, 0xC0}) {
                 const std::string all = {char(lead), char(second), char(rest), char(rest)};
                 for (std::size_t n = 1; n <= all.size(); ++n) {
@@ -71,8 +71,6 @@ TEST(TextBytes, CharacterLengthIsTheDecodersAndBytesComeBack) {
                     EXPECT_EQ(bytesOf(textOf(bytes)), bytes);
                 }
             }
-        }
-    }
 }
 
 #endif
