@@ -53,15 +53,14 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
     };
     for (const auto& [fileBox, browse, mustExist, page] : fileBoxes) {
         showPage(page);
-        // A narrow button right of its box; on the page's frame its edge is that of Ready, which
+        // A narrow button; on the page's frame right of its box, its edge that of Ready, which
         // keeps its own width.
         QPushButton* ready = button(page == 0 ? "cmdEnd" : "cmdReady2");
         EXPECT_EQ(ready->width(), ready->sizeHint().width());
         EXPECT_LT(button(browse)->width(), ready->width()) << browse;
-        EXPECT_GT(x(button(browse), false), x(box(fileBox), true)) << browse;
-        EXPECT_TRUE(x(button(browse), true) == x(ready, true) ||
-                    fileBox == std::get<0>(fileBoxes[0]))
-            << browse;
+        const bool row = fileBox == std::get<0>(fileBoxes[0]);
+        EXPECT_TRUE(row || x(button(browse), false) > x(box(fileBox), true)) << browse;
+        EXPECT_TRUE(row || x(button(browse), true) == x(ready, true)) << browse;
         for (const bool byDrop : {false, true}) {
             const std::string way = std::string(fileBox) + (byDrop ? " by drop" : " by dialog");
             const auto name = [&, fileBox = fileBox, browse = browse](const QString& path) {
