@@ -5,11 +5,13 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 namespace vqd::test {
@@ -46,8 +48,19 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
     const QString missing = qs(files.path("missing.csv"));
     nameFile(cellFile(), "4");
     click(check("chkHierch(2)"));
+    const auto x = [this](QWidget* control, bool right) {
+        return control->mapTo(window.get(), QPoint(right ? control->width() : 0, 0)).x();
+    };
     for (const auto& [fileBox, browse, mustExist, page] : fileBoxes) {
         showPage(page);
+        // A narrow button; on the page's frame right of its box, its edge that of Ready, which
+        // keeps its own width.
+        QPushButton* ready = button(page == 0 ? "cmdEnd" : "cmdReady2");
+        EXPECT_EQ(ready->width(), ready->sizeHint().width());
+        EXPECT_LT(button(browse)->width(), ready->width()) << browse;
+        const bool row = fileBox == std::get<0>(fileBoxes[0]);
+        EXPECT_TRUE(row || x(button(browse), false) > x(box(fileBox), true)) << browse;
+        EXPECT_TRUE(row || x(button(browse), true) == x(ready, true)) << browse;
         for (const bool byDrop : {false, true}) {
             const std::string way = std::string(fileBox) + (byDrop ? " by drop" : " by dialog");
             const auto name = [&, fileBox = fileBox, browse = browse](const QString& path) {
@@ -63,14 +76,32 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
             EXPECT_EQ(box(fileBox)->text(), qs(existing)) << way;
         }
     }
+    // Each dialog opened on its first filter, none having ended on another.
+    QStringList opened;
+    for (const char* filter : {"Hierarchy files (*.hrc)", "VQD File (*.vqd)", "CSV File (*.csv)",
+                               "Zavek VQD output file (*.vqd)", "CSV File (*.csv"})
+        opened << filter << filter;
+    EXPECT_EQ(dialogs.offeredFilters, opened);
 }
 
-// The name alone leaves the rows to the next rule; a chosen or dropped input file opens them.
-TEST_F(FileChoosing, DroppedInputFileOpensItsRows) {
-    box("txtDim")->setText("2");
-    ASSERT_TRUE(drop(box("txtVQDFileName"), {QUrl::fromLocalFile(qs(cellFile()))}));
-    EXPECT_TRUE(box("txtVarName(1)")->isEnabled());
-    EXPECT_FALSE(box("txtVarName(2)")->isEnabled());
+// The name alone leaves the rows to the next rule; a chosen or dropped input file opens them,
+// here the one row, named from the first line.
+TEST_F(FileChoosing, ChosenOrDroppedInputFileOpensItsRows) {
+    click(check("chkVarNamesInFirst"));
+    for (const bool byDrop : {false, true}) {
+        box("txtDim")->clear();
+        nameFile("gone.csv", "1");
+        ASSERT_FALSE(box("txtVarName(0)")->isEnabled());
+        const QString cells = qs(cellFile(byDrop ? "dropped.csv" : "chosen.csv"));
+        dialogs.willChoose(cells);
+        if (byDrop)
+            ASSERT_TRUE(drop(box("txtVQDFileName"), {QUrl::fromLocalFile(cells)}));
+        else
+            button("cmdZoekVQDFile")->click();
+        EXPECT_TRUE(box("txtVarName(0)")->isEnabled()) << byDrop;
+        EXPECT_EQ(box("txtVarName(0)")->text(), "Region");
+        EXPECT_FALSE(box("txtVarName(1)")->isEnabled());
+    }
 }
 
 // The real file dialog: "All files" lists a file without an extension too.
@@ -92,6 +123,10 @@ TEST(FileDialogs, AllFilesListsEveryFile) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(where) >= 3; }, 5000));
         for (int row = 0; row < model->rowCount(where); ++row)
             listed << model->index(row, 0, where).data().toString();
+        // Wide enough for size, type and date to stand whole beside the name. (The columns' own
+        // widths are kept from one use to the next, in Qt's settings.)
+        const QTreeView* details = dialog->findChild<QTreeView*>("treeView");
+        EXPECT_GE(dialog->width(), 110 * QFontMetrics(details->font()).averageCharWidth());
         dialog->reject();
     });
     QtDialogs dialogs;
@@ -104,13 +139,14 @@ TEST(FileDialogs, AllFilesListsEveryFile) {
 // A message box shows the message as it is, however wide its font: the box wraps a long line, and
 // stays on the screen.
 TEST(MessageBoxes, ShowTheMessageAsItIsAndWrapIt) {
-    const std::string message = "Cannot read file: " + std::string(30, 'x') + "/tables 2026/" +
+    const std::string message = "Cannot read file: " + std::string(30, 'x') + "/<b>tables</b>/" +
                                 std::string(200, 'y') + ".csv\nNo such file or directory";
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         const auto* text = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
         EXPECT_EQ(text->text().toStdString(), message);
+        EXPECT_EQ(text->textFormat(), Qt::PlainText); // a name is no markup
         EXPECT_TRUE(text->wordWrap());
         EXPECT_LE(box->width(), box->screen()->availableGeometry().width());
         box->accept();

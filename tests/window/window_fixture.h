@@ -31,15 +31,15 @@ inline QString qs(const std::string& text) {
 }
 
 // Each file dialog ends with the next name scripted, or is cancelled when none is left; the
-// filter it opened with is kept, and a scripted filter of 0 leaves it as offered.
+// description of the filter it opened on is kept, and a scripted filter of 0 leaves it as offered.
 class RecordingDialogs : public Recording<Dialogs> {
 public:
     void willChoose(const QString& fileName, std::int32_t filterIndex = 0) {
         answers.push_back({fileName, filterIndex});
     }
-    FileChoice chooseFile(const QString& /*filter*/, const QString& fileName,
+    FileChoice chooseFile(const QString& filter, const QString& fileName,
                           std::int32_t filterIndex) override {
-        offeredFilters.push_back(filterIndex);
+        offeredFilters << filter.section('|', 2 * filterIndex - 2, 2 * filterIndex - 2);
         if (answers.empty()) return {fileName, filterIndex};
         FileChoice answer = answers.front();
         answers.pop_front();
@@ -56,7 +56,7 @@ public:
         if (whenShown) whenShown();
     }
     std::deque<FileChoice> answers;
-    std::vector<std::int32_t> offeredFilters;
+    QStringList offeredFilters;
     std::function<void()> whenShown;
 };
 
