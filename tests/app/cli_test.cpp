@@ -95,6 +95,13 @@ std::string usage(const std::string& text) { return error + text + "\nRun with -
 const std::string back = "back --template \"my template.csv\" --zavek zavek.csv --output ";
 const std::string forward = " --dim 2 --name1 R --name2 T --total1 R1 --total2 T";
 #ifndef _WIN32
+// A script that starts the tests in the background has them ignore interrupts, and every program
+// they start would inherit that: the command line under test must meet an interrupt as a user's.
+[[maybe_unused]] const bool interruptsAsUsual = [] {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, SIG_DFL);
+    return true;
+}();
 const std::string r0 = "forward cells.csv --dim 2 --name1 R --name2 T --total1 R0 --total2 T";
 // The shim raising `signal` at step `at` of the run (0: holding it there for 0.6 s), on a file
 // system that can swap two names or, if not `exchange`, one that cannot.
