@@ -104,15 +104,6 @@ inline std::string expand(const ScratchFolder& folder, const std::string& text) 
     return std::regex_replace(text, std::regex("DIR/"), folder.path(""));
 }
 
-// A table row's name as a test's name: its number, then the letters and digits of the start of
-// `text`, so a failure names the row it failed on.
-inline std::string rowName(std::size_t index, std::string_view text) {
-    std::string name = "Row" + std::to_string(index) + "_";
-    for (const char c : text.substr(0, 24))
-        name += (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') ? c : '_';
-    return name;
-}
-
 // The messages shown, as "critical: text" or "note: text".
 inline std::vector<std::string> shownTexts(const RecordingMessages& messages) {
     std::vector<std::string> texts;
