@@ -105,20 +105,20 @@ void forgetTemporary(int folder, const std::string& name) {
 constexpr std::string_view temporaryPrefix = ".vqd-";
 constexpr std::size_t temporaryLetters = 8;
 
+constexpr std::string_view temporaryDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
+
 std::string temporaryName() {
-    static constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     thread_local std::mt19937_64 generator{std::random_device{}()};
     std::string name(temporaryPrefix);
     for (std::size_t i = 0; i < temporaryLetters; ++i)
-        name.push_back(digits[generator() % 36]);
+        name.push_back(temporaryDigits[generator() % temporaryDigits.size()]);
     return name;
 }
 
 bool isTemporaryName(std::string_view name) {
     return name.size() == temporaryPrefix.size() + temporaryLetters &&
            name.starts_with(temporaryPrefix) &&
-           std::all_of(name.begin() + temporaryPrefix.size(), name.end(),
-                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
+           name.find_first_not_of(temporaryDigits, temporaryPrefix.size()) == name.npos;
 }
 
 // Gives `make` fresh temporary names until one is free: 0 with that name, or the system's error

@@ -51,21 +51,20 @@ std::size_t folderEnd(const std::wstring& name) {
 constexpr std::wstring_view temporaryPrefix = L".vqd-";
 constexpr std::size_t temporaryLetters = 8;
 
+constexpr std::wstring_view temporaryDigits = L"0123456789abcdefghijklmnopqrstuvwxyz";
+
 std::wstring temporaryName() {
-    static constexpr wchar_t digits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
     thread_local std::mt19937_64 generator{std::random_device{}()};
     std::wstring name(temporaryPrefix);
     for (std::size_t i = 0; i < temporaryLetters; ++i)
-        name.push_back(digits[generator() % 36]);
+        name.push_back(temporaryDigits[generator() % temporaryDigits.size()]);
     return name;
 }
 
 bool isTemporaryName(std::wstring_view name) {
     return name.size() == temporaryPrefix.size() + temporaryLetters &&
            name.starts_with(temporaryPrefix) &&
-           std::all_of(name.begin() + temporaryPrefix.size(), name.end(), [](wchar_t c) {
-               return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z');
-           });
+           name.find_first_not_of(temporaryDigits, temporaryPrefix.size()) == name.npos;
 }
 
 constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
