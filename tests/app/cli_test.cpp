@@ -16,21 +16,13 @@ namespace {
 
 using Files = std::map<std::string, std::string>;
 
-// Every file of the folder and its bytes.
-Files contents(const test::ScratchFolder& folder) {
-    Files files;
-    for (const auto& name : folder.fileNames())
-        files[name] = test::readBytes(folder.path(name));
-    return files;
-}
-
 // Writes `files` beside earlier outputs of cells.csv; returns the folder's files.
 Files prepare(const test::ScratchFolder& folder, Files files) {
     for (const char* extension : {".rda", ".tab", ".hst", ".log"})
         files.emplace(std::string("cells.csv") + extension, extension);
     for (const auto& [name, bytes] : files)
         folder.write(name, bytes);
-    return contents(folder);
+    return folder.contents();
 }
 
 // Runs the command line in `folder` with `arguments` as a user types them; its exit status,
@@ -193,7 +185,7 @@ TEST_P(Cli, ExitStatusMessagesAndFiles) {
     test::ScratchFolder folder;
     const auto before = prepare(folder, usual);
     EXPECT_EQ(run(folder, c.arguments, c.setting), std::tuple(c.exitStatus, c.out, c.err));
-    auto after = contents(folder);
+    auto after = folder.contents();
     for (const auto& [name, bytes] : after)
         EXPECT_FALSE(name.starts_with(".vqd-")) << "temporary file left: " << name;
     if (c.exitStatus != 0) {
@@ -243,7 +235,7 @@ TEST(Interrupted, AtEachStep) {
                 for (const auto& [name, bytes] : before)
                     EXPECT_TRUE(std::filesystem::exists(folder.path(name))) << name;
                 EXPECT_EQ(std::get<0>(run(folder, r0)), 0);
-                EXPECT_TRUE(newSetStands(before, contents(folder)));
+                EXPECT_TRUE(newSetStands(before, folder.contents()));
 
                 // Each interrupt in turn, so that each is seen at several steps.
                 const int interrupt = std::array{SIGINT, SIGTERM, SIGHUP}[n % 3];
@@ -251,8 +243,8 @@ TEST(Interrupted, AtEachStep) {
                 prepare(folder, oneRecord);
                 EXPECT_EQ(std::get<0>(run(folder, r0, shim(at, interrupt, exchange))),
                           placed ? 0 : 128 + interrupt);
-                EXPECT_TRUE(placed ? newSetStands(before, contents(folder))
-                                   : contents(folder) == before);
+                EXPECT_TRUE(placed ? newSetStands(before, folder.contents())
+                                   : folder.contents() == before);
             }
         }
     }
@@ -276,7 +268,7 @@ TEST(Interrupted, WhileTheResultWaitsOnAFullPipe) {
                               "mkfifo p; exec 3<>p; rm p; dd if=/dev/zero of=/dev/fd/3 "
                               "oflag=nonblock bs=1 2>/dev/null;")),
               128 + SIGTERM);
-    EXPECT_TRUE(newSetStands(before, contents(folder)));
+    EXPECT_TRUE(newSetStands(before, folder.contents()));
 }
 
 // A run that starts while another, held halfway through putting its files in place, waits for it,
@@ -290,7 +282,7 @@ TEST(SideBySide, ALaterRunWaitsWhileOnePlacesItsFiles) {
                   shim("place:6", 0)),
               std::tuple(0, "1 records processed\n",
                          note + "(R0) found for variable: R\n1 records processed\n"));
-    EXPECT_TRUE(contents(folder)["cells.csv.tab"].starts_with("R1"));
+    EXPECT_TRUE(folder.contents()["cells.csv.tab"].starts_with("R1"));
 }
 #endif
 

@@ -21,19 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every name in the folder with its bytes, or what it is where it is no plain file.
-std::map<std::string, std::string> listing(const test::ScratchFolder& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& name : folder.fileNames()) {
-        const auto path = folder.path(name);
-        files[name] = fs::is_symlink(path)     ? "-> " + fs::read_symlink(path).string()
-                      : fs::is_directory(path) ? "(folder)"
-                      : fs::is_fifo(path)      ? "(pipe)"
-                                               : test::readBytes(path);
-    }
-    return files;
-}
-
 #ifdef _WIN32
 // Read-only: a file the user has said must not change, which Windows does not let us replace.
 bool immutable(const std::string& path, bool on) {
@@ -131,7 +118,7 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
     const std::string shown = c.shown ? shell(folder, c.shown).second : "";
     const mode_t mask = ::umask(0); // a new output gets what the umask leaves of 0666
 #endif
-    auto expected = listing(folder);
+    auto expected = folder.contents();
     OutputSet set;
     bool done = !IsSkipped() && set.create(outputs, inputs);
 #ifndef _WIN32
@@ -155,7 +142,7 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
     for (const char* name : {"a.tab", "a.rda", "a.log"})
         if (done && !expected[name].starts_with("-> "))
             expected[name] = "new\r\n" + beyondTheBuffer;
-    EXPECT_EQ(listing(folder), expected) << "no temporary file, nothing else replaced";
+    EXPECT_EQ(folder.contents(), expected) << "no temporary file, nothing else replaced";
     if (done) {
         EXPECT_EQ(test::readBytes(outputs[0]), "new\r\n" + beyondTheBuffer);
     }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <regex>
 #include <stdexcept>
@@ -93,6 +94,19 @@ public:
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
+    }
+    // Every name in the folder with its bytes, or what it is where it is no plain file.
+    std::map<std::string, std::string> contents() const {
+        namespace fs = std::filesystem;
+        std::map<std::string, std::string> files;
+        for (const auto& name : fileNames()) {
+            const std::string at = path(name);
+            files[name] = fs::is_symlink(at)     ? "-> " + fs::read_symlink(at).string()
+                          : fs::is_directory(at) ? "(folder)"
+                          : fs::is_fifo(at)      ? "(pipe)"
+                                                 : readBytes(at);
+        }
+        return files;
     }
 
 private:
