@@ -1,12 +1,10 @@
 #include "window/qt_dialogs.h"
 #include "window_fixture.h"
 
-#include <QApplication>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontMetrics>
-#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
@@ -17,8 +15,7 @@
 namespace vqd::test {
 namespace {
 
-// Each file box, its "..." button, whether only existing files are taken, and its page. Row 2's
-// code list first: once the input file is replaced, the rows may close.
+// File box, "..." button, existing files only, page; row 2 first, as a new input file may close it.
 const std::tuple<const char*, const char*, bool, int> fileBoxes[] = {
     {"txtHierFile(2)", "cmdZoekHrc(2)", false, 0},
     {"txtVQDFileName", "cmdZoekVQDFile", true, 0},
@@ -27,12 +24,10 @@ const std::tuple<const char*, const char*, bool, int> fileBoxes[] = {
     {"txtResultFile", "cmdZoekResult", false, 1},
 };
 
-using FileChoosing = WindowTest;
-
-// Drags `urls` onto `target` and drops them there; whether the drop was taken.
-bool drop(QWidget* target, const QList<QUrl>& urls) {
+// Drags the file onto `target` and drops it there; whether the drop was taken.
+bool drop(QWidget* target, const QString& path) {
     QMimeData data;
-    data.setUrls(urls);
+    data.setUrls({QUrl::fromLocalFile(path)});
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
@@ -41,6 +36,17 @@ bool drop(QWidget* target, const QList<QUrl>& urls) {
     QApplication::sendEvent(target, &dropped);
     return dropped.isAccepted();
 }
+
+class FileChoosing : public WindowTest {
+protected:
+    // Names the file in `fileBox` by a drop or by `browse`'s dialog; whether it was taken.
+    bool name(const char* fileBox, const char* browse, bool byDrop, const QString& path) {
+        if (byDrop) return drop(box(fileBox), path);
+        dialogs.willChoose(path);
+        button(browse)->click();
+        return true;
+    }
+};
 
 // The dialog and a drop are two ways of naming the same file, under the same conditions.
 TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
@@ -53,8 +59,7 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
     };
     for (const auto& [fileBox, browse, mustExist, page] : fileBoxes) {
         showPage(page);
-        // A narrow button; on the page's frame right of its box, its edge that of Ready, which
-        // keeps its own width.
+        // A narrow button right of its box, its edge aligned with Ready's, which keeps its width.
         QPushButton* ready = button(page == 0 ? "cmdEnd" : "cmdReady2");
         EXPECT_EQ(ready->width(), ready->sizeHint().width());
         EXPECT_LT(button(browse)->width(), ready->width()) << browse;
@@ -63,16 +68,10 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
         EXPECT_TRUE(row || x(button(browse), true) == x(ready, true)) << browse;
         for (const bool byDrop : {false, true}) {
             const std::string way = std::string(fileBox) + (byDrop ? " by drop" : " by dialog");
-            const auto name = [&, fileBox = fileBox, browse = browse](const QString& path) {
-                if (byDrop) return drop(box(fileBox), {QUrl::fromLocalFile(path)});
-                dialogs.willChoose(path);
-                button(browse)->click();
-                return true;
-            };
             box(fileBox)->setText("old");
-            EXPECT_TRUE(name(missing)) << way;
+            EXPECT_TRUE(name(fileBox, browse, byDrop, missing)) << way;
             EXPECT_EQ(box(fileBox)->text(), mustExist ? "old" : missing) << way;
-            EXPECT_TRUE(name(qs(existing))) << way;
+            EXPECT_TRUE(name(fileBox, browse, byDrop, qs(existing))) << way;
             EXPECT_EQ(box(fileBox)->text(), qs(existing)) << way;
         }
     }
@@ -84,8 +83,7 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
     EXPECT_EQ(dialogs.offeredFilters, opened);
 }
 
-// The name alone leaves the rows to the next rule; a chosen or dropped input file opens them,
-// here the one row, named from the first line.
+// A typed name waits for the next rule; a chosen or dropped input file opens its rows at once.
 TEST_F(FileChoosing, ChosenOrDroppedInputFileOpensItsRows) {
     click(check("chkVarNamesInFirst"));
     for (const bool byDrop : {false, true}) {
@@ -93,11 +91,7 @@ TEST_F(FileChoosing, ChosenOrDroppedInputFileOpensItsRows) {
         nameFile("gone.csv", "1");
         ASSERT_FALSE(box("txtVarName(0)")->isEnabled());
         const QString cells = qs(cellFile(byDrop ? "dropped.csv" : "chosen.csv"));
-        dialogs.willChoose(cells);
-        if (byDrop)
-            ASSERT_TRUE(drop(box("txtVQDFileName"), {QUrl::fromLocalFile(cells)}));
-        else
-            button("cmdZoekVQDFile")->click();
+        ASSERT_TRUE(name("txtVQDFileName", "cmdZoekVQDFile", byDrop, cells));
         EXPECT_TRUE(box("txtVarName(0)")->isEnabled()) << byDrop;
         EXPECT_EQ(box("txtVarName(0)")->text(), "Region");
         EXPECT_FALSE(box("txtVarName(1)")->isEnabled());
@@ -123,8 +117,7 @@ TEST(FileDialogs, AllFilesListsEveryFile) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(where) >= 3; }, 5000));
         for (int row = 0; row < model->rowCount(where); ++row)
             listed << model->index(row, 0, where).data().toString();
-        // Wide enough for size, type and date to stand whole beside the name. (The columns' own
-        // widths are kept from one use to the next, in Qt's settings.)
+        // Wide enough for size, type and date to stand whole beside the name.
         const QTreeView* details = dialog->findChild<QTreeView*>("treeView");
         EXPECT_GE(dialog->width(), 110 * QFontMetrics(details->font()).averageCharWidth());
         dialog->reject();
@@ -136,8 +129,7 @@ TEST(FileDialogs, AllFilesListsEveryFile) {
     EXPECT_EQ(listed, (QStringList{"a.vqd", "b.csv", "cells"}));
 }
 
-// A message box shows the message as it is, however wide its font: the box wraps a long line, and
-// stays on the screen.
+// A message box shows the message as it is, wrapping a long line to stay on the screen.
 TEST(MessageBoxes, ShowTheMessageAsItIsAndWrapIt) {
     const std::string message = "Cannot read file: " + std::string(30, 'x') + "/<b>tables</b>/" +
                                 std::string(200, 'y') + ".csv\nNo such file or directory";

@@ -1,6 +1,5 @@
 #include "window_fixture.h"
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QImage>
@@ -8,7 +7,6 @@
 #include <QStyleFactory>
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 namespace vqd::test {
 namespace {
@@ -23,8 +21,7 @@ TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {
     for (const char* tick : {"chkHierch(1)", "chkLevels(0)", "chkHierch(2)", "chkLevels(3)"})
         click(check(tick));
     EXPECT_TRUE(check("chkLevels(3)")->isChecked()); // four rows serve a dimension of 4
-    // Page 2 inspects the template in the input file's place. Ticks beyond the dimension open
-    // nothing.
+    // Page 2 inspects the template, not the input file; ticks beyond the dimension open nothing.
     box("txtVQDTemplateFile")->setText(qs(cellFile("template.csv")));
     box("txtDim")->setText("2");
     // Per page and row, whether each control below is enabled.
@@ -101,36 +98,30 @@ protected:
     void TearDown() override { QFont::removeSubstitutions(QStringLiteral("Comic Sans MS")); }
 };
 
-// The relative luminance of a colour, from which contrast ratios are reckoned.
-double luminance(QRgb colour) {
-    const auto linear = [](int value) {
-        const double s = value / 255.0;
-        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+// The contrast of a control's text: its picture with the text against the one without.
+double textContrast(QWidget* control, const std::function<void(const QString&)>& show) {
+    const auto luminance = [](QRgb colour) { // relative, as contrast ratios are reckoned
+        const auto linear = [](int value) {
+            const double s = value / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
+               0.0722 * linear(qBlue(colour));
     };
-    return 0.2126 * linear(qRed(colour)) + 0.7152 * linear(qGreen(colour)) +
-           0.0722 * linear(qBlue(colour));
-}
-
-// The contrast of the text a control shows: its picture with the text against the one without.
-double textContrast(QWidget* control, const std::function<void(const QString&)>& show,
-                    const QString& text) {
     show({});
     const QImage empty = control->grab().toImage();
-    show(text);
+    show("Expl. Var 4");
     const QImage written = control->grab().toImage();
     double contrast = 1;
-    for (int y = 0; y < written.height(); ++y) {
+    for (int y = 0; y < written.height(); ++y)
         for (int x = 0; x < written.width(); ++x) {
-            const double a = luminance(written.pixel(x, y));
-            const double b = luminance(empty.pixel(x, y));
+            const double a = luminance(written.pixel(x, y)), b = luminance(empty.pixel(x, y));
             contrast = std::max(contrast, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
         }
-    }
     return contrast;
 }
 
-// What a closed row, list or label keeps stays readable on its grey, at 4.5:1 or more, in the
-// style of either system.
+// A closed row, list or label stays readable on its grey (4.5:1 or more) in either system's style.
 TEST_F(Readability, ClosedControlsKeepReadableTexts) {
     nameFile(cellFile(), "3");
     box("txtDim")->setText("2");
@@ -150,7 +141,7 @@ TEST_F(Readability, ClosedControlsKeepReadableTexts) {
         QApplication::setStyle(style);
         for (const auto& [page, control, show] : closed) {
             showPage(page);
-            EXPECT_GE(textContrast(control, show, "Expl. Var 4"), 4.5)
+            EXPECT_GE(textContrast(control, show), 4.5)
                 << style.toStdString() << " " << control->objectName().toStdString();
         }
     }
@@ -162,15 +153,13 @@ TEST_F(Readability, StatusLineFallsBackToAnUprightBoldSansSerif) {
         !QFontDatabase::hasFamily(QStringLiteral("DejaVu Serif")))
         GTEST_SKIP() << "needs DejaVu Serif and no Comic Sans MS";
     const QFontInfo shown(label("lblVerslag")->font());
-    EXPECT_EQ(
-        shown.family().toStdString(),
-        QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family().toStdString());
+    EXPECT_EQ(shown.family(),
+              QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family());
     EXPECT_TRUE(shown.bold());
     EXPECT_FALSE(shown.italic());
 }
 
-// Every one of the nine lists takes the header's columns by position, equal and empty names
-// included, and starts again at "none".
+// All nine lists take the header's columns by position, equal and empty ones too, reset to "none".
 TEST_F(Inspection, TemplateHeaderBecomesTheNineChoicesAllReset) {
     const std::pair<const char*, QStringList> cases[] = {
         {"x,,x", {"none", "x", "", "x"}},

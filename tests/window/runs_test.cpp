@@ -9,13 +9,9 @@
 namespace vqd::test {
 namespace {
 
-// The window hands its boxes to the conversions, whose bytes the engine's and command line's own
-// tables pin; here, what the window takes and shows.
 using Runs = WindowTest;
 
-// Typing in a destination never adds an entry: a column's name, as written, chooses it; other
-// text leaves the choice, which the list shows again.
-// A result that is ZAVEK's own file is refused and leaves the status line empty.
+// A typed column name, exact, chooses it, other text nothing; ZAVEK's own file is refused.
 TEST_F(Runs, BackTakesTheChosenColumns) {
     const std::string zavek = crlfLines({"11,a,250,3,U,0", "12,b,7,1,S,0"});
     const std::string zavekFile = files.write("zavek.csv", zavek);
@@ -46,15 +42,13 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
               crlfLines({"code;value;status;flag;value", "11;0;U;3;250", "12;0;S;1;7"}));
 }
 
-// What the run has found stands in the window before any box about the run is read: the lead
-// string of a code list, the count when totals were missing, "ready" after a back conversion.
+// Lead string, count and "ready" stand in the window before any box about the run shows.
 TEST_F(Runs, BoxesComeAfterWhatTheRunHasShown) {
     std::vector<QString> behindBoxes;
-    const std::string hierarchy = files.write("region.hrc", crlfLines({"NL", "@GR", "@BE"}));
     // Lines ended by a line feed alone are one line: one record, and a note.
     nameFile(files.write("cells.csv", "NL;Total;250;3;S;0\n"), "2");
     click(check("chkHierch(0)"));
-    box("txtHierFile(0)")->setText(qs(hierarchy));
+    box("txtHierFile(0)")->setText(qs(files.write("region.hrc", crlfLines({"NL", "@GR", "@BE"}))));
     box("txtVarName(0)")->setText("Region");
     box("txtTotCode(0)")->setText("XX");
     box("txtTotCode(1)")->setText("Total");
@@ -77,10 +71,7 @@ TEST_F(Runs, BoxesComeAfterWhatTheRunHasShown) {
     EXPECT_EQ(behindBoxes, (std::vector<QString>{"ready"}));
 }
 
-// The README's examples, converted by the window and by the command line built beside it, give the
-// same bytes (the log's date line aside); the Windows build's tests compare that command line's
-// files with this system's. The input's name is not ASCII, as many a table's is, and its first
-// column's name was written on Windows.
+// The README's examples give the command line's bytes, date aside, from a non-ASCII name.
 TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     const QDir built(QCoreApplication::applicationDirPath());
     const auto example = [&](const char* name) {

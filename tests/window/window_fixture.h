@@ -6,6 +6,7 @@
 #include "window/dialogs.h"
 #include "window/main_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -30,8 +31,7 @@ inline QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// Each file dialog ends with the next name scripted, or is cancelled when none is left; the
-// description of the filter it opened on is kept, and a scripted filter of 0 leaves it as offered.
+// A dialog ends on the next scripted name (filter 0: as offered), else cancels; filters kept.
 class RecordingDialogs : public Recording<Dialogs> {
 public:
     void willChoose(const QString& fileName, std::int32_t filterIndex = 0) {
@@ -48,16 +48,16 @@ public:
     }
     // whenShown sees the window as it stands behind each box.
     void critical(std::string_view text) override {
-        Recording<Dialogs>::critical(text);
-        if (whenShown) whenShown();
+        Recording::critical(text);
+        whenShown();
     }
     void information(std::string_view text) override {
-        Recording<Dialogs>::information(text);
-        if (whenShown) whenShown();
+        Recording::information(text);
+        whenShown();
     }
     std::deque<FileChoice> answers;
     QStringList offeredFilters;
-    std::function<void()> whenShown;
+    std::function<void()> whenShown = [] {};
 };
 
 class WindowTest : public testing::Test {
@@ -99,9 +99,8 @@ protected:
 
     // A cell file of two explanatory codes per line; its first line names the columns.
     std::string cellFile(const std::string& name = "cells.csv") const {
-        return files.write(name,
-                           crlfLines({"Region;Age;Value;Freq;Flag;Dom", "NL;Total;1234,5;20;S;10",
-                                      "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"}));
+        return files.write(name, test::cellFile({"NL;Total;1234,5;20;S;10", "GR;0-14;120,5;3;A;0",
+                                                 "GR;65+;-12,5;1;b;50"}));
     }
 
     ScratchFolder store;
