@@ -133,9 +133,11 @@ TEST(FileDialogs, AllFilesListsEveryFile) {
 TEST(MessageBoxes, ShowTheMessageAsItIsAndWrapIt) {
     const std::string message = "Cannot read file: " + std::string(30, 'x') + "/<b>tables</b>/" +
                                 std::string(200, 'y') + ".csv\nNo such file or directory";
-    QTimer::singleShot(0, [&] {
+    QObject shown; // the check goes with the test when no box comes
+    QTimer::singleShot(0, &shown, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
+        shown.setObjectName("shown");
         const auto* text = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
         EXPECT_EQ(text->text().toStdString(), message);
         EXPECT_EQ(text->textFormat(), Qt::PlainText); // a name is no markup
@@ -144,6 +146,7 @@ TEST(MessageBoxes, ShowTheMessageAsItIsAndWrapIt) {
         box->accept();
     });
     QtDialogs().critical(message);
+    EXPECT_EQ(shown.objectName(), "shown");
 }
 
 } // namespace
