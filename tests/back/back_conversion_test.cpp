@@ -1,5 +1,6 @@
 #include "../support/test_support.h"
 #include "back/back_conversion.h"
+#include "back/inspection.h"
 #include "text/fields.h"
 
 #include <functional>
@@ -87,8 +88,9 @@ TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
         folder.write("template.csv", header + "\r\n" + model + "\r\nignored\r\n");
         folder.write("zavek.csv", test::crlfLines(zavek));
         test::RecordingMessages messages;
-        ASSERT_TRUE(
-            convert(folder, choices, messages, n % 3 == 0 ? 1 : defaultChunkBytes).completed);
+        ASSERT_EQ(
+            convert(folder, choices, messages, n % 3 == 0 ? 1 : defaultChunkBytes).recordCount,
+            static_cast<std::int64_t>(zavek.size()));
         ASSERT_EQ(test::readBytes(folder.path("result.csv")), expected);
         ASSERT_EQ(test::shownTexts(messages), Lines{"note: finished"});
     }
@@ -116,6 +118,8 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
         {usual, "a,b\r\n" + record, "result.csv", beyond + " -1 (2 fields on the first line) in file: DIR/zavek.csv", {}},
         {usual, "1,2,3,4,5,6,7,8,9,10,11,12,13,14", "result.csv", beyond + " 5 (14 fields on the first line) in file: DIR/zavek.csv", {}},
         {usual, record, "no/result.csv", "critical: Cannot write file: DIR/no/result.csv\n", {}},
+        {usual, record, "template.csv", "critical: The output file is the same file as the template file: DIR/template.csv", {}},
+        {usual, record, "zavek.csv", "critical: The output file is the same file as the ZAVEK output file: DIR/zavek.csv", {}},
         {usual, large, "result.csv", "critical: Cannot convert file: DIR/zavek.csv\nInput/output error", [](const std::string&) { throw std::system_error(std::make_error_code(std::errc::io_error)); }},
         {usual, large, "result.csv", "critical: Cannot read file: DIR/zavek.csv\nthe file changed while it was read", [](const std::string& path) { test::writeBytes(path, ""); }},
     };
@@ -141,6 +145,15 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
         EXPECT_EQ(test::readBytes(folder.path("result.csv")), "earlier\r\n");
         EXPECT_EQ(folder.fileNames(), before);
     }
+}
+
+// A template or ZAVEK file that cannot be read offers nothing, with one message each.
+TEST(BackInspection, UnreadableFilesOfferNothing) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    EXPECT_FALSE(templateHeader(folder.path("none"), messages));
+    EXPECT_FALSE(zavekVariableCount(folder.path("none"), messages));
+    EXPECT_EQ(messages.shown.size(), 2u);
 }
 
 // With a model line longer than a chunk each record is a chunk, so few results are held at once.
