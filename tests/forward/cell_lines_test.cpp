@@ -1,4 +1,3 @@
-#include "../support/test_support.h"
 #include "forward/cell_record.h"
 #include "forward/writers.h"
 #include "text/fields.h"
@@ -6,17 +5,16 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <tuple>
 
 namespace vqd {
 namespace {
 
 // A request without variables: the cell fields alone, with the rules' percentages.
-ConversionRequest rules(double freqFraction, double dom1Perc, double dom2Perc) {
+ConversionRequest rules(double freq, double dom1, double dom2) {
     ConversionRequest request;
     request.Separator = ";";
-    request.FreqFraction = freqFraction;
-    request.Dom1Perc = dom1Perc;
-    request.Dom2Perc = dom2Perc;
+    std::tie(request.FreqFraction, request.Dom1Perc, request.Dom2Perc) = std::tie(freq, dom1, dom2);
     return request;
 }
 

@@ -1,4 +1,3 @@
-#include "../support/test_support.h"
 #include "text/fields.h"
 
 #include <gtest/gtest.h>
