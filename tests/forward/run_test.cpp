@@ -15,8 +15,7 @@ namespace {
 using test::crlfLines;
 using Lines = std::vector<std::string>;
 
-// Every end-to-end case runs under the C locale, under one that writes decimal commas, and
-// converting one line at a time on several threads: the files must be the same.
+// Every case runs under the C locale, one of decimal commas, and a line a chunk on several threads.
 class ForwardRun : public testing::TestWithParam<std::pair<const char*, std::size_t>> {
 protected:
     void SetUp() override {
@@ -43,9 +42,8 @@ protected:
         folder.write("cells.csv", cells);
         ForwardRunOptions options;
         options.chunkBytes = GetParam().second;
-        options.progress = std::move(report); // its counts are the chunked reader's
-        // Shown among the messages, where they come.
-        options.counted = [this](std::int64_t n) {
+        options.progress = std::move(report);      // its counts are the chunked reader's
+        options.counted = [this](std::int64_t n) { // shown among the messages, where it comes
             messages.information("counted " + countText(n));
         };
         options.leadStringFound = [this](std::size_t row, const std::string& lead) {
@@ -109,9 +107,8 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
                          "3 records processed"}));
 }
 
-// A page refused at its first failed check (where a row sets two faults, the earlier check speaks),
-// a number out of range (the first; without a names line, record 3 is line 3), running out of
-// memory and an input changed while it is read: each a message, and nothing written.
+// A page refused at its first failed check (of two faults the earlier speaks), the first number out
+// of range, no memory, an input changed while read: each a message, and nothing written.
 TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
     const std::string fives = " 0," + std::string(70, '5'); // as entered, not cut
     // Each row changes what differs from a page of two complete variables.
