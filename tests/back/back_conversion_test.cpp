@@ -15,8 +15,7 @@ namespace {
 using Choices = std::map<Destination, std::int32_t>;
 using Lines = std::vector<std::string>;
 
-// DIR/template.csv and DIR/zavek.csv converted into DIR/result.csv; the call that the result is in
-// place is shown among the messages, where it comes.
+// DIR/template.csv and DIR/zavek.csv converted into DIR/result.csv, "finished" among the messages.
 BackConversionResult convert(const test::ScratchFolder& folder, const Choices& choices,
                              test::RecordingMessages& messages,
                              std::size_t chunkBytes = defaultChunkBytes,
@@ -104,8 +103,8 @@ TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
 TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     const std::string record = test::zavekRecord, usual = test::usualTemplate;
     const std::string beyond = "critical: Number of explanatory variables outside 0 to 4:";
-    // template, ZAVEK file ("-": none), result name, start of the message (and "|" a note), what
-    // happens to the ZAVEK file once the first records are done
+    // template, ZAVEK file ("-": none), result, start of the messages ("|" parts them), what
+    // befalls the ZAVEK file once the first records are done
     // clang-format off
     const std::tuple<std::string, std::string, std::string, std::string, std::function<void(const std::string&)>> cases[]{
         {"a,b;c\r\nx", record, "result.csv", "note: unable to decide about the separator in file DIR/template.csv\r\nBoth  \",\"  and \";\" have been found 1 times", {}},

@@ -60,9 +60,8 @@ TEST(CellRecord, NumbersBeyondTheFloatRangeNameTheirText) {
     }
 }
 
-// The data and history lines, built from pieces copied in one go and from the value's digits, must
-// be those of the plain rule (fields by the field rule, commas made points, numbers rendered), and
-// fit in the room reserved.
+// The data and history lines, built from pieces and the value's digits, are those of the plain rule
+// (fields by the field rule, commas made points, numbers rendered), and fit in the room reserved.
 TEST(DataAndHistory, SameAsThePlainRuleOverGeneratedLines) {
     std::mt19937 random(24);
     const auto pick = [&](const std::vector<std::string>& options) {

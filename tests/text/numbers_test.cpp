@@ -22,10 +22,8 @@ double byTheRule(std::string text) {
     return std::strtod(found.str(0).c_str(), nullptr); // the tests run under the C locale
 }
 
-// The quick ways for texts as cell values usually hold them agree with the rule: the value, the
-// parts of a plain decimal, and its cost text, made from its digits where they make it. The texts:
-// short ones of number characters and others, and plain decimals with zeros often enough to reach
-// the limits of 15 digits, 1E-5 and 1E+15.
+// The quick ways (value, parts of a plain decimal, cost text from its digits) agree with the rule
+// on short texts of number characters and on decimals reaching 15 digits, 1E-5 and 1E+15.
 TEST(Numbers, QuickPathsAgreeWithTheRule) {
     static const std::regex plainDecimal(R"(-?(\d+)([.,](\d*))?)");
     std::vector<std::string> texts{"1e-400", "-1e400", "0.000001e309", std::string(400, '9')};
