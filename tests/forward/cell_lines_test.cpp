@@ -47,11 +47,12 @@ TEST(CellRecord, FlagsGiveStatusAndLevels) {
 TEST(CellRecord, NumbersBeyondTheFloatRangeNameTheirText) {
     auto request = rules(10, 0.5, 0.001);
     request.PercentageTexts = {"1000", "0,5", "1e-3"};
+    const std::string nines(309, '9'); // the shortest digits beyond the range
     // clang-format off
-    for (const auto& [line, text] : {std::pair{"1e400;1;S;0", "1e400"}, {"1;1;S;-1e999", "-1e999"},
-                                     {"1e308;1;B;1e10", "1e308"}, {"2e10;1;b;1e308", "1e308"},
-                                     {"1e308;1;A;0", "1000"}, {"1e308;1;B;0", "1000"},
-                                     {"1e308;1;B;1", "0,5"}, {"1e306;1;C;100", "1e-3"}}) {
+    for (const auto& [line, text] : std::initializer_list<std::pair<std::string, std::string>>{
+             {"1e400;1;S;0", "1e400"}, {"1;1;S;-1e999", "-1e999"}, {"1;1;S;" + nines, nines},
+             {"1e308;1;B;1e10", "1e308"}, {"2e10;1;b;1e308", "1e308"}, {"1e308;1;A;0", "1000"},
+             {"1e308;1;B;0", "1000"}, {"1e308;1;B;1", "0,5"}, {"1e306;1;C;100", "1e-3"}}) {
         // clang-format on
         TotalsFound found{};
         CellRecord record;
