@@ -58,8 +58,8 @@ protected:
     test::RecordingMessages messages;
 };
 
-// A worked example of every part: both hierarchy kinds, a missing total named as entered, a suspect
-// record logged once, and the notes on how the files were read after the count.
+// A worked example of every part: both hierarchy kinds, a missing total named as entered, suspect
+// records (of both faults, of one), and the notes on how the files were read after the count.
 TEST_P(ForwardRun, WritesTheFourFiles) {
     const std::string hierarchy = folder.write("h.hrc", "NL\n@GR\n");
     values.chkVarNamesInFirst = true;
@@ -68,7 +68,7 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
     values.rows[1] = {std::string(70, 'n'), false, "", "", true, "1 2", "T"};
     const auto result =
         run("\xEF\xBB\xBF" + test::cellFile({"GR;65+;-12,5;1,5;b;50", "NL;Total;1234,5;20;S;10",
-                                             "GR;0-14;120,5;3;A;0"}));
+                                             "GR;0-14;120,5;3;B;0"}));
     EXPECT_TRUE(result.completed && result.recordCount == 3);
     EXPECT_EQ(
         test::shownTexts(messages),
@@ -103,8 +103,8 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
     EXPECT_EQ(std::regex_replace(test::readBytes(input + ".log"), now, "NOW"),
               crlfLines({"Logfile for converting " + input + " to ZAVEK", "Date/Time: NOW", "",
                          "Illegal Dom percentage in line 1",
-                         "Illegal value for protection level: GR;65+;-12.5;1.5;", "",
-                         "3 records processed"}));
+                         "Illegal value for protection level: GR;65+;-12.5;1.5;",
+                         "Illegal Dom percentage in line 3", "", "3 records processed"}));
 }
 
 // A page refused at its first failed check (of two faults the earlier speaks), the first number out
