@@ -1,5 +1,4 @@
-// The command line run by a script (through the shell on a terminal on POSIX, through cmd.exe on
-// Windows) on files in a scratch folder; on POSIX also interrupted at each step of its placing.
+// The command line run by a script in a scratch folder: by the shell on POSIX, cmd.exe on Windows.
 #include "../support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +24,7 @@ Files prepare(const test::ScratchFolder& folder, Files files) {
     return folder.contents();
 }
 
-// Runs the command line in `folder` with `arguments` as a user types them; its exit status,
-// standard output and standard error. On POSIX the shell commands `setting` come first.
+// Exit status, output and error of `arguments` typed in `folder`, after `setting` on POSIX.
 std::tuple<int, std::string, std::string> run(const test::ScratchFolder& folder,
                                               const std::string& arguments,
                                               [[maybe_unused]] const std::string& setting = "") {
@@ -80,30 +78,26 @@ const Files usual{
 const std::string error = "vqd2zavek-cli: error: ";
 const std::string note = "vqd2zavek-cli: note: No record with totalcode ";
 std::string lf(const std::string& name) {
-    return "vqd2zavek-cli: note: Lines of " + name + " end in a line feed alone, which does not end a "
-           "line: save it with CR LF line ends\n";
+    return "vqd2zavek-cli: note: Lines of " + name + " end in a line feed alone, which does not end a line: save it with CR LF line ends\n";
 }
 std::string usage(const std::string& text) { return error + text + "\nRun with --help for more information.\n"; }
 const std::string back = "back --template \"my template.csv\" --zavek zavek.csv --output ";
 const std::string forward = " --dim 2 --name1 R --name2 T --total1 R1 --total2 T";
 #ifndef _WIN32
-// A script that starts the tests in the background has them ignore interrupts, and every program
-// they start would inherit that: the command line under test must meet an interrupt as a user's.
+// Interrupts as a user's, though tests started in a script's background inherit ignoring them.
 [[maybe_unused]] const bool interruptsAsUsual = [] {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, SIG_DFL);
     return true;
 }();
 const std::string r0 = "forward cells.csv --dim 2 --name1 R --name2 T --total1 R0 --total2 T";
-// The shim raising `signal` at step `at` of the run (0: holding it there for 0.6 s), on a file
-// system that can swap two names or, if not `exchange`, one that cannot.
+// The shim raising `signal` (0: a hold of 0.6 s) at step `at`; without `exchange` no name swaps.
 std::string shim(const std::string& at, int signal, bool exchange = true) {
     return "LD_PRELOAD=" VQD_INTERRUPT_SHIM " ASAN_OPTIONS=verify_asan_link_order=0 "
            "VQD_INTERRUPT_AT=" + at + " VQD_INTERRUPT_SIGNAL=" + std::to_string(signal) +
            (exchange ? "" : " VQD_NO_EXCHANGE=1");
 }
-// Held at its first write for longer than the half second after which a run on a terminal shows
-// its progress on one line, which the notes, the result or the error replace.
+// Held at its first write past the half second after which a terminal shows the progress line.
 const std::string hold = shim("write:1", 0);
 const std::string onTerminal = forward + " --hier1 lf.hrc >/dev/tty 2>&1";
 #endif
@@ -111,67 +105,43 @@ const std::string onTerminal = forward + " --hier1 lf.hrc >/dev/tty 2>&1";
 // The checks, the conversions' stops and the placing of the outputs are the engine's tables; here
 // what the options add, the exit statuses, and a stop of each kind as this program reports it.
 const std::vector<CliCase> rows{
-    {"NamesGivenOrFromTheFirstLineAndNotesEscaped",
-     "forward cells.csv --dim 2 --names-first --name2 Ages --total1 \"X\x1b\" --total2 Total", 0,
-     "3 records processed\n", note + "(X\\x1b) found for variable: Region\n", "cells.csv.rda",
-     "\r\nRegion 5\r\n  <RECODABLE>\r\n  <TOTCODE> X\x1b\r\nAges 5\r\n"},
-    {"BackColumnsByNameAndNumber", back + "o --var1 4 --value value --status 3 --freq none", 0,
-     "ready\n", "", "o", "code;value;status;value\r\nx;250;U;11\r\nx;7;S;12\r\n"},
+    {"NamesGivenOrFromTheFirstLineAndNotesEscaped", "forward cells.csv --dim 2 --names-first --name2 Ages --total1 \"X\x1b\" --total2 Total", 0,
+     "3 records processed\n", note + "(X\\x1b) found for variable: Region\n", "cells.csv.rda", "\r\nRegion 5\r\n  <RECODABLE>\r\n  <TOTCODE> X\x1b\r\nAges 5\r\n"},
+    {"BackColumnsByNameAndNumber", back + "o --var1 4 --value value --status 3 --freq none", 0, "ready\n", "", "o", "code;value;status;value\r\nx;250;U;11\r\nx;7;S;12\r\n"},
     {"NoCommand", "", 2, "", usage("A subcommand is required")},
     // A misspelt option is named before the options it kept from being given.
-    {"UnknownArgumentsInTheirOrder", "forward cells.csv --bogus extra", 2, "",
-     usage("The following arguments were not expected: --bogus extra")},
-    {"ValueLeftOut", "forward cells.csv --dim --names-first --total1 X", 2, "",
-     usage("--dim: its value is missing (--names-first is an option)")},
-    {"ValueLeftOutLeavingItsOwnOver", "forward cells.csv --dim --sep \";\"", 2, "",
-     usage("--dim: its value is missing (--sep is an option)")},
-    {"ValueAttachedOperandAfterDoubleDashFourVariables", "forward --dim 4 --name1 a --name2 b "
-     "--name3 c --name4 d --total1=--total2 --total2 2 --total3 -3 --total4 4 -- -h", 0,
+    {"UnknownArgumentsInTheirOrder", "forward cells.csv --bogus extra", 2, "", usage("The following arguments were not expected: --bogus extra")},
+    {"ValueLeftOut", "forward cells.csv --dim --names-first --total1 X", 2, "", usage("--dim: its value is missing (--names-first is an option)")},
+    {"ValueLeftOutLeavingItsOwnOver", "forward cells.csv --dim --sep \";\"", 2, "", usage("--dim: its value is missing (--sep is an option)")},
+    {"ValueAttachedOperandAfterDoubleDashFourVariables", "forward --dim 4 --name1 a --name2 b --name3 c --name4 d --total1=--total2 --total2 2 --total3 -3 --total4 4 -- -h", 0,
      "1 records processed\n", note + "(--total2) found for variable: a\n", "-h.tab", "1;2;-3;4;5;1;"},
     {"InputEmpty", "forward \" \" --dim 2", 2, "", usage("INPUT is empty")},
     {"DimensionEmpty", "forward cells.csv --dim \" \"", 2, "", usage("--dim is empty")},
     {"OutputEmpty", back + "\" \"", 2, "", usage("--output is empty")},
-    {"NoColumnOfThatNameAfterAByteOrderMark", "back --template bom.csv --zavek zavek.csv --output o "
-     "--var1 code", 2, "", usage("--var1: no column named \"code\" in the header line of bom.csv") +
-     "vqd2zavek-cli: note: bom.csv starts with a UTF-8 byte-order mark, which becomes part of its "
-     "first field: save it without one\n"},
-    {"NoSecondColumnOfOne", "back --template 1.csv --zavek zavek.csv --output o --value 2", 2, "",
-     usage("--value: no column 2 in the header line of 1.csv, which has 1 column")},
+    {"NoColumnOfThatNameAfterAByteOrderMark", "back --template bom.csv --zavek zavek.csv --output o --var1 code", 2, "", usage("--var1: no column named \"code\" in the header line of bom.csv") +
+     "vqd2zavek-cli: note: bom.csv starts with a UTF-8 byte-order mark, which becomes part of its first field: save it without one\n"},
+    {"NoSecondColumnOfOne", "back --template 1.csv --zavek zavek.csv --output o --value 2", 2, "", usage("--value: no column 2 in the header line of 1.csv, which has 1 column")},
     // A note that stops the run is its error; one after the error stays a note.
-    {"UndecidedTemplateSeparatorStops", "back --template t.csv --zavek zavek.csv --output o", 1, "",
-     error + "unable to decide about the separator in file t.csv: Both  \",\"  and \";\" have been "
-     "found 1 times\n"},
-    {"NoteAfterTheError", "back --template lf.csv --zavek zavek.csv --output o", 1, "",
-     error + "No model line in template file: lf.csv\n" + lf("lf.csv")},
+    {"UndecidedTemplateSeparatorStops", "back --template t.csv --zavek zavek.csv --output o", 1, "", error + "unable to decide about the separator in file t.csv: Both  \",\"  and \";\" have been found 1 times\n"},
+    {"NoteAfterTheError", "back --template lf.csv --zavek zavek.csv --output o", 1, "", error + "No model line in template file: lf.csv\n" + lf("lf.csv")},
 #ifdef _WIN32
     // Messages and texts in files are in the ANSI code page (1252: é is \xE9, ł and Ω are not in
     // it); names reach the files whatever their letters, and the code list by its short name.
-    {"NamesInSeveralAlphabetsAndTotalCodesTyped", "forward \"łódź é Ω.csv\" --dim 2 --names-first "
-     "--hier1 \"région Ω.hrc\" --total1 Zürich --total2 Totalé", 0, "2 records processed\n",
+    {"NamesInSeveralAlphabetsAndTotalCodesTyped", "forward \"łódź é Ω.csv\" --dim 2 --names-first --hier1 \"région Ω.hrc\" --total1 Zürich --total2 Totalé", 0, "2 records processed\n",
      note + "(Total\xE9) found for variable: Age\n", "łódź é Ω.csv.rda", "  <TOTCODE> Z\xFCrich\r\n"},
-    {"DriveLetterAndBackslashes", "back --template \"C:my template.csv\" --zavek .\\zavek.csv "
-     "--var1 code --value value --output \"C:wynik ł.csv\"", 0, "ready\n", "", "wynik ł.csv",
-     "\r\n11;250;-;A\r\n"},
+    {"DriveLetterAndBackslashes", "back --template \"C:my template.csv\" --zavek .\\zavek.csv --var1 code --value value --output \"C:wynik ł.csv\"", 0, "ready\n", "", "wynik ł.csv", "\r\n11;250;-;A\r\n"},
     {"DeviceAsOutput", back + "NUL", 1, "", error + "Cannot write file: NUL: not a regular file\n"},
 #else
-    {"ProgressReplacedByNotesAndTheResult", "forward many.csv" + onTerminal, 0, "", "(progress)\r"
-     "\x1b[K" + lf("lf.hrc") + "20000 records processed\n", "many.csv.tab", "R1;T;1;", hold},
-    {"ProgressReplacedByTheErrorLongValueCut", "forward bad.csv" + onTerminal, 1, "", "(progress)\r"
-     "\x1b[K" + error + "Number out of range in line 20001: 1" + std::string(59, '0') + "...\n", "",
-     "", hold},
+    {"ProgressReplacedByNotesAndTheResult", "forward many.csv" + onTerminal, 0, "", "(progress)\r\x1b[K" + lf("lf.hrc") + "20000 records processed\n", "many.csv.tab", "R1;T;1;", hold},
+    {"ProgressReplacedByTheErrorLongValueCut", "forward bad.csv" + onTerminal, 1, "", "(progress)\r\x1b[K" + error + "Number out of range in line 20001: 1" + std::string(59, '0') + "...\n", "", "", hold},
     // The system's reason in the user's language; a closed output never written is no fault.
-    {"InputNameEscapedReasonInTheUsersLanguage", "forward \"a\x1b[1mb\nc\" --dim 2 >&-", 1, "",
-     error + "Cannot read file: a\\x1b[1mb\\nc: Datei oder Verzeichnis nicht gefunden\n", "", "",
-     "LC_ALL=de_DE.UTF-8"},
+    {"InputNameEscapedReasonInTheUsersLanguage", "forward \"a\x1b[1mb\nc\" --dim 2 >&-", 1, "", error + "Cannot read file: a\\x1b[1mb\\nc: Datei oder Verzeichnis nicht gefunden\n", "", "", "LC_ALL=de_DE.UTF-8"},
     // A result line lost is a failure, as a file that could not be written.
-    {"ResultLineOnAFullDisk", "--version >/dev/full", 1, "",
-     error + "Cannot write standard output: No space left on device\n"},
-    {"ResultToAPipeNobodyReads", "forward cells.csv --dim 2 --names-first --total1 NL --total2 "
-     "Total >&3", 0, "", "", "", "", "mkfifo p; (exec <p) & exec 3>p; wait; rm p;"},
+    {"ResultLineOnAFullDisk", "--version >/dev/full", 1, "", error + "Cannot write standard output: No space left on device\n"},
+    {"ResultToAPipeNobodyReads", "forward cells.csv --dim 2 --names-first --total1 NL --total2 Total >&3", 0, "", "", "", "", "mkfifo p; (exec <p) & exec 3>p; wait; rm p;"},
     // Notes come before the error that stops the run, here the file size limit on the metadata.
-    {"NoteAndFileSizeLimit", "forward cells.csv --dim 2 --names-first --total1 X --total2 Total "
-     "--name2 " + std::string(1100, 'x'), 1, "", note + "(X) found for variable: Region\n" + error +
-     "Cannot write file: cells.csv.rda: File too large\n", "", "", "ulimit -f 1;"},
+    {"NoteAndFileSizeLimit", "forward cells.csv --dim 2 --names-first --total1 X --total2 Total --name2 " + std::string(1100, 'x'), 1, "",
+     note + "(X) found for variable: Region\n" + error + "Cannot write file: cells.csv.rda: File too large\n", "", "", "ulimit -f 1;"},
 #endif
 };
 // clang-format on
@@ -256,9 +226,8 @@ std::string andWhenItWaits(const std::string& where) {
            " /proc/$!/wchan && break; sleep 0.01; done; ";
 }
 
-// An interrupt while the result waits for a reader ends the run at once, its files in place: here
-// on descriptor 3, a pipe full to the last byte that is never read; half a second later a run still
-// there is killed.
+// An interrupt while the result waits on a full pipe nobody reads (descriptor 3) ends the run at
+// once, its files in place; half a second later a run still there is killed.
 TEST(Interrupted, WhileTheResultWaitsOnAFullPipe) {
     test::ScratchFolder folder;
     const auto before = prepare(folder, oneRecord);

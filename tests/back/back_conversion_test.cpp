@@ -1,5 +1,6 @@
 #include "../support/test_support.h"
 #include "back/back_conversion.h"
+#include "back/inspection.h"
 #include "text/fields.h"
 
 #include <functional>
@@ -14,8 +15,7 @@ namespace {
 using Choices = std::map<Destination, std::int32_t>;
 using Lines = std::vector<std::string>;
 
-// DIR/template.csv and DIR/zavek.csv converted into DIR/result.csv; the call that the result is in
-// place is shown among the messages, where it comes.
+// DIR/template.csv and DIR/zavek.csv converted into DIR/result.csv, "finished" among the messages.
 BackConversionResult convert(const test::ScratchFolder& folder, const Choices& choices,
                              test::RecordingMessages& messages,
                              std::size_t chunkBytes = defaultChunkBytes,
@@ -40,6 +40,9 @@ Lines fieldsOf(std::string_view line, std::string_view separator, std::size_t co
     fields.resize(std::max(fields.size(), count));
     return fields;
 }
+
+// Lines of one variable about fifty bytes long, far more than the chunks converted at once.
+const std::string large = test::crlfLines(Lines(1700, test::zavekRecord + std::string(34, '0')));
 
 // A result line is the model line with each chosen column holding its record field, a later
 // destination winning; the runs copied at once must give what this plain rule gives.
@@ -87,8 +90,9 @@ TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
         folder.write("template.csv", header + "\r\n" + model + "\r\nignored\r\n");
         folder.write("zavek.csv", test::crlfLines(zavek));
         test::RecordingMessages messages;
-        ASSERT_TRUE(
-            convert(folder, choices, messages, n % 3 == 0 ? 1 : defaultChunkBytes).completed);
+        ASSERT_EQ(
+            convert(folder, choices, messages, n % 3 == 0 ? 1 : defaultChunkBytes).recordCount,
+            static_cast<std::int64_t>(zavek.size()));
         ASSERT_EQ(test::readBytes(folder.path("result.csv")), expected);
         ASSERT_EQ(test::shownTexts(messages), Lines{"note: finished"});
     }
@@ -99,9 +103,8 @@ TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
 TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     const std::string record = test::zavekRecord, usual = test::usualTemplate;
     const std::string beyond = "critical: Number of explanatory variables outside 0 to 4:";
-    const std::string large = test::crlfLines(Lines(1700, record + std::string(34, '0')));
-    // template, ZAVEK file ("-": none), result name, start of the message (and "|" a note), what
-    // happens to the ZAVEK file once the first records are done
+    // template, ZAVEK file ("-": none), result, start of the messages ("|" parts them), what
+    // befalls the ZAVEK file once the first records are done
     // clang-format off
     const std::tuple<std::string, std::string, std::string, std::string, std::function<void(const std::string&)>> cases[]{
         {"a,b;c\r\nx", record, "result.csv", "note: unable to decide about the separator in file DIR/template.csv\r\nBoth  \",\"  and \";\" have been found 1 times", {}},
@@ -116,6 +119,8 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
         {usual, "a,b\r\n" + record, "result.csv", beyond + " -1 (2 fields on the first line) in file: DIR/zavek.csv", {}},
         {usual, "1,2,3,4,5,6,7,8,9,10,11,12,13,14", "result.csv", beyond + " 5 (14 fields on the first line) in file: DIR/zavek.csv", {}},
         {usual, record, "no/result.csv", "critical: Cannot write file: DIR/no/result.csv\n", {}},
+        {usual, record, "template.csv", "critical: The output file is the same file as the template file: DIR/template.csv", {}},
+        {usual, record, "zavek.csv", "critical: The output file is the same file as the ZAVEK output file: DIR/zavek.csv", {}},
         {usual, large, "result.csv", "critical: Cannot convert file: DIR/zavek.csv\nInput/output error", [](const std::string&) { throw std::system_error(std::make_error_code(std::errc::io_error)); }},
         {usual, large, "result.csv", "critical: Cannot read file: DIR/zavek.csv\nthe file changed while it was read", [](const std::string& path) { test::writeBytes(path, ""); }},
     };
@@ -143,13 +148,20 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     }
 }
 
+// A template or ZAVEK file that cannot be read offers nothing, with one message each.
+TEST(BackInspection, UnreadableFilesOfferNothing) {
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
+    EXPECT_FALSE(templateHeader(folder.path("none"), messages));
+    EXPECT_FALSE(zavekVariableCount(folder.path("none"), messages));
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
 // With a model line longer than a chunk each record is a chunk, so few results are held at once.
 TEST(ConvertBack, LongModelLineOneRecordAtATime) {
     test::ScratchFolder folder;
     folder.write("template.csv", "code;note\r\nx;" + std::string(1100, 'n') + "\r\n");
-    // Its lines of one variable about fifty bytes long, so that a chunk would hold twenty.
-    folder.write("zavek.csv",
-                 test::crlfLines(Lines(1700, test::zavekRecord + std::string(34, '0'))));
+    folder.write("zavek.csv", large); // a chunk would hold twenty of its lines
     test::RecordingMessages messages;
     std::vector<std::int64_t> counts;
     const auto count = [&](std::int64_t recordCount) { counts.push_back(recordCount); };
@@ -157,7 +169,6 @@ TEST(ConvertBack, LongModelLineOneRecordAtATime) {
     ASSERT_FALSE(counts.empty());
     EXPECT_LE(counts.front(), static_cast<std::int64_t>(threadCount() * convertersPerThread));
     EXPECT_EQ(counts.back(), 1700);
-    EXPECT_EQ(test::shownTexts(messages), Lines{"note: finished"});
 }
 
 } // namespace

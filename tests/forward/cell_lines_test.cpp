@@ -1,4 +1,3 @@
-#include "../support/test_support.h"
 #include "forward/cell_record.h"
 #include "forward/writers.h"
 #include "text/fields.h"
@@ -6,17 +5,16 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <tuple>
 
 namespace vqd {
 namespace {
 
 // A request without variables: the cell fields alone, with the rules' percentages.
-ConversionRequest rules(double freqFraction, double dom1Perc, double dom2Perc) {
+ConversionRequest rules(double freq, double dom1, double dom2) {
     ConversionRequest request;
     request.Separator = ";";
-    request.FreqFraction = freqFraction;
-    request.Dom1Perc = dom1Perc;
-    request.Dom2Perc = dom2Perc;
+    std::tie(request.FreqFraction, request.Dom1Perc, request.Dom2Perc) = std::tie(freq, dom1, dom2);
     return request;
 }
 
@@ -49,11 +47,12 @@ TEST(CellRecord, FlagsGiveStatusAndLevels) {
 TEST(CellRecord, NumbersBeyondTheFloatRangeNameTheirText) {
     auto request = rules(10, 0.5, 0.001);
     request.PercentageTexts = {"1000", "0,5", "1e-3"};
+    const std::string nines(309, '9'); // the shortest digits beyond the range
     // clang-format off
-    for (const auto& [line, text] : {std::pair{"1e400;1;S;0", "1e400"}, {"1;1;S;-1e999", "-1e999"},
-                                     {"1e308;1;B;1e10", "1e308"}, {"2e10;1;b;1e308", "1e308"},
-                                     {"1e308;1;A;0", "1000"}, {"1e308;1;B;0", "1000"},
-                                     {"1e308;1;B;1", "0,5"}, {"1e306;1;C;100", "1e-3"}}) {
+    for (const auto& [line, text] : std::initializer_list<std::pair<std::string, std::string>>{
+             {"1e400;1;S;0", "1e400"}, {"1;1;S;-1e999", "-1e999"}, {"1;1;S;" + nines, nines},
+             {"1e308;1;B;1e10", "1e308"}, {"2e10;1;b;1e308", "1e308"}, {"1e308;1;A;0", "1000"},
+             {"1e308;1;B;0", "1000"}, {"1e308;1;B;1", "0,5"}, {"1e306;1;C;100", "1e-3"}}) {
         // clang-format on
         TotalsFound found{};
         CellRecord record;
@@ -62,9 +61,8 @@ TEST(CellRecord, NumbersBeyondTheFloatRangeNameTheirText) {
     }
 }
 
-// The data and history lines, built from pieces copied in one go and from the value's digits, must
-// be those of the plain rule (fields by the field rule, commas made points, numbers rendered), and
-// fit in the room reserved.
+// The data and history lines, built from pieces and the value's digits, are those of the plain rule
+// (fields by the field rule, commas made points, numbers rendered), and fit in the room reserved.
 TEST(DataAndHistory, SameAsThePlainRuleOverGeneratedLines) {
     std::mt19937 random(24);
     const auto pick = [&](const std::vector<std::string>& options) {

@@ -15,8 +15,7 @@ namespace {
 using test::crlfLines;
 using Lines = std::vector<std::string>;
 
-// Every end-to-end case runs under the C locale, under one that writes decimal commas, and
-// converting one line at a time on several threads: the files must be the same.
+// Every case runs under the C locale, one of decimal commas, and a line a chunk on several threads.
 class ForwardRun : public testing::TestWithParam<std::pair<const char*, std::size_t>> {
 protected:
     void SetUp() override {
@@ -43,9 +42,8 @@ protected:
         folder.write("cells.csv", cells);
         ForwardRunOptions options;
         options.chunkBytes = GetParam().second;
-        options.progress = std::move(report); // its counts are the chunked reader's
-        // Shown among the messages, where they come.
-        options.counted = [this](std::int64_t n) {
+        options.progress = std::move(report);      // its counts are the chunked reader's
+        options.counted = [this](std::int64_t n) { // shown among the messages, where it comes
             messages.information("counted " + countText(n));
         };
         options.leadStringFound = [this](std::size_t row, const std::string& lead) {
@@ -60,8 +58,8 @@ protected:
     test::RecordingMessages messages;
 };
 
-// A worked example of every part: both hierarchy kinds, a missing total named as entered, a suspect
-// record logged once, and the notes on how the files were read after the count.
+// A worked example of every part: both hierarchy kinds, a missing total named as entered, suspect
+// records (of both faults, of one), and the notes on how the files were read after the count.
 TEST_P(ForwardRun, WritesTheFourFiles) {
     const std::string hierarchy = folder.write("h.hrc", "NL\n@GR\n");
     values.chkVarNamesInFirst = true;
@@ -70,7 +68,7 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
     values.rows[1] = {std::string(70, 'n'), false, "", "", true, "1 2", "T"};
     const auto result =
         run("\xEF\xBB\xBF" + test::cellFile({"GR;65+;-12,5;1,5;b;50", "NL;Total;1234,5;20;S;10",
-                                             "GR;0-14;120,5;3;A;0"}));
+                                             "GR;0-14;120,5;3;B;0"}));
     EXPECT_TRUE(result.completed && result.recordCount == 3);
     EXPECT_EQ(
         test::shownTexts(messages),
@@ -105,13 +103,12 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
     EXPECT_EQ(std::regex_replace(test::readBytes(input + ".log"), now, "NOW"),
               crlfLines({"Logfile for converting " + input + " to ZAVEK", "Date/Time: NOW", "",
                          "Illegal Dom percentage in line 1",
-                         "Illegal value for protection level: GR;65+;-12.5;1.5;", "",
-                         "3 records processed"}));
+                         "Illegal value for protection level: GR;65+;-12.5;1.5;",
+                         "Illegal Dom percentage in line 3", "", "3 records processed"}));
 }
 
-// A page refused at its first failed check (where a row sets two faults, the earlier check speaks),
-// a number out of range (the first; without a names line, record 3 is line 3), running out of
-// memory and an input changed while it is read: each a message, and nothing written.
+// A page refused at its first failed check (of two faults the earlier speaks), the first number out
+// of range, no memory, an input changed while read: each a message, and nothing written.
 TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
     const std::string fives = " 0," + std::string(70, '5'); // as entered, not cut
     // Each row changes what differs from a page of two complete variables.

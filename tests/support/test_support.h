@@ -1,6 +1,5 @@
 #pragma once
-// What the tests share: a scratch folder, whole-file reads and writes, and a Messages that records
-// instead of showing.
+// What the tests share: a scratch folder, whole-file reads and writes, messages recorded not shown.
 
 #include "files/file_access.h"
 #include "text/messages.h"
@@ -126,9 +125,8 @@ inline std::vector<std::string> shownTexts(const RecordingMessages& messages) {
     return texts;
 }
 
-// The usual files of both conversions, each test giving only what differs: a cell file of two
-// variables with its names line, a template of code, value, status and flag columns, and a record
-// of a ZAVEK output file of one variable.
+// The usual files, each test giving only what differs: a cell file of two variables with its names
+// line, a template of code, value, status and flag columns, and a ZAVEK record of one variable.
 inline std::string cellFile(const std::vector<std::string>& records) {
     return "Region;Age;Value;Freq;Flag;Dom\r\n" + crlfLines(records);
 }

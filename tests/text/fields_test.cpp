@@ -1,4 +1,3 @@
-#include "../support/test_support.h"
 #include "text/fields.h"
 
 #include <gtest/gtest.h>
@@ -30,9 +29,8 @@ TEST(Fields, TakenFromTheFront) {
     EXPECT_EQ(separatorFromText("TAB "), "TAB ");
 }
 
-// A record taken at once, its fields counted or walked through, agrees with the rule. Its leading
-// fields, at most n - 1, each ended by a separator of one character other than the blank with no
-// blank dropped after it, stand in the line as written.
+// A record taken at once, counted or walked through agrees with the rule. Its leading fields (< n),
+// each ended by a one-character separator not the blank and no blank dropped, stand as written.
 void expectAsOneAtATime(const std::string& line, const std::string& separator, std::size_t n) {
     Fields expected = oneAtATime(line, separator), walked;
     EXPECT_EQ(countFields(line, separator), static_cast<std::int64_t>(expected.size())) << line;
