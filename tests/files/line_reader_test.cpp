@@ -37,12 +37,22 @@ Lines linesOf(LineReader& reader, std::size_t chunkBytes) {
     return lines;
 }
 
-// The lines of the file, read without an error; with `notes`, the notes on how its lines end.
+// The files this process holds open, where the system lists them.
+std::ptrdiff_t openFiles() {
+    const std::filesystem::path listed = "/proc/self/fd";
+    return exists(listed) ? std::distance(std::filesystem::directory_iterator(listed), {}) : 0;
+}
+
+// The lines of the file, read without an error, and let go once closed; with `notes`, the notes on
+// how its lines end.
 Lines readLines(const std::string& path, std::size_t chunkBytes = 0, Lines* notes = nullptr) {
+    const auto held = openFiles();
     LineReader reader;
     EXPECT_TRUE(reader.open(path));
     const Lines lines = linesOf(reader, chunkBytes);
     EXPECT_EQ(reader.error(), "");
+    reader.close();
+    EXPECT_EQ(openFiles(), held);
     for (const auto& note : notes ? reader.readingNotes("f.csv") : Lines{})
         notes->push_back(note.starts_with("Lines of f.csv end in a line feed alone")     ? "lf"
                          : note.starts_with("f.csv starts with a UTF-8 byte-order mark") ? "bom"

@@ -14,6 +14,7 @@
 #else
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #endif
 
 namespace vqd {
@@ -80,6 +81,12 @@ void linkOrSkip(const std::string& target, const std::string& name) {
     if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
 }
 
+// The files this process holds open, where the system lists them.
+std::ptrdiff_t openFiles() {
+    const fs::path listed = "/proc/self/fd";
+    return fs::exists(listed) ? std::distance(fs::directory_iterator(listed), {}) : 0;
+}
+
 // Written after a short line, which is buffered: a text beyond the buffer.
 const std::string beyondTheBuffer(200 << 10, 'x');
 
@@ -119,6 +126,7 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
     const mode_t mask = ::umask(0); // a new output gets what the umask leaves of 0666
 #endif
     auto expected = folder.contents();
+    const auto held = openFiles();
     OutputSet set;
     bool done = !IsSkipped() && set.create(outputs, inputs);
 #ifndef _WIN32
@@ -130,6 +138,8 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
             set[i].writeLine("new");
             set[i].write(beyondTheBuffer);
         }
+        for (const auto& name : folder.fileNames())
+            EXPECT_TRUE(expected.contains(name) || name.starts_with('.')) << name << " not hidden";
         if (c.during) c.during(folder, set);
         if (IsSkipped()) return;
         done = set.commit();
@@ -143,6 +153,7 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
         if (done && !expected[name].starts_with("-> "))
             expected[name] = "new\r\n" + beyondTheBuffer;
     EXPECT_EQ(folder.contents(), expected) << "no temporary file, nothing else replaced";
+    EXPECT_EQ(openFiles(), held) << "every file let go";
     if (done) {
         EXPECT_EQ(test::readBytes(outputs[0]), "new\r\n" + beyondTheBuffer);
     }
@@ -200,7 +211,40 @@ INSTANTIATE_TEST_SUITE_P(Posix, OutputSetFaults, testing::Values(
     OutputCase{.name = "ExtendedAttributeKept", .setting = "setfattr -n user.note -v kept a.tab", .shown = "getfattr -d a.tab"},
     OutputCase{.name = "OwnerKeptForTheAdministrator", .setting = "chown 65534:65534 a.tab", .shown = "stat -c %u:%g a.tab"}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
+
+// An interrupt while outputs are written leaves none of their files, after many sets given up.
+TEST(OutputSet, AnInterruptLeavesNoTemporaryFile) {
+    test::ScratchFolder folder;
+    const std::array<std::string, 2> outputs{folder.path("a"), folder.write("b", "b")};
+    if (const pid_t child = ::fork(); child != 0) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+        EXPECT_EQ(folder.fileNames(), std::vector<std::string>{"b"});
+        return;
+    }
+    files::removeTemporaryFilesOnInterrupt(files::OncePlaced::endAsUsual);
+    for (int i = 0; i < 40; ++i)
+        OutputSet().create(outputs, {});
+    OutputSet set;
+    set.create(outputs, {});
+    std::raise(SIGTERM);
+    std::_Exit(0);
+}
+
+// Where an unnamed file cannot be given a name (no /proc here; a file system without them), each
+// output is written under a hidden temporary name, and the rules above hold the same.
+TEST(OutputSet, NamedTemporaryFiles) {
+    if (std::system("unshare -rm true 2>/dev/null") != 0) GTEST_SKIP() << "no user namespaces";
+    EXPECT_EQ(std::system(("unshare -rm sh -c 'mount -t tmpfs none /proc && exec " +
+                           fs::read_symlink("/proc/self/exe").string() +
+                           " --gtest_filter=*OutputSetFaults*:*AnInterrupt*'")
+                              .c_str()),
+              0);
+}
 #else
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Windows, OutputSetFaults, testing::Values(
     OutputCase{"ReadOnlyOutputFoundBeforeTheRun",
                [](auto& f) { immutable(f.path("a.log"), true); }, nullptr,
