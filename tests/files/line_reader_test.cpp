@@ -66,6 +66,7 @@ TEST(LineReader, LinesEndAtCrLfOrALoneCr) {
         const std::string first(length, 'a');
         rows.push_back({first + "\r\n" + longLine + "\r\nend", {first, longLine, "end"}, {}});
     }
+    rows.push_back({"a\r" + longLine + "\n", {"a", longLine + "\n"}, {}}); // CR in the first block
     for (const auto& [bytes, lines, notes] : rows) {
         const auto path = folder.write("f", bytes);
         Lines noted;
