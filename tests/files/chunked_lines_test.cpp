@@ -33,8 +33,7 @@ private:
     std::string_view lines_;
 };
 
-// On any number of threads, the run ends at the first stop or failure in file order, with the
-// chunks before it handed on and counted, in order.
+// On any number of threads the run ends at the first stop or failure in file order.
 TEST(ChunkedLines, EndsAtTheFirstStopOrFailureOnAnyThreads) {
     test::ScratchFolder folder;
     // The line made "stop", the one made "throw" (0 for none), the lines handed on.

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
-#include <map>
 #ifdef _WIN32
 #include <atomic>
 #include <thread>
@@ -30,8 +29,7 @@ bool immutable(const test::ScratchFolder& folder, bool on) {
 }
 const std::string immutableReason = files::systemReason(ERROR_ACCESS_DENIED);
 
-// Another program holding a file open without letting others delete or rename it, as editors and
-// spreadsheets do, until the test ends.
+// Another program holding a file open and not letting it be renamed, as editors do.
 HANDLE heldFile = INVALID_HANDLE_VALUE;
 void holdOpen(const std::string& path) {
     heldFile =
@@ -88,9 +86,8 @@ std::ptrdiff_t openFiles() {
 // Written after a short line, which is buffered: a text beyond the buffer.
 const std::string beyondTheBuffer(200 << 10, 'x');
 
-// The outputs a.tab, a.rda (new) and a.log of an action that reads a.csv. Each case spoils one
-// thing before the set is made or put in place (`message`: the refusal or failure, empty when it
-// goes in place), or sets something on the earlier a.tab that a command shows the same on the new.
+// Outputs a.tab, a.rda (new), a.log of an action reading a.csv. A case spoils one thing before the
+// set is made or placed (`message`: why not), or sets on a.tab what a command shows on the new.
 struct OutputCase {
     const char* name;
     std::function<void(const test::ScratchFolder&)> before{};
@@ -181,9 +178,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutputSetFaults, testing::Values(
     [](const auto& info) { return info.param.name; });
 
 #ifndef _WIN32
-// A pipe is not replaced by a file, nor a link that leads nowhere by a file of its name; the
-// user's file size limit stops an output written in small buffered pieces or large ones; what the
-// user set on the earlier file is kept.
+// A pipe is not replaced by a file; the file size limit stops small buffered writes and large ones;
+// what the user set on the earlier file is kept.
 INSTANTIATE_TEST_SUITE_P(Posix, OutputSetFaults, testing::Values(
     OutputCase{"LinkToAPipe",
                [](auto& f) { ::mkfifo(f.path("p").c_str(), 0600); linkOrSkip("p", f.path("a.tab")); },
@@ -224,8 +220,7 @@ TEST(OutputSet, AnInterruptLeavesNoTemporaryFile) {
     EXPECT_EQ(folder.fileNames(), std::vector<std::string>{"b"});
 }
 
-// Where an unnamed file cannot be given a name (no /proc here; a file system without them), each
-// output is written under a hidden temporary name, and the rules above hold the same.
+// Without /proc to name unnamed files, outputs are written under hidden names: same rules.
 TEST(OutputSet, NamedTemporaryFiles) {
     if (std::system("unshare -rm true 2>/dev/null") != 0) GTEST_SKIP() << "no user namespaces";
     EXPECT_EQ(std::system(("unshare -rm sh -c 'mount -t tmpfs none /proc && exec " +
@@ -246,8 +241,7 @@ INSTANTIATE_TEST_SUITE_P(Windows, OutputSetFaults, testing::Values(
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-// Runs that replace the same outputs at the same time (here on two threads; the POSIX tests stop
-// one run halfway) leave one run's whole set, and a reader finds every name at every moment.
+// Runs replacing the same outputs at once leave one run's whole set, each name always there.
 TEST(OutputSet, RunsSideBySideLeaveOneWholeSet) {
     test::ScratchFolder folder;
     const std::array<std::string, 4> outputs{folder.write("a", ""), folder.write("b", ""),
