@@ -69,10 +69,6 @@ bool LineReader::grow(std::size_t size) {
     return false;
 }
 
-LineReader::~LineReader() {
-    close();
-}
-
 void LineReader::close() noexcept {
     file_.reset();
 }

@@ -56,7 +56,6 @@ private:
 class LineReader {
 public:
     LineReader() = default;
-    ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 

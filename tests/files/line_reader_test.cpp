@@ -1,10 +1,7 @@
 #include "../support/test_support.h"
 #include "files/line_reader.h"
 
-#include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #include <windows.h>
@@ -19,8 +16,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The lines of an open file, one at a time or, with `chunkBytes`, in chunks of about that size
-// as the conversions take them, up to the end or a read error.
+// The lines of an open file, one at a time or in chunks of about `chunkBytes`.
 Lines linesOf(LineReader& reader, std::size_t chunkBytes) {
     Lines lines;
     std::string_view line;
@@ -50,13 +46,11 @@ Lines readLines(const std::string& path, std::size_t chunkBytes = 0, Lines* note
     return lines;
 }
 
-// Lines end at CR LF or a lone CR, wherever a chunk or a block of the file ends; the user is
-// told when they are not what a Linux tool meant, once the file is read.
+// Lines end at CR LF or a lone CR wherever a chunk or block ends; a Linux tool's lines are noted.
 TEST(LineReader, LinesEndAtCrLfOrALoneCr) {
     test::ScratchFolder folder;
     const std::string bom = "\xEF\xBB\xBF", longLine(3'000'000, 'x');
-    // The bytes, their lines, the notes: "lf" a line feed that ends no line, "bom" a byte-order
-    // mark.
+    // The bytes, their lines, the notes: "lf" a line feed ending no line, "bom" a byte-order mark.
     // clang-format off
     std::vector<std::tuple<std::string, Lines, Lines>> rows{
         {"", {}, {}}, {"a\r\nb\r\n", {"a", "b"}, {}}, {"a\rb\r", {"a", "b"}, {}}, {"a\r\nb", {"a", "b"}, {}},
@@ -69,6 +63,7 @@ TEST(LineReader, LinesEndAtCrLfOrALoneCr) {
         const std::string first(length, 'a');
         rows.push_back({first + "\r\n" + longLine + "\r\nend", {first, longLine, "end"}, {}});
     }
+    rows.push_back({"a\r" + longLine + "\n", {"a", longLine + "\n"}, {}}); // CR in the first block
     for (const auto& [bytes, lines, notes] : rows) {
         const auto path = folder.write("f", bytes);
         Lines noted;
@@ -79,8 +74,7 @@ TEST(LineReader, LinesEndAtCrLfOrALoneCr) {
     }
 }
 
-// A chunk counts the output its lines make, so that many short lines that each make a long one
-// (a back conversion's long model line) are not held at once.
+// A chunk counts the output its lines make, so short lines making long ones are not all held.
 TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
     test::ScratchFolder folder;
     const auto path =
@@ -104,8 +98,7 @@ TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
     }
 }
 
-// Changed after it was opened, as only its size or only its time tells: a read error, and no
-// line the file did not hold whole before, whether read a line or a chunk at a time.
+// Changed after it was opened (size or time): a read error, and no line it did not hold whole.
 TEST(LineReader, AFileChangedWhileReadIsAReadError) {
     const std::string x99(99, 'x'), lines = test::crlfLines(Lines(2000, x99));
     for (const std::size_t chunkBytes : {0, 1000}) {
@@ -127,9 +120,7 @@ TEST(LineReader, AFileChangedWhileReadIsAReadError) {
     }
 }
 
-// Only a regular file is read: a pipe would wait for a writer or be read once for the inspection
-// and lost to the conversion, a device may never end, and outputs named after /dev/stdin would
-// land among the devices, even with standard input redirected from a regular file.
+// Only a regular file is read: a pipe or device (/dev/stdin too) may wait, or never end.
 TEST(LineReader, RefusesAllButRegularFilesAtOnce) {
     test::ScratchFolder folder;
     std::vector<std::pair<std::string, std::string>> rows{{"DIR/missing", test::missingFileReason},
@@ -148,14 +139,18 @@ TEST(LineReader, RefusesAllButRegularFilesAtOnce) {
     for (const char* path : {"DIR/pipe", "DIR/link to pipe", "/dev/stdin"})
         rows.emplace_back(path, "not a regular file");
 #endif
+    LineReader reader; // opened again for each
     for (const auto& [path, reason] : rows) {
-        LineReader reader;
         EXPECT_FALSE(reader.open(test::expand(folder, path)));
         EXPECT_EQ(reader.error(), reason) << path;
     }
 #ifdef _WIN32
     ::CloseHandle(pipe);
 #else
+    ::close(0); // a program started without standard input: its file is descriptor 0
+    EXPECT_TRUE(reader.open(folder.path("file")) && reader.error().empty());
+    reader.close();
+    EXPECT_EQ(::fcntl(0, F_GETFD), -1) << "closed, the file is let go";
     ::dup2(input, 0);
     ::close(input);
     ::close(file);
