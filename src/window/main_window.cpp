@@ -301,7 +301,6 @@ void VQD2ZavekMain::setupPage2(QWidget* page) {
     c_.cmdGo2 = button(QStringLiteral("cmdGo2"), QStringLiteral("Go"));
     cmdReady2_ = button(QStringLiteral("cmdReady2"), QStringLiteral("Ready"));
     grid->addLayout(statusAndButtons(c_.lblProgress, c_.cmdGo2, cmdReady2_), row, 0, 1, 2);
-    grid->setRowStretch(row, 1);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(Frmterug);

@@ -57,6 +57,8 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
     const auto x = [this](QWidget* control, bool right) {
         return control->mapTo(window.get(), QPoint(right ? control->width() : 0, 0)).x();
     };
+    // The parameter boxes hold a few letters, the usual line edit 17.
+    EXPECT_LT(box("txtDim")->width(), 14 * box("txtDim")->fontMetrics().horizontalAdvance('x'));
     for (const auto& [fileBox, browse, mustExist, page] : fileBoxes) {
         showPage(page);
         // A narrow button right of its box, its edge aligned with Ready's, which keeps its width.
@@ -64,7 +66,7 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
         EXPECT_EQ(ready->width(), ready->sizeHint().width());
         EXPECT_LT(button(browse)->width(), ready->width()) << browse;
         const bool row = fileBox == std::get<0>(fileBoxes[0]);
-        EXPECT_TRUE(row || x(button(browse), false) > x(box(fileBox), true)) << browse;
+        EXPECT_GT(x(button(browse), false), x(box(fileBox), true)) << browse;
         EXPECT_TRUE(row || x(button(browse), true) == x(ready, true)) << browse;
         for (const bool byDrop : {false, true}) {
             const std::string way = std::string(fileBox) + (byDrop ? " by drop" : " by dialog");
@@ -120,11 +122,13 @@ TEST(FileDialogs, AllFilesListsEveryFile) {
         // Wide enough for size, type and date to stand whole beside the name.
         const QTreeView* details = dialog->findChild<QTreeView*>("treeView");
         EXPECT_GE(dialog->width(), 110 * QFontMetrics(details->font()).averageCharWidth());
-        dialog->reject();
+        dialog->selectNameFilter(dialog->nameFilters().first()); // the index the dialog ends on
+        static_cast<QDialog*>(dialog)->accept();                 // Open
     });
-    QtDialogs dialogs;
-    dialogs.chooseFile(QStringLiteral("VQD File (*.vqd)|*.vqd|All files (*.*)|*.*"),
-                       qs(folder.path("x")), 2);
+    const FileChoice chosen = QtDialogs().chooseFile(
+        QStringLiteral("VQD File (*.vqd)|*.vqd|All files (*.*)|*.*"), qs(folder.path("x")), 2);
+    EXPECT_EQ(chosen.fileName, qs(folder.path("x")));
+    EXPECT_EQ(chosen.filterIndex, 1);
     listed.sort();
     EXPECT_EQ(listed, (QStringList{"a.vqd", "b.csv", "cells"}));
 }

@@ -21,7 +21,7 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
     for (const auto& [k, column] : {std::pair{0, 5}, {1, 4}, {5, 1}})
         cmbVars(k)->setCurrentIndex(column);
     const std::tuple<int, const char*, const char*> typed[] = {
-        {1, "bogus", "flag"}, {2, "Status", "none"}, {2, "status", "status"}};
+        {1, "bogus", "flag"}, {2, "Status", "none"}, {2, "status", "status"}, {3, "flag", "flag"}};
     for (const auto& [k, text, shown] : typed) {
         cmbVars(k)->lineEdit()->selectAll();
         QTest::keyClicks(cmbVars(k)->lineEdit(), text);
@@ -29,6 +29,8 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
         EXPECT_EQ(cmbVars(k)->currentText(), shown) << text;
         EXPECT_EQ(cmbVars(k)->count(), 6) << text;
     }
+    cmbVars(3)->setEditText("none"); // typed, not confirmed: the dominance goes nowhere
+    dialogs.whenShown = [&] { EXPECT_EQ(label("lblProgress")->text(), "processing"); };
     click(button("cmdGo2"));
     ASSERT_EQ(dialogs.shown.size(), 1U);
     EXPECT_EQ(label("lblProgress")->text(), "");
@@ -52,6 +54,7 @@ TEST_F(Runs, BoxesComeAfterWhatTheRunHasShown) {
     box("txtVarName(0)")->setText("Region");
     box("txtTotCode(0)")->setText("XX");
     box("txtTotCode(1)")->setText("Total");
+    cmbVars(3)->setEditText("none"); // typed, not confirmed: the dominance goes nowhere
     dialogs.whenShown = [&] {
         behindBoxes.push_back(box("txtleadString(0)")->text() + "|" + label("lblVerslag")->text());
     };
@@ -66,6 +69,7 @@ TEST_F(Runs, BoxesComeAfterWhatTheRunHasShown) {
     namePage2(files.write("template.csv", "\xEF\xBB\xBF" + crlfLines({"code;value", "x;0"})),
               files.write("zavek.csv", crlfLines({"11,a,250,3,U,0"})), files.path("result.csv"));
     behindBoxes.clear();
+    cmbVars(3)->setEditText("none"); // typed, not confirmed: the dominance goes nowhere
     dialogs.whenShown = [&] { behindBoxes.push_back(label("lblProgress")->text()); };
     click(button("cmdGo2")); // a note on the byte-order mark
     EXPECT_EQ(behindBoxes, (std::vector<QString>{"ready"}));
@@ -96,6 +100,7 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     EXPECT_EQ(box("txtleadString(0)")->text(), "@");
     EXPECT_TRUE(dialogs.shown.empty());
     namePage2(example("template.csv"), example("cells.zavek.csv"), files.path("protected.csv"));
+    EXPECT_EQ(label("lblVerslag")->text(), ""); // the turned page clears it
     for (const auto& [k, column] :
          {std::pair{0, "Turnover"}, {1, "Enterprises"}, {2, "Flag"}, {5, "Region"}, {6, "Age"}})
         cmbVars(k)->setCurrentIndex(cmbVars(k)->findText(column));

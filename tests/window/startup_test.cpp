@@ -51,6 +51,14 @@ TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
     window->close();
     open();
     EXPECT_EQ(box("txtPerc(2)")->text(), "70");
+    // A store that cannot be written is said once, though Ready and the closing both save.
+    storeFolder = files.write("plain", "");
+    open();
+    testing::internal::CaptureStderr();
+    click(button("cmdEnd"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "vqd2zavek: cannot write the settings to " +
+                                                          settings->fileName().toStdString() +
+                                                          "\n");
 }
 
 // Each input control's tooltip is in sentences; a destination list names what it receives.
@@ -60,7 +68,13 @@ TEST_F(StartUp, EveryControlExplainsItself) {
         const bool input = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control) ||
                            qobject_cast<QAbstractButton*>(control);
         // A list's own line and the never shown lead strings aside.
+        // Every caption says something; the two status lines start empty.
+        const auto* caption = qobject_cast<QLabel*>(control);
+        EXPECT_TRUE(!caption || !caption->text().isEmpty() || name == "lblVerslag" ||
+                    name == "lblProgress")
+            << name;
         if (!input || name.empty() || control->isHidden()) continue;
+        EXPECT_TRUE(Qt::mightBeRichText(control->toolTip())) << name; // wrapped, not one long line
         QTextDocument tip;
         tip.setHtml(control->toolTip());
         for (const QString& paragraph : tip.toPlainText().split('\n'))
