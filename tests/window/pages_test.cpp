@@ -203,30 +203,13 @@ TEST_F(Rules, GoButtonsFollowTheirNames) {
     EXPECT_TRUE(button("cmdGo2")->isEnabled());
 }
 
-// A closed row, list or caption keeps its text readable on its grey: 4.5:1 or more.
-TEST_F(Rules, ClosedControlsKeepReadableTexts) {
-    const auto luminance = [](const QColor& colour) { // relative, of a grey
-        const double s = colour.redF();
-        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    box("txtZavekOutputFile")->setText("none.csv"); // no variables: their lists close
-    for (QWidget* closed : std::initializer_list<QWidget*>{
-             box("txtVarName(0)"), cmbVars(8)->lineEdit(), label("lblDesination(8)")}) {
-        ASSERT_FALSE(closed->isEnabled());
-        const QPalette& palette = closed->palette();
-        const double text = luminance(palette.color(QPalette::Disabled, closed->foregroundRole()));
-        const double ground =
-            luminance(palette.color(QPalette::Disabled, closed->backgroundRole()));
-        EXPECT_GE((ground + 0.05) / (text + 0.05), 4.5) << closed->objectName().toStdString();
-    }
-}
-
-// All nine lists take the header's columns by position, equal and empty ones too, reset to "none".
-TEST_F(Inspection, TemplateHeaderBecomesTheNineChoicesAllReset) {
+// All nine lists take the template header's columns by position, equal and empty ones too, reset
+// to "none". Destination k opens for the k-th variable of the ZAVEK file; a closed one keeps its
+// choice, and its text stays readable on its grey (4.5:1 or more), as a closed row's and caption's.
+TEST_F(Inspection, Page2FilesFillAndOpenTheLists) {
     const std::pair<const char*, QStringList> cases[] = {
-        {"x,,x", {"none", "x", "", "x"}},
         {"a,b;c", {"none"}}, // the separator could not be decided: said once, no columns
-    };
+        {"x,,x", {"none", "x", "", "x"}}};
     const std::string earlier = files.write("earlier.csv", crlfLines({"p;q;r;s", "1;2;3;4"}));
     for (const auto& [header, expected] : cases) {
         box("txtVQDTemplateFile")->setText(qs(earlier));
@@ -246,17 +229,11 @@ TEST_F(Inspection, TemplateHeaderBecomesTheNineChoicesAllReset) {
         // The template's own separator splits the header; page 1 keeps its separator.
         EXPECT_EQ(window->state().FieldSeparator, ";");
     }
-}
-
-// Destination k opens for the k-th variable of the ZAVEK file, and a closed one keeps its choice.
-TEST_F(Inspection, ZavekFileOpensOneDestinationPerVariable) {
-    box("txtVQDTemplateFile")->setText(qs(files.write("template.csv", usualTemplate)));
-    for (int k = 0; k < 9; ++k)
-        cmbVars(k)->setCurrentIndex(1);
+    cmbVars(8)->setCurrentIndex(1);
     // Nine commas on the first line: three variables. No file: none.
-    const std::pair<std::string, const char*> cases[] = {
+    const std::pair<std::string, const char*> zavekFiles[] = {
         {files.write("zavek.csv", ",,,,,,,,,\r\n"), "1110"}, {"", "0000"}};
-    for (const auto& [zavek, open] : cases) {
+    for (const auto& [zavek, open] : zavekFiles) {
         box("txtZavekOutputFile")->setText(qs(zavek));
         std::string states;
         for (int k = 5; k < 9; ++k)
@@ -265,6 +242,19 @@ TEST_F(Inspection, ZavekFileOpensOneDestinationPerVariable) {
         EXPECT_EQ(cmbVars(8)->currentIndex(), 1);
     }
     EXPECT_TRUE(dialogs.shown.empty());
+    const auto luminance = [](const QColor& colour) { // relative, of a grey
+        const double s = colour.redF();
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    for (QWidget* closed : std::initializer_list<QWidget*>{
+             box("txtVarName(0)"), cmbVars(8)->lineEdit(), label("lblDesination(8)")}) {
+        ASSERT_FALSE(closed->isEnabled());
+        const QPalette& palette = closed->palette();
+        const double text = luminance(palette.color(QPalette::Disabled, closed->foregroundRole()));
+        const double ground =
+            luminance(palette.color(QPalette::Disabled, closed->backgroundRole()));
+        EXPECT_GE((ground + 0.05) / (text + 0.05), 4.5) << closed->objectName().toStdString();
+    }
 }
 
 } // namespace
