@@ -163,6 +163,7 @@ TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {
     }
 }
 
+// A named file is inspected quietly until it does not split; the go buttons follow the names.
 TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     const std::string path = cellFile();
     box("txtDim")->setText("2");
@@ -181,18 +182,15 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     box("txtVQDFileName")->setText("/proc/self/mem"); // there, but unreadable: no dimension
     EXPECT_EQ(window->state().VarCount, 0);
 #endif
-    // A name that is no file is no dimension: the next rule closes the rows.
+    // A name that is no file is no dimension: the next rule closes the rows. Whether the file
+    // exists is the run's to say, but a blank name or dimension is none.
     dialogs.shown.clear();
     box("txtVQDFileName")->setText(qs(files.path("gone.csv")));
     click(check("chkHierch(0)"));
     EXPECT_FALSE(box("txtVarName(0)")->isEnabled());
     EXPECT_TRUE(dialogs.shown.empty());
-}
-
-TEST_F(Rules, GoButtonsFollowTheirNames) {
-    // A blank name or dimension is none; whether a file exists is the run's to say.
     const std::tuple<const char*, const char*, bool> page1[] = {
-        {"   ", "2", false}, {"cells.csv", "  ", false}, {"no-such-file", "2", true}};
+        {"gone.csv", "3", true}, {"   ", "2", false}, {"cells.csv", "  ", false}};
     for (const auto& [name, dimension, ready] : page1) {
         nameFile(name, dimension);
         EXPECT_EQ(button("cmdGo")->isEnabled(), ready) << name << "|" << dimension;

@@ -97,13 +97,11 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
         return all;
     };
     const auto byWindow = undated();
-    const auto run = [&](const QStringList& arguments) {
-        QProcess cli;
-        cli.start(built.filePath(VQD_CLI_RELATIVE_PATH), arguments);
-        EXPECT_TRUE(cli.waitForFinished(60000) && cli.exitCode() == 0) << cli.readAll().data();
-    };
-    run({"forward", qs(input), "--dim", "2", "--names-first", "--hier1", qs(hierarchy), "--total1",
-         "NL", "--total2", "Total"});
+    QProcess cli;
+    cli.start(built.filePath(VQD_CLI_RELATIVE_PATH),
+              {"forward", qs(input), "--dim", "2", "--names-first", "--hier1", qs(hierarchy),
+               "--total1", "NL", "--total2", "Total"});
+    EXPECT_TRUE(cli.waitForFinished(60000) && cli.exitCode() == 0) << cli.readAll().data();
     EXPECT_EQ(undated(), byWindow);
 }
 
@@ -113,8 +111,7 @@ const std::tuple<const char*, const char*, bool, int> fileBoxes[] = {
     {"txtVQDFileName", "cmdZoekVQDFile", true, 0},
     {"txtVQDTemplateFile", "cmdVQDfile", true, 1},
     {"txtZavekOutputFile", "cmdZoekZavekOutput", true, 1},
-    {"txtResultFile", "cmdZoekResult", false, 1},
-};
+    {"txtResultFile", "cmdZoekResult", false, 1}};
 
 // Drags the file onto `target` and drops it there; whether the drop was taken.
 bool drop(QWidget* target, const QString& path) {
@@ -129,19 +126,17 @@ bool drop(QWidget* target, const QString& path) {
     return dropped.isAccepted();
 }
 
-class FileChoosing : public WindowTest {
-protected:
+// The dialog and a drop are two ways of naming the same file, under the same conditions; a typed
+// name waits for the next rule, but a chosen or dropped input file opens its rows at once.
+TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
     // Names the file in `fileBox` by a drop or by `browse`'s dialog; whether it was taken.
-    bool name(const char* fileBox, const char* browse, bool byDrop, const QString& path) {
+    const auto name = [this](const char* fileBox, const char* browse, bool byDrop,
+                             const QString& path) {
         if (byDrop) return drop(box(fileBox), path);
         dialogs.willChoose(path);
         button(browse)->click();
         return true;
-    }
-};
-
-// The dialog and a drop are two ways of naming the same file, under the same conditions.
-TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
+    };
     const std::string existing = files.write("existing.csv", "");
     const QString missing = qs(files.path("missing.csv"));
     nameFile(cellFile(), "4");
@@ -161,7 +156,7 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
         EXPECT_GT(x(button(browse), false), x(box(fileBox), true)) << browse;
         EXPECT_TRUE(row || x(button(browse), true) == x(ready, true)) << browse;
         for (const bool byDrop : {false, true}) {
-            const std::string way = std::string(fileBox) + (byDrop ? " by drop" : " by dialog");
+            const std::string way = fileBox + std::string(byDrop ? " by drop" : " by dialog");
             box(fileBox)->setText("old");
             EXPECT_TRUE(name(fileBox, browse, byDrop, missing)) << way;
             EXPECT_EQ(box(fileBox)->text(), mustExist ? "old" : missing) << way;
@@ -175,10 +170,7 @@ TEST_F(FileChoosing, ButtonsAndDropsTakeWhatTheirFileMayBe) {
                                "Zavek VQD output file (*.vqd)", "CSV File (*.csv"})
         opened << filter << filter;
     EXPECT_EQ(dialogs.offeredFilters, opened);
-}
-
-// A typed name waits for the next rule; a chosen or dropped input file opens its rows at once.
-TEST_F(FileChoosing, ChosenOrDroppedInputFileOpensItsRows) {
+    showPage(0);
     click(check("chkVarNamesInFirst"));
     for (const bool byDrop : {false, true}) {
         nameFile("gone.csv", byDrop ? "1" : "1 "); // the new dimension closes the rows
@@ -189,8 +181,9 @@ TEST_F(FileChoosing, ChosenOrDroppedInputFileOpensItsRows) {
     }
 }
 
-// The real file dialog: "All files" lists a file without an extension too.
-TEST(FileDialogs, AllFilesListsEveryFile) {
+// The real file dialog: "All files" lists a file without an extension too. A message box shows
+// the message as it is, wrapping a long line to stay on the screen.
+TEST(QtDialogs, ShowEveryFileAndTheMessageAsItIs) {
     ScratchFolder folder;
     for (const char* name : {"cells", "a.vqd", "b.csv"})
         folder.write(name, "");
@@ -216,10 +209,6 @@ TEST(FileDialogs, AllFilesListsEveryFile) {
     EXPECT_EQ(chosen.filterIndex, 1);
     listed.sort();
     EXPECT_EQ(listed, (QStringList{"a.vqd", "b.csv", "cells"}));
-}
-
-// A message box shows the message as it is, wrapping a long line to stay on the screen.
-TEST(MessageBoxes, ShowTheMessageAsItIsAndWrapIt) {
     const std::string message = "Cannot read file: " + std::string(30, 'x') + "/<b>tables</b>/" +
                                 std::string(200, 'y') + ".csv\nNo such file or directory";
     QObject shown; // the check goes with the test when no box comes
