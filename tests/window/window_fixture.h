@@ -18,12 +18,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
-#include <ostream>
-
-// A failing comparison shows the window's texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace vqd::test {
 
