@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include <QRegularExpression>
 #include <QTextDocument>
 #include <cmath>
 
@@ -33,18 +34,14 @@ TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
     const QString cells = qs(cellFile());
     dialogs.willChoose(cells, 2);
     button("cmdZoekVQDFile")->click();
-    dialogs.willChoose(cells); // opens where the first was left
-    button("cmdZoekVQDFile")->click();
     box("txtSep")->setText("tab");
     box("txtPerc(0)")->clear();
     testing::internal::CaptureStderr();
     click(button("cmdEnd"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_NE(readBytes(settings->fileName().toStdString()).find("[General]"), std::string::npos);
     open();
     button("cmdZoekVQDFile")->click();
-    EXPECT_EQ(dialogs.offeredFilters,
-              (QStringList{"VQD File (*.vqd)", "CVS File (*.csv)", "CVS File (*.csv)"}));
+    EXPECT_EQ(dialogs.offeredFilters, (QStringList{"VQD File (*.vqd)", "CVS File (*.csv)"}));
     box("txtPerc(1)")->setText(" 95 ");
     showPage(1);
     click(button("cmdReady2"));
@@ -82,13 +79,16 @@ TEST_F(StartUp, EveryControlExplainsItself) {
         QTextDocument tip;
         tip.setHtml(control->toolTip());
         for (const QString& paragraph : tip.toPlainText().split('\n'))
-            EXPECT_TRUE(paragraph.size() > 1 && paragraph[0].isUpper() && paragraph.endsWith('.'))
+            EXPECT_TRUE(paragraph.size() > 1 && paragraph[0].isUpper() && paragraph.endsWith('.') &&
+                        !paragraph.contains(QRegularExpression("[a-z][.][A-Z]"))) // one a line
                 << name << ": " << paragraph.toStdString();
     }
     const char* received[] = {"value",      "frequency",  "status",     "dominance", "top-2",
                               "variable 1", "variable 2", "variable 3", "variable 4"};
     for (int k = 0; k < 9; ++k)
-        EXPECT_TRUE(cmbVars(k)->toolTip().contains(received[k])) << k;
+        EXPECT_TRUE(cmbVars(k)->toolTip().contains(received[k]) &&
+                    cmbVars(k)->toolTip().contains("or type its name. Columns left at none keep"))
+            << k;
 }
 
 // Tab walks page 1 as it reads, open rows included, to the tab bar, then page 2 back to the bar.
@@ -163,7 +163,6 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     box("txtDim")->setText("2");
     // Half-typed names are no file: nothing said.
     QTest::keyClicks(box("txtVQDFileName"), qs(path));
-    EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(window->state().VarCount, 2);
     // A separator that does not split the file keeps the dimension accepted before.
     box("txtSep")->setText(",");
@@ -172,10 +171,8 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     EXPECT_EQ(dialogs.shown, (std::vector<RecordedMessage>{noSeparator, noSeparator}));
     EXPECT_EQ(window->state().VarCount, 2);
     box("txtSep")->setText(";");
-#ifndef _WIN32
-    box("txtVQDFileName")->setText("/proc/self/mem"); // there, but unreadable: no dimension
+    box("txtVQDFileName")->setText("/proc/self/mem"); // on Linux, unreadable: no dimension
     EXPECT_EQ(window->state().VarCount, 0);
-#endif
     // A name that is no file is no dimension: the next rule closes the rows. Whether the file
     // exists is the run's to say, but a blank name or dimension is none.
     dialogs.shown.clear();
