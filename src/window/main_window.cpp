@@ -154,7 +154,6 @@ VQD2ZavekMain::VQD2ZavekMain(Dialogs& dialogs, Settings& settings, QWidget* pare
     : QWidget(parent), dialogs_(dialogs), shell_(*this, c_, dialogs, settings) {
     setObjectName(QStringLiteral("VQD2ZavekMain"));
     setupWindow();
-    setupTabOrder();
     explainControls(*this);
     connectHandlers();
     shell_.startUp();
@@ -194,6 +193,8 @@ void VQD2ZavekMain::setupWindow() {
     }
     setFixedSize(window);
 
+    // Tab walks the controls in the order they are made: each page as it reads, its frame top to
+    // bottom, then the variable rows or the destination lists below it.
     VQDTab1_ = named(new QTabWidget, QStringLiteral("VQDTab1"));
     auto* page1 = new QWidget;
     auto* page2 = new QWidget;
@@ -300,7 +301,6 @@ void VQD2ZavekMain::setupPage2(QWidget* page) {
     c_.cmdGo2 = button(QStringLiteral("cmdGo2"), QStringLiteral("Go"));
     cmdReady2_ = button(QStringLiteral("cmdReady2"), QStringLiteral("Ready"));
     grid->addLayout(statusAndButtons(c_.lblProgress, c_.cmdGo2, cmdReady2_), row, 0, 1, 2);
-    grid->setRowStretch(row, 1);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(Frmterug);
@@ -405,25 +405,6 @@ void VQD2ZavekMain::setupFrmOutput() {
     }
     grid->setColumnMinimumWidth(2, 24);
     grid->setColumnStretch(5, 1);
-}
-
-// Tab walks each page as it reads: its frame top to bottom, then the variable rows or the
-// destination lists below it. Hidden and disabled controls are passed over.
-void VQD2ZavekMain::setupTabOrder() {
-    std::vector<QWidget*> order = {VQDTab1_, c_.txtVQDFileName, cmdZoekVQDFile_};
-    order.insert(order.end(), c_.txtPerc.begin(), c_.txtPerc.end());
-    order.insert(order.end(), {c_.txtSep, c_.txtDim, c_.chkVarNamesInFirst, c_.cmdGo, cmdEnd_});
-    for (const VariableRowControls& row : c_.rows) {
-        order.insert(order.end(), {row.txtVarName, row.chkHierch, row.txtHierFile, row.cmdZoekHrc,
-                                   row.txtTotCode, row.chkLevels, row.txtlevels});
-    }
-    order.insert(order.end(),
-                 {c_.txtVQDTemplateFile, cmdVQDfile_, c_.txtZavekOutputFile, cmdZoekZavekOutput_,
-                  c_.txtResultFile, cmdZoekResult_, c_.cmdGo2, cmdReady2_});
-    // The cell fields' column first, then the explanatory variables'.
-    order.insert(order.end(), cmbVars_.begin(), cmbVars_.end());
-    for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
 }
 
 void VQD2ZavekMain::connectHandlers() {

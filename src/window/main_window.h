@@ -42,7 +42,6 @@ private:
     void setupPage2(QWidget* page);
     void setupFrmHier();
     void setupFrmOutput();
-    void setupTabOrder();
     void connectHandlers();
 
     void txtVQDFileName_Change();

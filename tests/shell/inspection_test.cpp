@@ -19,9 +19,10 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
         {"a; b ;c;d;e;f\r\na;b\r\n", 7, 2, {"a", "b ", "c", "d"}}, {"1;2\r\na;1;2;S;0", 3, 1, {"1", "2", ""}},
         {"a;b;c;d", 2, 0, {}}, {"", 2, 0, {}}};
     // clang-format on
+    test::ScratchFolder folder;
+    test::RecordingMessages messages;
     for (const auto& [lines, asked, dim, names] : cases) {
-        test::ScratchFolder folder;
-        test::RecordingMessages messages;
+        messages.shown.clear();
         const auto path = folder.write("cells.csv", lines);
         EXPECT_EQ(GetDim(path, ";", messages), dim) << lines;
         const auto found = inspectInput(path, ";", asked, true, messages);
@@ -30,10 +31,8 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
         EXPECT_EQ(test::shownTexts(messages),
                   dim > 0 ? Lines{} : Lines{"critical: No separator found in file: " + path});
     }
-    test::ScratchFolder folder;
-    test::RecordingMessages messages;
     EXPECT_FALSE(GetDim(folder.path("none"), ";", messages));
-    EXPECT_EQ(messages.shown.at(0).text,
+    EXPECT_EQ(messages.shown.back().text,
               "Cannot read file: " + folder.path("none") + "\n" + test::missingFileReason);
 }
 

@@ -1,9 +1,19 @@
 #include "shell/text_bytes.h"
+#include "window/qt_dialogs.h"
 #include "window_fixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
 #include <regex>
 
 namespace vqd::test {
@@ -15,13 +25,16 @@ using Runs = WindowTest;
 TEST_F(Runs, BackTakesTheChosenColumns) {
     const std::string zavek = crlfLines({"11,a,250,3,U,0", "12,b,7,1,S,0"});
     const std::string zavekFile = files.write("zavek.csv", zavek);
-    namePage2(files.write("template.csv", crlfLines({"code;value;status;flag;value", "x;0;-;A;0"})),
-              zavekFile, files.path("./zavek.csv"));
+    // A byte-order mark before the header: a note, after "ready".
+    namePage2(
+        files.write("template.csv",
+                    "\xEF\xBB\xBF" + crlfLines({"code;value;status;flag;value", "x;0;-;A;0"})),
+        zavekFile, files.path("./zavek.csv"));
     // Columns by position: the cell value goes to the second column named "value".
     for (const auto& [k, column] : {std::pair{0, 5}, {1, 4}, {5, 1}})
         cmbVars(k)->setCurrentIndex(column);
     const std::tuple<int, const char*, const char*> typed[] = {
-        {1, "bogus", "flag"}, {2, "Status", "none"}, {2, "status", "status"}};
+        {1, "bogus", "flag"}, {2, "Status", "none"}, {2, "status", "status"}, {3, "flag", "flag"}};
     for (const auto& [k, text, shown] : typed) {
         cmbVars(k)->lineEdit()->selectAll();
         QTest::keyClicks(cmbVars(k)->lineEdit(), text);
@@ -29,49 +42,23 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
         EXPECT_EQ(cmbVars(k)->currentText(), shown) << text;
         EXPECT_EQ(cmbVars(k)->count(), 6) << text;
     }
+    cmbVars(3)->setEditText("none"); // typed, not confirmed: the dominance goes nowhere
+    QStringList behindBoxes;
+    dialogs.whenShown = [&] { behindBoxes << label("lblProgress")->text(); };
     click(button("cmdGo2"));
-    ASSERT_EQ(dialogs.shown.size(), 1U);
     EXPECT_EQ(label("lblProgress")->text(), "");
     EXPECT_EQ(readBytes(zavekFile), zavek);
-    dialogs.shown.clear();
     box("txtResultFile")->setText(qs(files.path("result.csv")));
     click(button("cmdGo2"));
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(behindBoxes, (QStringList{"processing", "ready"}));
     EXPECT_EQ(label("lblProgress")->text(), "ready");
     EXPECT_EQ(readBytes(files.path("result.csv")),
-              crlfLines({"code;value;status;flag;value", "11;0;U;3;250", "12;0;S;1;7"}));
+              "\xEF\xBB\xBF" +
+                  crlfLines({"code;value;status;flag;value", "11;0;U;3;250", "12;0;S;1;7"}));
 }
 
-// Lead string, count and "ready" stand in the window before any box about the run shows.
-TEST_F(Runs, BoxesComeAfterWhatTheRunHasShown) {
-    std::vector<QString> behindBoxes;
-    // Lines ended by a line feed alone are one line: one record, and a note.
-    nameFile(files.write("cells.csv", "NL;Total;250;3;S;0\n"), "2");
-    click(check("chkHierch(0)"));
-    box("txtHierFile(0)")->setText(qs(files.write("region.hrc", crlfLines({"NL", "@GR", "@BE"}))));
-    box("txtVarName(0)")->setText("Region");
-    box("txtTotCode(0)")->setText("XX");
-    box("txtTotCode(1)")->setText("Total");
-    dialogs.whenShown = [&] {
-        behindBoxes.push_back(box("txtleadString(0)")->text() + "|" + label("lblVerslag")->text());
-    };
-    click(button("cmdGo")); // refused: var 2 has no name
-    box("txtVarName(1)")->setText("Age");
-    box("txtleadString(0)")->setText("");
-    click(button("cmdGo"));
-    EXPECT_EQ(behindBoxes,
-              (std::vector<QString>{"@|", "@|1 records processed", "@|1 records processed"}));
-    EXPECT_EQ(dialogs.shown.size(), 3U);
-
-    namePage2(files.write("template.csv", "\xEF\xBB\xBF" + crlfLines({"code;value", "x;0"})),
-              files.write("zavek.csv", crlfLines({"11,a,250,3,U,0"})), files.path("result.csv"));
-    behindBoxes.clear();
-    dialogs.whenShown = [&] { behindBoxes.push_back(label("lblProgress")->text()); };
-    click(button("cmdGo2")); // a note on the byte-order mark
-    EXPECT_EQ(behindBoxes, (std::vector<QString>{"ready"}));
-}
-
-// The README's examples give the command line's bytes, date aside, from a non-ASCII name.
+// The README's examples give the command line's bytes, date aside, from a non-ASCII name; the
+// lead string and the count stand in the window before any box about the run shows.
 TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     const QDir built(QCoreApplication::applicationDirPath());
     const auto example = [&](const char* name) {
@@ -79,47 +66,167 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
                                                   QLatin1Char('/') + name)));
     };
     const std::string input = files.path("\xCE\xA9 Z\xC3\xBCrich.csv");
-    writeBytes(input, "R\xE9gion" + readBytes(example("cells.csv")).substr(6));
+    // A byte-order mark before the names: a note.
+    writeBytes(input, "\xEF\xBB\xBFR\xE9gion" + readBytes(example("cells.csv")).substr(6));
     const std::string hierarchy = example("region.hrc");
-    const QStringList outputs = {qs(input + ".rda"), qs(input + ".tab"), qs(input + ".hst"),
-                                 qs(input + ".log"), qs(files.path("protected.csv"))};
-    nameFile(input, "2");
-    EXPECT_EQ(box("txtVarName(0)")->text(), ""); // only on request
-    // Names from the first line, a code list for the first variable and both total codes.
+    box("txtDim")->setText("2");
+    box("txtVQDFileName")->setText(qs(input));
+    // The names from the first line, which also opens the rows the name alone left closed; a code
+    // list for the first variable and both total codes.
     click(check("chkVarNamesInFirst"));
     click(check("chkHierch(0)"));
     box("txtHierFile(0)")->setText(qs(hierarchy));
     box("txtTotCode(0)")->setText("NL");
     box("txtTotCode(1)")->setText("Total");
-    click(button("cmdGo"));
-    EXPECT_EQ(label("lblVerslag")->text(), "28 records processed");
-    EXPECT_EQ(box("txtleadString(0)")->text(), "@");
-    EXPECT_TRUE(dialogs.shown.empty());
-    namePage2(example("template.csv"), example("cells.zavek.csv"), files.path("protected.csv"));
-    for (const auto& [k, column] :
-         {std::pair{0, "Turnover"}, {1, "Enterprises"}, {2, "Flag"}, {5, "Region"}, {6, "Age"}})
-        cmbVars(k)->setCurrentIndex(cmbVars(k)->findText(column));
-    click(button("cmdGo2"));
-    ASSERT_EQ(label("lblProgress")->text(), "ready");
-    std::vector<std::string> byWindow;
-    for (const QString& output : outputs)
-        byWindow.push_back(readBytes(pathOf(output)));
-
-    const auto run = [&](const QStringList& arguments) {
-        QProcess cli;
-        cli.start(built.filePath(VQD_CLI_RELATIVE_PATH), arguments);
-        EXPECT_TRUE(cli.waitForFinished(60000) && cli.exitCode() == 0) << cli.readAll().data();
+    QStringList behindBoxes;
+    dialogs.whenShown = [&] {
+        behindBoxes << box("txtleadString(0)")->text() + "|" + label("lblVerslag")->text();
     };
-    run({"forward", qs(input), "--dim", "2", "--names-first", "--hier1", qs(hierarchy), "--total1",
-         "NL", "--total2", "Total"});
-    run({"back", "--template", qs(files.path("template.csv")), "--zavek",
-         qs(files.path("cells.zavek.csv")), "--output", outputs.back(), "--var1", "Region",
-         "--var2", "Age", "--value", "Turnover", "--freq", "Enterprises", "--status", "Flag"});
+    click(button("cmdGo"));
+    // Without the second name the run is refused: the lead string found again, the count gone.
+    box("txtVarName(1)")->clear();
+    box("txtleadString(0)")->clear();
+    click(button("cmdGo"));
+    EXPECT_EQ(behindBoxes, (QStringList{"@|28 records processed", "@|"}));
+    EXPECT_TRUE(label("lblVerslag")->font().bold()); // the count stands out
+    showPage(1);
+    EXPECT_EQ(label("lblVerslag")->text(), ""); // the turned page clears it
     const std::regex dateLine("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d");
-    for (qsizetype i = 0; i < outputs.size(); ++i)
-        EXPECT_EQ(std::regex_replace(readBytes(pathOf(outputs[i])), dateLine, "DATE"),
-                  std::regex_replace(byWindow[i], dateLine, "DATE"))
-            << outputs[i].toStdString();
+    const auto undated = [&] { // every file in the folder, the outputs among them
+        auto all = files.contents();
+        for (auto& [name, bytes] : all)
+            bytes = std::regex_replace(bytes, dateLine, "DATE");
+        return all;
+    };
+    const auto byWindow = undated();
+    QProcess cli;
+    cli.start(built.filePath(VQD_CLI_RELATIVE_PATH),
+              {"forward", qs(input), "--dim", "2", "--names-first", "--hier1", qs(hierarchy),
+               "--total1", "NL", "--total2", "Total"});
+    EXPECT_TRUE(cli.waitForFinished(60000) && cli.exitCode() == 0) << cli.readAll().data();
+    EXPECT_EQ(undated(), byWindow);
+}
+
+// File box, "..." button, existing files only, page; row 2 first, as a new input file may close it.
+const std::tuple<const char*, const char*, bool, int> fileBoxes[] = {
+    {"txtHierFile(2)", "cmdZoekHrc(2)", false, 0},
+    {"txtVQDFileName", "cmdZoekVQDFile", true, 0},
+    {"txtVQDTemplateFile", "cmdVQDfile", true, 1},
+    {"txtZavekOutputFile", "cmdZoekZavekOutput", true, 1},
+    {"txtResultFile", "cmdZoekResult", false, 1}};
+
+// Drags the file onto `target` and drops it there; whether the drop was taken.
+bool drop(QWidget* target, const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+    return dropped.isAccepted();
+}
+
+// The dialog and a drop are two ways of naming the same file, under the same conditions; a typed
+// name waits for the next rule, but a chosen or dropped input file opens its rows at once.
+TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
+    // Names the file in `fileBox` by a drop or by `browse`'s dialog; whether it was taken.
+    const auto name = [this](const char* fileBox, const char* browse, bool byDrop,
+                             const QString& path) {
+        if (byDrop) return drop(box(fileBox), path);
+        dialogs.willChoose(path);
+        button(browse)->click();
+        return true;
+    };
+    const std::string existing = files.write("existing.csv", "");
+    const QString missing = qs(files.path("missing.csv"));
+    nameFile(cellFile(), "4");
+    click(check("chkHierch(2)"));
+    // The parameter boxes hold a few letters, the usual line edit 17.
+    EXPECT_LT(box("txtDim")->width(), 14 * box("txtDim")->fontMetrics().horizontalAdvance('x'));
+    for (const auto& [fileBox, browse, mustExist, page] : fileBoxes) {
+        showPage(page);
+        // A narrow button past its box's start, right-aligned with Ready, which keeps its width.
+        QPushButton* ready = button(page == 0 ? "cmdEnd" : "cmdReady2");
+        EXPECT_EQ(ready->width(), ready->sizeHint().width());
+        EXPECT_LT(button(browse)->width(), ready->width()) << browse;
+        const bool row = fileBox == std::get<0>(fileBoxes[0]);
+        EXPECT_GT(button(browse)->geometry().left(), box(fileBox)->geometry().left()) << browse;
+        EXPECT_TRUE(row || button(browse)->geometry().right() == ready->geometry().right())
+            << browse;
+        for (const bool byDrop : {false, true}) {
+            box(fileBox)->setText("old");
+            EXPECT_TRUE(name(fileBox, browse, byDrop, missing)) << fileBox << byDrop;
+            EXPECT_EQ(box(fileBox)->text(), mustExist ? "old" : missing) << fileBox << byDrop;
+            EXPECT_TRUE(name(fileBox, browse, byDrop, qs(existing))) << fileBox << byDrop;
+            EXPECT_EQ(box(fileBox)->text(), qs(existing)) << fileBox << byDrop;
+        }
+    }
+    // Each dialog opened on its first filter, none having ended on another.
+    QStringList opened;
+    for (const char* filter : {"Hierarchy files (*.hrc)", "VQD File (*.vqd)", "CSV File (*.csv)",
+                               "Zavek VQD output file (*.vqd)", "CSV File (*.csv"})
+        opened << filter << filter;
+    EXPECT_EQ(dialogs.offeredFilters, opened);
+    showPage(0);
+    click(check("chkVarNamesInFirst"));
+    for (const bool byDrop : {false, true}) {
+        // The name of a file not there yet: the new dimension closes the rows. Then the file.
+        const std::string later = byDrop ? "dropped.csv" : "chosen.csv";
+        nameFile(files.path(later), byDrop ? "1" : "1 ");
+        ASSERT_FALSE(box("txtVarName(0)")->isEnabled());
+        ASSERT_TRUE(name("txtVQDFileName", "cmdZoekVQDFile", byDrop, qs(cellFile(later))));
+        EXPECT_TRUE(box("txtVarName(0)")->isEnabled() && !box("txtVarName(1)")->isEnabled());
+    }
+}
+
+// The real file dialog: "All files" lists a file without an extension too. A message box shows
+// the message as it is, wrapping a long line to stay on the screen.
+TEST(QtDialogs, ShowEveryFileAndTheMessageAsItIs) {
+    ScratchFolder folder;
+    for (const char* name : {"cells", "a.vqd", "b.csv"})
+        folder.write(name, "");
+    QStringList listed;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        const QModelIndex where = model->index(qs(folder.path("")));
+        // The folder is read in the background.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(where) >= 3; }, 5000));
+        for (int row = 0; row < model->rowCount(where); ++row)
+            listed << model->index(row, 0, where).data().toString();
+        // Wide enough for size, type and date to stand whole beside the name.
+        const QTreeView* details = dialog->findChild<QTreeView*>("treeView");
+        EXPECT_GE(dialog->width(), 110 * QFontMetrics(details->font()).averageCharWidth());
+        dialog->selectNameFilter(dialog->nameFilters().first()); // the index the dialog ends on
+        static_cast<QDialog*>(dialog)->accept();                 // Open
+    });
+    const FileChoice chosen = QtDialogs().chooseFile(
+        QStringLiteral("VQD File (*.vqd)|*.vqd|All files (*.*)|*.*"), qs(folder.path("x")), 2);
+    EXPECT_EQ(chosen.filterIndex, 1);
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"a.vqd", "b.csv", "cells"}));
+    const std::string message = "Cannot read file: " + std::string(30, 'x') + "/<b>tables</b>/" +
+                                std::string(200, 'y') + ".csv\nNo such file or directory";
+    for (const auto icon : {QMessageBox::Critical, QMessageBox::Information}) {
+        QObject shown; // the check goes with the test when no box comes
+        QTimer::singleShot(0, &shown, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shown.setObjectName("shown");
+            EXPECT_EQ(box->icon(), icon);
+            const auto* text = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            EXPECT_EQ(text->text().toStdString(), message);
+            EXPECT_EQ(text->textFormat(), Qt::PlainText); // a name is no markup
+            EXPECT_LE(box->width(), box->screen()->availableGeometry().width());
+            box->accept();
+        });
+        icon == QMessageBox::Critical ? QtDialogs().critical(message)
+                                      : QtDialogs().information(message);
+        EXPECT_EQ(shown.objectName(), "shown");
+    }
 }
 
 } // namespace

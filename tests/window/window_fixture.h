@@ -14,16 +14,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <deque>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
-
-// A failing comparison shows the window's texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
+#include <optional>
 
 namespace vqd::test {
 
@@ -31,20 +25,18 @@ inline QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// A dialog ends on the next scripted name (filter 0: as offered), else cancels; filters kept.
+// A dialog ends on the name scripted for it (filter 0: as offered), else cancels; filters kept.
 class RecordingDialogs : public Recording<Dialogs> {
 public:
     void willChoose(const QString& fileName, std::int32_t filterIndex = 0) {
-        answers.push_back({fileName, filterIndex});
+        answer = {fileName, filterIndex};
     }
     FileChoice chooseFile(const QString& filter, const QString& fileName,
                           std::int32_t filterIndex) override {
         offeredFilters << filter.section('|', 2 * filterIndex - 2, 2 * filterIndex - 2);
-        if (answers.empty()) return {fileName, filterIndex};
-        FileChoice answer = answers.front();
-        answers.pop_front();
-        if (answer.filterIndex == 0) answer.filterIndex = filterIndex;
-        return answer;
+        const FileChoice choice = answer.value_or(FileChoice{fileName, filterIndex});
+        answer.reset();
+        return {choice.fileName, choice.filterIndex == 0 ? filterIndex : choice.filterIndex};
     }
     // whenShown sees the window as it stands behind each box.
     void critical(std::string_view text) override {
@@ -55,7 +47,7 @@ public:
         Recording::information(text);
         whenShown();
     }
-    std::deque<FileChoice> answers;
+    std::optional<FileChoice> answer;
     QStringList offeredFilters;
     std::function<void()> whenShown = [] {};
 };
