@@ -147,8 +147,7 @@ const std::vector<CliCase> rows{
 
 class Cli : public testing::TestWithParam<CliCase> {};
 
-// Whatever stops a conversion, the user gets one message naming the file or value and finds every
-// file as it was; done, a run leaves its files and no temporary one.
+// Whatever stops a run, the user gets one message naming the file or value, and every file kept.
 TEST_P(Cli, ExitStatusMessagesAndFiles) {
     const CliCase& c = GetParam();
     test::ScratchFolder folder;

@@ -31,9 +31,6 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
         EXPECT_EQ(test::shownTexts(messages),
                   dim > 0 ? Lines{} : Lines{"critical: No separator found in file: " + path});
     }
-    EXPECT_FALSE(GetDim(folder.path("none"), ";", messages));
-    EXPECT_EQ(messages.shown.back().text,
-              "Cannot read file: " + folder.path("none") + "\n" + test::missingFileReason);
 }
 
 // Each keystroke in the dimension or separator box inspects the input again; a file that may
