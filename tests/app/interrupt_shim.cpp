@@ -1,12 +1,10 @@
-// Preloaded into the command line to interrupt it at a chosen step of writing its files or putting
-// them in place: VQD_INTERRUPT_AT="write:N" raises the signal VQD_INTERRUPT_SIGNAL after the Nth
-// write into a file, "place:N" once the Nth file has been given a name (new files named, then
-// swapped with the earlier ones), "remove:N" before the Nth removal (earlier files, once the new
-// ones stand). Signal 0 holds the run there for 0.6 s. VQD_NO_EXCHANGE: no swapping of two names.
+// Preloaded into the command line: VQD_INTERRUPT_AT="write:N" raises VQD_INTERRUPT_SIGNAL after
+// the Nth write, "place:N" once the Nth file has been given a name (new files named, then swapped
+// with the earlier ones), "remove:N" before the Nth removal (earlier files, once the new ones
+// stand). Signal 0 holds the run there for 0.6 s. VQD_NO_EXCHANGE: no swapping of two names.
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <string>

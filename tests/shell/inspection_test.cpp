@@ -31,9 +31,6 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
         EXPECT_EQ(test::shownTexts(messages),
                   dim > 0 ? Lines{} : Lines{"critical: No separator found in file: " + path});
     }
-    EXPECT_FALSE(GetDim(folder.path("none"), ";", messages));
-    EXPECT_EQ(messages.shown.back().text,
-              "Cannot read file: " + folder.path("none") + "\n" + test::missingFileReason);
 }
 
 // Each keystroke in the dimension or separator box inspects the input again; a file that may
@@ -55,9 +52,8 @@ TEST(Dimension, SettledFileIsReadAgainOnlyWhenSizeOrTimeChanges) {
         test::writeBytes(path, bytes);
         if (later >= 0)
             std::filesystem::last_write_time(path, hourAgo + std::chrono::seconds(later));
-        if (later == 2) {
-            EXPECT_EQ(inspectInput(path, ";", 0, false, messages).verdict, InputVerdict::Splits);
-        }
+        EXPECT_TRUE(later != 2 ||
+                    inspectInput(path, ";", 0, false, messages).verdict == InputVerdict::Splits);
         EXPECT_EQ(GetDim(path, separator, messages), dim) << bytes << " at " << later << separator;
     }
     EXPECT_TRUE(messages.shown.empty());

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <random>
@@ -25,14 +26,18 @@ struct RecordedMessage {
     bool operator==(const RecordedMessage&) const = default;
 };
 
-// Records every message instead of showing it, on Messages or on a seam built on it.
+// Records every message instead of showing it, on Messages or on a seam built on it; whenShown
+// sees the caller as it stands at each message.
 template <class Seam> class Recording : public Seam {
 public:
-    void critical(std::string_view text) override { shown.push_back({true, std::string(text)}); }
-    void information(std::string_view text) override {
-        shown.push_back({false, std::string(text)});
+    void critical(std::string_view text) override { record(true, text); }
+    void information(std::string_view text) override { record(false, text); }
+    void record(bool critical, std::string_view text) {
+        shown.push_back({critical, std::string(text)});
+        whenShown();
     }
     std::vector<RecordedMessage> shown;
+    std::function<void()> whenShown = [] {};
 };
 using RecordingMessages = Recording<Messages>;
 

@@ -61,9 +61,8 @@ TEST(Numbers, QuickPathsAgreeWithTheRule) {
     }
 }
 
-// Message numbers have a leading blank unless negative; control characters in message texts are
-// escaped; long values are cut, not within a character of several bytes (nor more than three bytes
-// back, where the text is in a code page).
+// Message numbers have a leading blank unless negative; control characters are escaped; long values
+// are cut, not within a character of several bytes (nor over three bytes back, in a code page).
 TEST(Messages, NumbersAndTexts) {
     EXPECT_EQ(wholeNumberClamped32(1e12), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(wholeNumberClamped32(-1e12), std::numeric_limits<std::int32_t>::min());

@@ -7,8 +7,7 @@
 namespace vqd::test {
 namespace {
 
-// Start-up and ending, the keyboard, page 1's rules as its boxes are filled in, and page 2's
-// inspection of its files.
+// Start-up and ending, the keyboard, page 1's rules, page 2's inspection of its files.
 using StartUp = WindowTest;
 using Rules = WindowTest;
 using Inspection = WindowTest;

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -38,18 +37,8 @@ public:
         answer.reset();
         return {choice.fileName, choice.filterIndex == 0 ? filterIndex : choice.filterIndex};
     }
-    // whenShown sees the window as it stands behind each box.
-    void critical(std::string_view text) override {
-        Recording::critical(text);
-        whenShown();
-    }
-    void information(std::string_view text) override {
-        Recording::information(text);
-        whenShown();
-    }
     std::optional<FileChoice> answer;
     QStringList offeredFilters;
-    std::function<void()> whenShown = [] {};
 };
 
 class WindowTest : public testing::Test {
