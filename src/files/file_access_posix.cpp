@@ -279,9 +279,10 @@ std::optional<std::pair<std::string, std::string>> targetOf(std::string path) {
         if (hops == maxLinkHops) return std::nullopt;
         path = std::move(*linked);
     }
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return std::pair<std::string, std::string>{".", path};
-    return std::pair{slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+    // The folder keeps its closing slash, so that it is whole also for the root, and the
+    // folder and the name joined are the path.
+    const auto nameStart = path.rfind('/') + 1; // 0 where there is no slash
+    return std::pair{nameStart == 0 ? "./" : path.substr(0, nameStart), path.substr(nameStart)};
 }
 
 #ifdef O_TMPFILE
@@ -465,7 +466,7 @@ int PendingFile::create(const std::string& finalPath) {
             return error;
         }
     }
-    if (replacing) keepAccess(file_.get(), folder + "/" + name_, earlier);
+    if (replacing) keepAccess(file_.get(), folder + name_, earlier);
     return 0;
 }
 

@@ -135,8 +135,9 @@ const std::vector<CliCase> rows{
     {"ProgressReplacedByTheErrorLongValueCut", "forward bad.csv" + onTerminal, 1, "", "(progress)\r\x1b[K" + error + "Number out of range in line 20001: 1" + std::string(59, '0') + "...\n", "", "", hold},
     // The system's reason in the user's language; a closed output never written is no fault.
     {"InputNameEscapedReasonInTheUsersLanguage", "forward \"a\x1b[1mb\nc\" --dim 2 >&-", 1, "", error + "Cannot read file: a\\x1b[1mb\\nc: Datei oder Verzeichnis nicht gefunden\n", "", "", "LC_ALL=de_DE.UTF-8"},
-    // A result line lost is a failure, as a file that could not be written.
+    // A result line lost is a failure, as a file that could not be written, also when not even that can be said.
     {"ResultLineOnAFullDisk", "--version >/dev/full", 1, "", error + "Cannot write standard output: No space left on device\n"},
+    {"ResultAndErrorOnAFullDisk", "--version >/dev/full 2>&1", 1, "", ""},
     {"ResultToAPipeNobodyReads", "forward cells.csv --dim 2 --names-first --total1 NL --total2 Total >&3", 0, "", "", "", "", "mkfifo p; (exec <p) & exec 3>p; wait; rm p;"},
     // Notes come before the error that stops the run, here the file size limit on the metadata.
     {"NoteAndFileSizeLimit", "forward cells.csv --dim 2 --names-first --total1 X --total2 Total --name2 " + std::string(1100, 'x'), 1, "",

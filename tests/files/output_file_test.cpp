@@ -11,6 +11,7 @@
 #include <thread>
 #include <windows.h>
 #else
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -223,6 +224,29 @@ TEST(OutputSet, AnInterruptLeavesNoTemporaryFile) {
     ::wait(&status);
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_EQ(folder.fileNames(), std::vector<std::string>{"b"});
+}
+
+// Replacing a file of another user's, in a group of the user's own, keeps that group's rights.
+TEST(OutputSet, AnotherUsersFileKeepsItsGroupsRights) {
+    if (::getuid() != 0) GTEST_SKIP() << "only the administrator can act as another user here";
+    test::ScratchFolder folder;
+    const std::string path = folder.write("a", "");
+    ::chmod(folder.path("").c_str(), 0777);
+    ::chown(path.c_str(), 0, 65534);
+    ::chmod(path.c_str(), 0664);
+    if (::fork() == 0) { // as nobody, whose group owns the file
+        OutputSet set;
+        std::_Exit(::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                           set.create(std::array{path}, {}) && set.commit()
+                       ? 0
+                       : 1);
+    }
+    int status = 0;
+    ::wait(&status);
+    struct stat replaced {};
+    EXPECT_TRUE(status == 0 && ::stat(path.c_str(), &replaced) == 0);
+    EXPECT_EQ(replaced.st_mode & 0777, 0664u);
+    EXPECT_EQ(replaced.st_gid, 65534u);
 }
 
 // Without /proc to name unnamed files, outputs are written under hidden names: same rules. (Its
