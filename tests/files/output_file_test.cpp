@@ -208,16 +208,18 @@ INSTANTIATE_TEST_SUITE_P(Posix, OutputSetFaults, testing::Values(
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-// An interrupt while outputs are written leaves none of their files, after many sets given up.
+// An interrupt while outputs are written leaves none of their files, after many sets given up,
+// the first refused.
 TEST(OutputSet, AnInterruptLeavesNoTemporaryFile) {
     test::ScratchFolder folder;
     const std::array<std::string, 2> outputs{folder.path("a"), folder.write("b", "b")};
+    const std::array<InputFile, 1> input{{{"input file", outputs[1]}}};
     if (::fork() == 0) {
         files::removeTemporaryFilesOnInterrupt(files::OncePlaced::endAsUsual);
         OutputSet set;
         for (int i = 0; i <= 40; ++i) // each set given up for the next
-            set.create(outputs, {});
-        std::raise(SIGTERM);
+            set.create(outputs, i == 0 ? input : std::span<const InputFile>{});
+        if (set.ok()) std::raise(SIGTERM);
         std::_Exit(0);
     }
     int status = 0;
