@@ -35,9 +35,8 @@ public:
                  std::string& stopMessage)
         : request_(request), out_(out), found_(found), stopMessage_(stopMessage) {}
 
+    // The lines of the chunk before were cleared as they were handed on.
     void convert(std::string_view lines) override {
-        data_.clear();
-        history_.clear();
         suspects_.clear();
         records_ = 0;
         std::string_view line;

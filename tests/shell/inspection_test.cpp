@@ -17,7 +17,7 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
     // clang-format off
     const std::tuple<std::string, int, int, Lines> cases[]{
         {"a; b ;c;d;e;f\r\na;b\r\n", 7, 2, {"a", "b ", "c", "d"}}, {"1;2\r\na;1;2;S;0", 3, 1, {"1", "2", ""}},
-        {"a;b;c;d", 2, 0, {}}, {"", 2, 0, {}}};
+        {"a;b;c;d;e", 1, 1, {"a"}}, {"a;b;c;d", 2, 0, {}}, {"", 2, 0, {}}};
     // clang-format on
     test::ScratchFolder folder;
     test::RecordingMessages messages;

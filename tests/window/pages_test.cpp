@@ -18,10 +18,12 @@ TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
         return QStringList{box("txtSep")->text(), box("txtPerc(0)")->text(),
                            box("txtPerc(1)")->text(), box("txtPerc(2)")->text()};
     };
-    // Fresh stores, as Qt caches those it has read; the last saved in the ANSI code page.
-    const std::pair<std::string, const char*> stores[] = {{"[General]\nFREQ=5\n", "5"},
-                                                          {"[General\nFREQ=5\n", "10"},
-                                                          {"[General]\nSEP=\xA7\nFREQ=5\n", "10"}};
+    // Fresh stores, as Qt caches those it has read; the second saved in the ANSI code page, the
+    // last with a filter out of range, which the dialog below opens on as the first.
+    const std::pair<std::string, const char*> stores[] = {
+        {"[General\nFREQ=5\n", "10"},
+        {"[General]\nSEP=\xA7\nFREQ=5\n", "10"},
+        {"[General]\nFREQ=5\nFILTERINDEX=3\n", "5"}};
     std::vector<ScratchFolder> fresh(std::size(stores));
     for (std::size_t i = 0; i < fresh.size(); ++i) {
         storeFolder = fresh[i].path("");
