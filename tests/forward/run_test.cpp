@@ -172,16 +172,16 @@ TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
     }
 }
 
-// The first character that most lines start with, the first seen on ties; a 41st distinct one is
-// not counted however often it occurs.
+// The first character that most lines start with, the first seen on ties; a 40th distinct one is
+// counted, a 41st not however often it occurs.
 TEST(Request, LeadStringOfACodeList) {
-    std::string fortyOne;
+    std::string forty; // 0 to W
     for (char c = '0'; c < '0' + 40; ++c)
-        fortyOne += c + std::string("\r\n");
+        forty += c + std::string("\r\n");
     test::ScratchFolder folder;
     // clang-format off
     for (const auto& [lines, lead] : std::initializer_list<std::pair<std::string, std::string>>{
-             {"1\r\n+11\r\n+12\r\n2", "+"}, {"A\r\nB", "A"}, {"\r\n\r\nx", ""}, {fortyOne + "~\r\n~", "0"}}) {
+             {"1\r\n+11\r\n+12\r\n2", "+"}, {"A\r\nB", "A"}, {"\r\n\r\nx", ""}, {forty + "W\r\n~\r\n~\r\n~", "W"}}) {
         // clang-format on
         test::RecordingMessages messages;
         EXPECT_EQ(ZoekLeadstring(folder.write("h.hrc", lines), messages), lead);
