@@ -101,7 +101,7 @@ TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
 // A failing system (a refused thread) and a ZAVEK file changed before its end is read stop the
 // run too, as the first records are done.
 TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
-    const std::string record = test::zavekRecord, usual = test::usualTemplate;
+    const std::string record = test::zavekRecord, usual = "code;value;status;flag\r\nx;0;-;A\r\n";
     const std::string beyond = "critical: Number of explanatory variables outside 0 to 4:";
     // template, ZAVEK file ("-": none), result, start of the messages ("|" parts them), what
     // befalls the ZAVEK file once the first records are done

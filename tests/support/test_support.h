@@ -41,13 +41,11 @@ public:
 };
 using RecordingMessages = Recording<Messages>;
 
-// What the system says of a file that is not there, and a device that reads as empty.
+// What the system says of a file that is not there.
 #ifdef _WIN32
 inline const std::string missingFileReason = files::systemReason(2); // ERROR_FILE_NOT_FOUND
-inline const std::string nullDevice = "NUL";
 #else
 inline const std::string missingFileReason = files::systemReason(ENOENT);
-inline const std::string nullDevice = "/dev/null";
 #endif
 
 inline std::string readBytes(const std::string& path) {
@@ -131,11 +129,10 @@ inline std::vector<std::string> shownTexts(const RecordingMessages& messages) {
 }
 
 // The usual files, each test giving only what differs: a cell file of two variables with its names
-// line, a template of code, value, status and flag columns, and a ZAVEK record of one variable.
+// line, and a ZAVEK record of one variable.
 inline std::string cellFile(const std::vector<std::string>& records) {
     return "Region;Age;Value;Freq;Flag;Dom\r\n" + crlfLines(records);
 }
-inline const std::string usualTemplate = "code;value;status;flag\r\nx;0;-;A\r\n";
 inline const std::string zavekRecord = "11,a,250,3,U,0";
 
 } // namespace vqd::test
