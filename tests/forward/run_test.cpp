@@ -80,8 +80,6 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
                "note: " + input +
                    " starts with a UTF-8 byte-order mark, which becomes part of its first "
                    "field: save it without one"}));
-    EXPECT_EQ(folder.fileNames(), (Lines{"cells.csv", "cells.csv.hst", "cells.csv.log",
-                                         "cells.csv.rda", "cells.csv.tab", "h.hrc"}));
     // clang-format off
     EXPECT_EQ(test::readBytes(input + ".rda"), crlfLines({
         " <SEPARATOR> \";\"", "  <SAFE>     \"S\"", "  <UNSAFE>   \"U\"", "  <PROTECT>  \"P\"",
