@@ -112,8 +112,8 @@ const std::string intoPipe = "forward cells.csv --dim 2 --names-first --total1 N
 // what the options add, the exit statuses, a stop of each kind as this program reports it, an
 // interrupt and runs side by side.
 const std::vector<CliCase> rows{
-    {"NamesGivenOrFromTheFirstLineAndNotesEscaped", "forward cells.csv --dim 2 --names-first --name2 Ages --total1 \"X\x1b\" --total2 Total", 0,
-     "3 records processed\n", note + "(X\\x1b) found for variable: Region\n", "cells.csv.rda", "\r\nRegion 5\r\n  <RECODABLE>\r\n  <TOTCODE> X\x1b\r\nAges 5\r\n"},
+    {"NamesGivenOrFromTheFirstLineAndNotesEscaped", "forward cells.csv --dim 2 --names-first --name2 Ages --total1 \"X\x1b\" --total2 Total --levels2 \"1 2\"", 0,
+     "3 records processed\n", note + "(X\\x1b) found for variable: Region\n", "cells.csv.rda", "\r\nRegion 5\r\n  <RECODABLE>\r\n  <TOTCODE> X\x1b\r\nAges 5\r\n  <RECODABLE>\r\n  <HIERARCHICAL>\r\n    <HIERLEVELS> 1 2\r\n"},
     {"BackColumnsByNameAndNumber", back + "o --var1 4 --value value --status 3 --freq none", 0, "ready\n", "", "o", "code;value;status;value\r\nx;250;U;11\r\nx;7;S;12\r\n"},
     {"NoCommand", "", 2, "", usage("A subcommand is required")},
     // A misspelt option is named before the options it kept from being given.
