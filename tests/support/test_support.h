@@ -16,15 +16,12 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vqd::test {
 
-struct RecordedMessage {
-    bool critical;
-    std::string text;
-    bool operator==(const RecordedMessage&) const = default;
-};
+using RecordedMessage = std::pair<bool, std::string>; // critical, or a note; the text
 
 // Records every message instead of showing it, on Messages or on a seam built on it; whenShown
 // sees the caller as it stands at each message.

@@ -88,7 +88,8 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     box("txtleadString(0)")->clear();
     click(button("cmdGo"));
     EXPECT_EQ(behindBoxes, (QStringList{"@|28 records processed", "@|"}));
-    EXPECT_TRUE(label("lblVerslag")->font().bold()); // the count stands out
+    EXPECT_TRUE(label("lblVerslag")->font().bold()); // the count stands out, in blue
+    EXPECT_EQ(label("lblVerslag")->palette().color(QPalette::WindowText), QColor(Qt::blue));
     showPage(1);
     EXPECT_EQ(label("lblVerslag")->text(), ""); // the turned page clears it
     const std::regex dateLine("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d");
