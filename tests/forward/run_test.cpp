@@ -148,8 +148,9 @@ TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
     const std::string cells = crlfLines({"1;1;S;0", "2;1;S;0", "1e999;1;S;0", "1e998;1;S;0"});
     EXPECT_FALSE(run(cells).completed);
     EXPECT_FALSE(run(cells, [](std::int64_t) { throw std::bad_alloc(); }).completed);
-    // Far more than the chunks converted at once, so that its end is not yet read.
-    const std::string large = crlfLines(Lines(2000, "1;1;S;0;" + std::string(1000, 'x')));
+    // Far more than the chunks converted at once, so that its end is not yet read when the
+    // first thread, which shows the progress, hands on its first chunk, however late that is.
+    const std::string large = crlfLines(Lines(20000, "1;1;S;0;" + std::string(1000, 'x')));
     EXPECT_FALSE(run(large, [this](std::int64_t) { folder.write("cells.csv", ""); }).completed);
     expected.insert(expected.end(), {"critical: Number out of range in line 3: 1e999",
                                      "critical: Not enough memory to convert file: " + input,
