@@ -61,7 +61,8 @@ public:
 
     // Opens `path`; false (with error() set) when it cannot be opened or is not a regular file.
     bool open(const std::string& path);
-    // The next line; false at the end of the file or on a read error (then error() is set).
+    // The next line; false at the end of the file, on a read error or after a failed open (then
+    // error() is set).
     bool next(std::string_view& line) {
         // Inline for the usual case, a line whose CR and the byte after it are in the buffer.
         if (end_ > begin_ && error_.empty()) {

@@ -39,10 +39,10 @@ std::optional<std::string> ZoekLeadstring(const std::string& hierFile, Messages&
     constexpr std::size_t maxCandidates = 40;
     std::vector<std::pair<std::string, long long>> candidates;
     LineReader reader;
-    const bool opened = reader.open(hierFile); // if not, the reason is said with a read error's
+    reader.open(hierFile); // a file that cannot be opened gives no line, and is said below
     bool anyLine = false;
     std::string_view line;
-    while (opened && reader.next(line)) {
+    while (reader.next(line)) {
         anyLine = true;
         const std::string_view key = line.substr(0, 1);
         const auto found = std::find_if(candidates.begin(), candidates.end(),

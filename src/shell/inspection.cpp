@@ -82,10 +82,10 @@ std::optional<std::int64_t> mostFields(const std::string& FN, std::string_view s
         if (const auto known = cache.find(FN, *stamp, separator, enough)) return known;
     }
     LineReader reader;
-    const bool opened = reader.open(FN); // if not, the reason is said with a read error's
+    reader.open(FN); // a file that cannot be opened gives no line, and is said below
     std::int64_t maximum = 0;
     std::string_view line;
-    while (opened && maximum < enough && reader.next(line))
+    while (maximum < enough && reader.next(line))
         maximum = std::max(maximum, countFields(line, separator));
     if (!reader.error().empty()) {
         messages.critical(cannotReadMessage(FN, reader.error()));
