@@ -56,12 +56,20 @@ QList<ControlHelp> forwardPage() {
         {{"cmdEnd"},
          "Save the separator, the percentages and the file filter, and close the program "
          "(Alt+R)."},
+        {{"lblVerslag"}, "The number of records the last conversion processed."},
+        {{"lblVariabelen"},
+         "One row per explanatory variable: its name, whether it is hierarchical by a code-list "
+         "file and which, and the code of its total."},
+        {{"LblLevelsFromFile"},
+         "Tick LevelsFromCode when a variable's hierarchy is given by levels of its code, typed "
+         "at the right."},
     };
 }
 
 // One block per explanatory variable; %1 is the variable's number.
 QList<ControlHelp> variableRow() {
     return {
+        {{"lblVArNo"}, "Explanatory variable %1: code field %1 of each line of the input file."},
         {{"txtVarName"}, "Name of explanatory variable %1 in the ZAVEK metadata."},
         {{"chkHierch"},
          "Tick when variable %1 is hierarchical by a hierarchy code-list file, named in the box "
@@ -85,6 +93,8 @@ QList<ControlHelp> variableRow() {
 
 QList<ControlHelp> backPage() {
     return {
+        {{"lblProgress"}, "How the conversion goes: processing, then ready."},
+        {{"lblDestinatiom"}, "For each field of a ZAVEK record, the template column it goes to."},
         {{"VQDTab1"},
          "VQD > ZAVEK prepares a table for protection by ZAVEK; ZAVEK > VQD brings the "
          "protected table back into the VQD layout."},

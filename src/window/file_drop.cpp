@@ -9,13 +9,11 @@ namespace vqd {
 
 namespace {
 
-// The path of the one local file a drag carries; empty for several files, a web address or
-// plain text.
+// The path of the one local file a drag carries; empty for several files, plain text or a web
+// address, which names no local file.
 QString droppedFile(const QMimeData* data) {
-    if (!data || !data->hasUrls()) return {};
-    const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
-    return urls.front().toLocalFile();
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 ? urls.front().toLocalFile() : QString();
 }
 
 class FileDropFilter : public QObject {

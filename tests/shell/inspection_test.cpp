@@ -31,6 +31,7 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
         EXPECT_EQ(test::shownTexts(messages),
                   dim > 0 ? Lines{} : Lines{"critical: No separator found in file: " + path});
     }
+    EXPECT_EQ(GetDim(folder.path("none"), ";", messages), std::nullopt);
 }
 
 // Each keystroke in the dimension or separator box inspects the input again; a file that may

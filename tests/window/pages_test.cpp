@@ -73,9 +73,9 @@ TEST_F(StartUp, EveryControlExplainsItself) {
                     name == "lblProgress")
             << name;
         const bool input = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control) ||
-                           qobject_cast<QAbstractButton*>(control);
+                           qobject_cast<QAbstractButton*>(control) || caption;
         // A list's own line and the never shown lead strings aside.
-        if (!input || name.empty() || control->isHidden()) continue;
+        if (!input || (name.empty() && !caption) || control->isHidden()) continue;
         EXPECT_TRUE(Qt::mightBeRichText(control->toolTip())) << name;
         QTextDocument tip;
         tip.setHtml(control->toolTip());
@@ -145,8 +145,10 @@ TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {
         {1, {"10001111", "10001001", "00000000", "00000000"}}};
     for (const auto& [page, rows] : cases) {
         showPage(page);
-        // Page 2's destination lists take the rows' place below the tabs.
-        EXPECT_EQ(find<QWidget>("frmHier")->isVisible(), page == 0);
+        // Each page's frame shows with it, and page 2's lists take the rows' place below.
+        const char* frames[] = {"frmVQD2ZAVEK", "frmHier", "Frmterug", "frmOutput"};
+        for (int f = 0; f < 4; ++f)
+            EXPECT_EQ(find<QWidget>(frames[f])->isVisible(), f / 2 == page) << frames[f];
         for (int i = 0; i < 4; ++i) {
             std::string states;
             for (const char* control : {"txtVarName", "chkHierch", "txtHierFile", "cmdZoekHrc",

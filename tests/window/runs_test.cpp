@@ -83,15 +83,23 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
         behindBoxes << box("txtleadString(0)")->text() + "|" + label("lblVerslag")->text();
     };
     click(button("cmdGo"));
+    showPage(1);
+    EXPECT_EQ(label("lblVerslag")->text(), ""); // the turned page clears the count
+    showPage(0);
     // Without the second name the run is refused: the lead string found again, the count gone.
     box("txtVarName(1)")->clear();
     box("txtleadString(0)")->clear();
     click(button("cmdGo"));
     EXPECT_EQ(behindBoxes, (QStringList{"@|28 records processed", "@|"}));
-    EXPECT_TRUE(label("lblVerslag")->font().bold()); // the count stands out, in blue
+    const QFont font = label("lblVerslag")->font(); // the count stands out, in its face and blue
+    EXPECT_TRUE(font.bold() && font.families().value(0) == "Comic Sans MS");
     EXPECT_EQ(label("lblVerslag")->palette().color(QPalette::WindowText), QColor(Qt::blue));
-    showPage(1);
-    EXPECT_EQ(label("lblVerslag")->text(), ""); // the turned page clears it
+    // A run stopped at its last line takes back the count it showed.
+    const std::vector<std::string> lines(1'000'000, "NL;Total;1;1;S;0"); // past the first paint
+    ScratchFolder large;
+    box("txtVQDFileName")->setText(qs(large.write("late.csv", crlfLines(lines) + "NL;T;1e999")));
+    click(button("cmdGo"));
+    EXPECT_EQ(label("lblVerslag")->text(), "");
     const std::regex dateLine("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d");
     const auto undated = [&] { // every file in the folder, the outputs among them
         auto all = files.contents();
@@ -116,10 +124,10 @@ const std::tuple<const char*, const char*, bool, int> fileBoxes[] = {
     {"txtZavekOutputFile", "cmdZoekZavekOutput", true, 1},
     {"txtResultFile", "cmdZoekResult", false, 1}};
 
-// Drags the file onto `target` and drops it there; whether the drop was taken.
-bool drop(QWidget* target, const QString& path) {
+// Drags the files onto `target` and drops them there; whether the drop was taken.
+bool drop(QWidget* target, const QList<QUrl>& urls) {
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
+    data.setUrls(urls);
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
@@ -135,7 +143,7 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
     // Names the file in `fileBox` by a drop or by `browse`'s dialog; whether it was taken.
     const auto name = [this](const char* fileBox, const char* browse, bool byDrop,
                              const QString& path) {
-        if (byDrop) return drop(box(fileBox), path);
+        if (byDrop) return drop(box(fileBox), {QUrl::fromLocalFile(path)});
         dialogs.willChoose(path);
         button(browse)->click();
         return true;
@@ -171,6 +179,9 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
                                "Zavek VQD output file (*.vqd)", "CSV File (*.csv"})
         opened << filter << filter;
     EXPECT_EQ(dialogs.offeredFilters, opened);
+    // Two files, or a web address, are no file to take.
+    const QUrl url = QUrl::fromLocalFile(qs(existing)), web("https://example.org/cells.csv");
+    EXPECT_FALSE(drop(box("txtVQDFileName"), {url, url}) || drop(box("txtVQDFileName"), {web}));
     showPage(0);
     click(check("chkVarNamesInFirst"));
     for (const bool byDrop : {false, true}) {
