@@ -126,6 +126,7 @@ const std::vector<CliCase> rows{
     {"InputEmpty", "forward \" \" --dim 2", 2, "", usage("INPUT is empty")},
     {"DimensionEmpty", "forward cells.csv --dim \" \"", 2, "", usage("--dim is empty")},
     {"OutputEmpty", back + "\" \"", 2, "", usage("--output is empty")},
+    {"ZavekEmpty", "back --template t.csv --zavek \" \" --output o", 2, "", usage("--zavek is empty")},
     {"NoColumnOfThatNameAfterAByteOrderMark", "back --template bom.csv --zavek zavek.csv --output o --var1 code", 2, "", usage("--var1: no column named \"code\" in the header line of bom.csv") +
      "vqd2zavek-cli: note: bom.csv starts with a UTF-8 byte-order mark, which becomes part of its first field: save it without one\n"},
     {"NoSecondColumnOfOne", "back --template 1.csv --zavek zavek.csv --output o --value 2", 2, "", usage("--value: no column 2 in the header line of 1.csv, which has 1 column")},
