@@ -211,6 +211,7 @@ INSTANTIATE_TEST_SUITE_P(Posix, OutputSetFaults, testing::Values(
     OutputCase{.name = "ExtendedAttributeKept", .setting = "setfattr -n user.note -v kept a.tab", .shown = "getfattr -d a.tab"},
     OutputCase{.name = "OwnerKeptForTheAdministrator", .setting = "chown 65534:65534 a.tab", .shown = "stat -c %u:%g a.tab"},
     OutputCase{.name = "GroupAndItsRightsKeptForAnotherUser", .setting = "chmod 777 . && chown 0:65534 a.tab && chmod 664 a.tab", .shown = "stat -c %a:%g a.tab", .asNobody = true},
+    OutputCase{.name = "FolderWrittenButNotListed", .setting = "chmod 703 .", .asNobody = true},
     OutputCase{.name = "GroupsRightsGoWithAGroupNotKept", .setting = "chmod 777 . && chown 0:0 a.tab && chmod 664 a.tab", .shown = "stat -c %a:%g a.tab | sed s/664:0/604:65534/", .asNobody = true}),
     [](const auto& info) { return info.param.name; });
 // clang-format on

@@ -38,14 +38,14 @@ TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
     box("txtSep")->setText("tab");
     box("txtPerc(0)")->clear();
     testing::internal::CaptureStderr();
-    click(button("cmdEnd"));
+    button("cmdEnd")->click();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     open();
     button("cmdZoekVQDFile")->click();
     EXPECT_EQ(dialogs.offeredFilters, (QStringList{"VQD File (*.vqd)", "CVS File (*.csv)"}));
     box("txtPerc(1)")->setText(" 95 ");
     showPage(1);
-    click(button("cmdReady2"));
+    button("cmdReady2")->click();
     EXPECT_FALSE(window->isVisible());
     open();
     EXPECT_EQ(boxes(), (QStringList{"tab", "", " 95 ", "80"}));
@@ -57,7 +57,7 @@ TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
     storeFolder = files.write("plain", "");
     open();
     testing::internal::CaptureStderr();
-    click(button("cmdEnd"));
+    button("cmdEnd")->click();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "vqd2zavek: cannot write the settings to " +
                                                           settings->fileName().toStdString() +
                                                           "\n");
@@ -97,7 +97,7 @@ TEST_F(StartUp, EveryControlExplainsItself) {
 // Enter presses the focused button; from any other control, the default button Go.
 TEST_F(StartUp, TabWalksEachPageAsItReadsAndEnterPressesGo) {
     nameFile(cellFile(), "2");
-    click(check("chkHierch(1)"));
+    check("chkHierch(1)")->click();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     box("txtVQDFileName")->setFocus();
@@ -135,7 +135,7 @@ TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {
     // Ticked with four rows open: code lists for rows 1 and 2, levels for rows 0 and 3.
     nameFile(cellFile(), "4");
     for (const char* tick : {"chkHierch(1)", "chkLevels(0)", "chkHierch(2)", "chkLevels(3)"})
-        click(check(tick));
+        check(tick)->click();
     // Page 2 inspects the template, not the input file; ticks beyond the dimension open nothing.
     box("txtVQDTemplateFile")->setText(qs(cellFile("template.csv")));
     box("txtDim")->setText("2");
@@ -180,7 +180,7 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     // exists is the run's to say, but a blank name or dimension is none.
     dialogs.shown.clear();
     box("txtVQDFileName")->setText(qs(files.path("gone.csv")));
-    click(check("chkHierch(0)"));
+    check("chkHierch(0)")->click();
     EXPECT_FALSE(box("txtVarName(0)")->isEnabled());
     EXPECT_TRUE(dialogs.shown.empty());
     const std::tuple<const char*, const char*, bool> page1[] = {

@@ -45,11 +45,11 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
     cmbVars(3)->setEditText("none"); // typed, not confirmed: the dominance goes nowhere
     QStringList behindBoxes;
     dialogs.whenShown = [&] { behindBoxes << label("lblProgress")->text(); };
-    click(button("cmdGo2"));
+    button("cmdGo2")->click();
     EXPECT_EQ(label("lblProgress")->text(), "");
     EXPECT_EQ(readBytes(zavekFile), zavek);
     box("txtResultFile")->setText(qs(files.path("result.csv")));
-    click(button("cmdGo2"));
+    button("cmdGo2")->click();
     EXPECT_EQ(behindBoxes, (QStringList{"processing", "ready"}));
     EXPECT_EQ(label("lblProgress")->text(), "ready");
     EXPECT_EQ(readBytes(files.path("result.csv")),
@@ -73,8 +73,8 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     box("txtVQDFileName")->setText(qs(input));
     // The names from the first line, which also opens the rows the name alone left closed; a code
     // list for the first variable and both total codes.
-    click(check("chkVarNamesInFirst"));
-    click(check("chkHierch(0)"));
+    check("chkVarNamesInFirst")->click();
+    check("chkHierch(0)")->click();
     box("txtHierFile(0)")->setText(qs(hierarchy));
     box("txtTotCode(0)")->setText("NL");
     box("txtTotCode(1)")->setText("Total");
@@ -82,14 +82,14 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     dialogs.whenShown = [&] {
         behindBoxes << box("txtleadString(0)")->text() + "|" + label("lblVerslag")->text();
     };
-    click(button("cmdGo"));
+    button("cmdGo")->click();
     showPage(1);
     EXPECT_EQ(label("lblVerslag")->text(), ""); // the turned page clears the count
     showPage(0);
     // Without the second name the run is refused: the lead string found again, the count gone.
     box("txtVarName(1)")->clear();
     box("txtleadString(0)")->clear();
-    click(button("cmdGo"));
+    button("cmdGo")->click();
     EXPECT_EQ(behindBoxes, (QStringList{"@|28 records processed", "@|"}));
     const QFont font = label("lblVerslag")->font(); // the count stands out, in its face and blue
     EXPECT_TRUE(font.bold() && font.families().value(0) == "Comic Sans MS");
@@ -98,7 +98,7 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     const std::vector<std::string> lines(1'000'000, "NL;Total;1;1;S;0"); // past the first paint
     ScratchFolder large;
     box("txtVQDFileName")->setText(qs(large.write("late.csv", crlfLines(lines) + "NL;T;1e999")));
-    click(button("cmdGo"));
+    button("cmdGo")->click();
     EXPECT_EQ(label("lblVerslag")->text(), "");
     const std::regex dateLine("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d");
     const auto undated = [&] { // every file in the folder, the outputs among them
@@ -151,7 +151,7 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
     const std::string existing = files.write("existing.csv", "");
     const QString missing = qs(files.path("missing.csv"));
     nameFile(cellFile(), "4");
-    click(check("chkHierch(2)"));
+    check("chkHierch(2)")->click();
     // The parameter boxes hold a few letters, the usual line edit 17.
     EXPECT_LT(box("txtDim")->width(), 14 * box("txtDim")->fontMetrics().horizontalAdvance('x'));
     for (const auto& [fileBox, browse, mustExist, page] : fileBoxes) {
@@ -183,7 +183,7 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
     const QUrl url = QUrl::fromLocalFile(qs(existing)), web("https://example.org/cells.csv");
     EXPECT_FALSE(drop(box("txtVQDFileName"), {url, url}) || drop(box("txtVQDFileName"), {web}));
     showPage(0);
-    click(check("chkVarNamesInFirst"));
+    check("chkVarNamesInFirst")->click();
     for (const bool byDrop : {false, true}) {
         // The name of a file not there yet: the new dimension closes the rows. Then the file.
         const std::string later = byDrop ? "dropped.csv" : "chosen.csv";

@@ -63,7 +63,6 @@ protected:
     QComboBox* cmbVars(int k) const {
         return find<QComboBox>(QStringLiteral("cmbVars(%1)").arg(k));
     }
-    void click(QAbstractButton* control) { QTest::mouseClick(control, Qt::LeftButton); }
     void showPage(int index) { find<QTabWidget>("VQDTab1")->setCurrentIndex(index); }
 
     void nameFile(const std::string& path, const QString& dimension) {
