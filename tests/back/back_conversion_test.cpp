@@ -168,7 +168,6 @@ TEST(ConvertBack, LongModelLineOneRecordAtATime) {
     EXPECT_TRUE(convert(folder, {{ExplVar1, 1}}, messages, 1000, count).completed);
     ASSERT_FALSE(counts.empty());
     EXPECT_LE(counts.front(), static_cast<std::int64_t>(threadCount() * convertersPerThread));
-    EXPECT_EQ(counts.back(), 1700);
 }
 
 } // namespace

@@ -81,7 +81,6 @@ TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
         folder.write("f", std::string(100, 'x') + "\r\n" + test::crlfLines(Lines(20, "abcd")));
     // clang-format off
     const std::tuple<std::size_t, std::size_t, std::vector<std::size_t>> sizes[]{
-        {300, 0, {21}},
         {108, 0, {2, 18, 1}},
         {100, 10, {1, 6, 6, 6, 2}},  // a line beyond the chunk size is one alone
         {2000, 500, {3, 3, 3, 3, 3, 3, 3}},

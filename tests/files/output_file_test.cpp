@@ -102,7 +102,7 @@ struct OutputCase {
     std::map<std::string, std::string> madeDuring{}; // what `during` left in the folder
     const char* setting = nullptr; // skipped where this file system or user cannot make it
     const char* shown = nullptr;
-    bool asNobody = false; // whose group owns the file: the file system takes the run as theirs
+    bool asNobody = false; // the file system takes the outputs' making as nobody's, in nogroup
 };
 
 class OutputSetFaults : public testing::TestWithParam<OutputCase> {
@@ -124,15 +124,18 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
 #ifndef _WIN32
     if (c.setting && !shell(folder, c.setting).first) GTEST_SKIP() << c.setting;
     const std::string shown = c.shown ? shell(folder, c.shown).second : "";
-    const mode_t mask = ::umask(0); // a new output gets what the umask leaves of 0666
-    if (c.asNobody) ::setfsgid(65534), ::setfsuid(65534);
 #endif
     auto expected = folder.contents();
     const auto held = openFiles();
+#ifndef _WIN32
+    const mode_t mask = ::umask(0); // a new output gets what the umask leaves of 0666
+    if (c.asNobody) ::setfsgid(65534), ::setfsuid(65534);
+#endif
     OutputSet set;
     bool done = !IsSkipped() && set.create(outputs, inputs);
 #ifndef _WIN32
     ::umask(mask);
+    if (c.asNobody) ::setfsuid(0), ::setfsgid(0);
 #endif
     if (IsSkipped()) return;
     EXPECT_EQ(done, c.message.empty() || c.during) << "refused before anything is written";
@@ -148,9 +151,6 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
         if (IsSkipped()) return;
     }
     done = set.commit(); // a refused set is put in place no more than it was made
-#ifndef _WIN32
-    if (c.asNobody) ::setfsuid(0), ::setfsgid(0);
-#endif
     EXPECT_EQ(set.failureMessage(), test::expand(folder, c.message));
     EXPECT_EQ(done, c.message.empty());
     for (const auto& [name, bytes] : c.madeDuring)

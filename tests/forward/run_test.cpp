@@ -122,11 +122,11 @@ TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
         {[](auto& p) { p.rows[1].HierCodeList = true; p.rows[1].HierFile = "x.hrc"; },
          "Error in hier.levels specification for var 2"},
         {[](auto& p) { p.rows[0].TotCode = ""; }, "no total code specified for var 1"},
-        {[](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r.hrc"; },
+        {[&](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = folder.path("r.hrc"); },
          "Cannot read file: DIR/r.hrc\n" + test::missingFileReason},
-        {[](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/r\r\n.hrc"; },
+        {[&](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = folder.path("r\r\n.hrc"); },
          "Line break in hierarchy file name for var 1: DIR/r\\r\\n.hrc"},
-        {[](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = "DIR/empty.hrc"; },
+        {[&](auto& p) { p.rows[0].HierCodeList = true; p.rows[0].HierFile = folder.path("empty.hrc"); },
          "No lines in hierarchy file: DIR/empty.hrc"},
     };
     // clang-format on
@@ -139,8 +139,6 @@ TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
         values.rows[0] = {"Region", false, "", "", false, "", "NL"};
         values.rows[1] = {"Age", false, "", "", true, "1 2", "Total"};
         change(values);
-        for (auto& row : values.rows)
-            row.HierFile = test::expand(folder, row.HierFile);
         EXPECT_FALSE(run("1;1;S;0").completed) << message;
         expected.push_back("critical: " + test::expand(folder, message));
     }
@@ -162,13 +160,8 @@ TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
     // outgrowing its first buffer keeps what it held.
     values.VarCount = -3;
     EXPECT_TRUE(run(crlfLines(Lines(5000, "1;1;A;0"))).completed);
-    for (const char* extension : {".tab", ".hst"}) { // the same lines for every record
-        const std::string bytes = test::readBytes(input + extension);
-        std::string each;
-        for (int i = 0; i < 5000; ++i)
-            each += bytes.substr(0, bytes.size() / 5000);
-        EXPECT_EQ(bytes, each) << extension;
-    }
+    EXPECT_EQ(test::readBytes(input + ".tab"), crlfLines(Lines(5000, "1;1; 1;U;0.100;0.100")));
+    EXPECT_EQ(test::readBytes(input + ".hst"), crlfLines(Lines(5000, "u\r\npl;0.100;0.100")));
 }
 
 // The first character that most lines start with, the first seen on ties; a 40th distinct one is
@@ -184,7 +177,6 @@ TEST(Request, LeadStringOfACodeList) {
         // clang-format on
         test::RecordingMessages messages;
         EXPECT_EQ(ZoekLeadstring(folder.write("h.hrc", lines), messages), lead);
-        EXPECT_TRUE(messages.shown.empty());
     }
 }
 

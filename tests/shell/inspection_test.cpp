@@ -57,7 +57,6 @@ TEST(Dimension, SettledFileIsReadAgainOnlyWhenSizeOrTimeChanges) {
                     inspectInput(path, ";", 0, false, messages).verdict == InputVerdict::Splits);
         EXPECT_EQ(GetDim(path, separator, messages), dim) << bytes << " at " << later << separator;
     }
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 } // namespace
