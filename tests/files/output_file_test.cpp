@@ -168,6 +168,8 @@ TEST_P(OutputSetFaults, EarlierFilesStayUnlessAllGoInPlace) {
 #endif
 }
 
+const auto byName = [](const auto& info) { return info.param.name; };
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, OutputSetFaults, testing::Values(
     OutputCase{"Replaced"},
@@ -186,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutputSetFaults, testing::Values(
     OutputCase{"LastOutputCannotBeReplaced", nullptr,
                [](auto& f, auto&) { if (!immutable(f, true)) GTEST_SKIP() << "chattr +i not permitted here"; },
                "Cannot write file: DIR/a.log\n" + immutableReason}),
-    [](const auto& info) { return info.param.name; });
+    byName);
 
 #ifndef _WIN32
 // A pipe is not replaced by a file; the file size limit stops small buffered writes and large ones;
@@ -213,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(Posix, OutputSetFaults, testing::Values(
     OutputCase{.name = "GroupAndItsRightsKeptForAnotherUser", .setting = "chmod 777 . && chown 0:65534 a.tab && chmod 664 a.tab", .shown = "stat -c %a:%g a.tab", .asNobody = true},
     OutputCase{.name = "FolderWrittenButNotListed", .setting = "chmod 703 .", .asNobody = true},
     OutputCase{.name = "GroupsRightsGoWithAGroupNotKept", .setting = "chmod 777 . && chown 0:0 a.tab && chmod 664 a.tab", .shown = "stat -c %a:%g a.tab | sed s/664:0/604:65534/", .asNobody = true}),
-    [](const auto& info) { return info.param.name; });
+    byName);
 // clang-format on
 
 // An interrupt while outputs are written leaves none of their files, after many sets given up,
@@ -243,11 +245,10 @@ TEST(OutputSet, NamedTemporaryFiles) {
     GTEST_SKIP() << "the sanitizers' runtime needs /proc";
 #endif
     if (std::system("unshare -rm true 2>/dev/null") != 0) GTEST_SKIP() << "no user namespaces";
-    EXPECT_EQ(std::system(("unshare -rm sh -c 'mount -t tmpfs none /proc && exec " +
-                           fs::read_symlink("/proc/self/exe").string() +
-                           " --gtest_filter=*OutputSetFaults*:*AnInterrupt*' >/dev/null")
-                              .c_str()),
-              0);
+    const std::string command = "unshare -rm sh -c 'mount -t tmpfs none /proc && exec " +
+                                fs::read_symlink("/proc/self/exe").string() +
+                                " --gtest_filter=*OutputSetFaults*:*AnInterrupt*' >/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
 }
 #else
 // clang-format off
@@ -258,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(Windows, OutputSetFaults, testing::Values(
     OutputCase{"OutputHeldOpenByAnotherProgram", nullptr,
                [](auto& f, auto&) { holdOpen(f.path("a.log")); },
                "Cannot write file: DIR/a.log\n" + files::systemReason(ERROR_SHARING_VIOLATION)}),
-    [](const auto& info) { return info.param.name; });
+    byName);
 // clang-format on
 
 // Runs replacing the same outputs at once leave one run's whole set, each name always there.

@@ -38,12 +38,8 @@ public:
 };
 using RecordingMessages = Recording<Messages>;
 
-// What the system says of a file that is not there.
-#ifdef _WIN32
-inline const std::string missingFileReason = files::systemReason(2); // ERROR_FILE_NOT_FOUND
-#else
+// What the system says of a file that is not there: ENOENT is 2, also ERROR_FILE_NOT_FOUND.
 inline const std::string missingFileReason = files::systemReason(ENOENT);
-#endif
 
 inline std::string readBytes(const std::string& path) {
     std::ifstream in(files::nativePath(path), std::ios::binary);

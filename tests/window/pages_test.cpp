@@ -32,8 +32,7 @@ TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
         EXPECT_EQ(boxes(), (QStringList{";", stores[i].second, "90", "80"})) << i;
     }
     EXPECT_EQ(window->windowTitle(), "VQD ZAVEK Interchange program, version: 1,1");
-    const QString cells = qs(cellFile());
-    dialogs.answer = FileChoice{cells, 2};
+    dialogs.answer = FileChoice{qs(cellFile()), 2};
     button("cmdZoekVQDFile")->click();
     box("txtSep")->setText("tab");
     box("txtPerc(0)")->clear();
@@ -156,10 +155,8 @@ TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {
         for (int i = 0; i < 4; ++i) {
             std::string states;
             for (const char* control : {"txtVarName", "chkHierch", "txtHierFile", "cmdZoekHrc",
-                                        "chkLevels", "txtlevels", "txtleadString", "txtTotCode"}) {
-                const QString name = QStringLiteral("%1(%2)").arg(control).arg(i);
-                states += find<QWidget>(name)->isEnabled() ? '1' : '0';
-            }
+                                        "chkLevels", "txtlevels", "txtleadString", "txtTotCode"})
+                states += find<QWidget>(control + QString("(%1)").arg(i))->isEnabled() ? '1' : '0';
             EXPECT_EQ(states, rows[std::size_t(i)]) << "page " << page << ", row " << i;
         }
     }
@@ -225,17 +222,15 @@ TEST_F(Inspection, Page2FilesFillAndOpenTheLists) {
         EXPECT_EQ(states, open) << zavek;
     }
     EXPECT_TRUE(dialogs.shown.empty());
-    const auto luminance = [](const QColor& colour) { // relative, of a grey
-        const double s = colour.redF();
+    const auto luminance = [](const QWidget* w, QPalette::ColorRole role) { // relative, of a grey
+        const double s = w->palette().color(QPalette::Disabled, role).redF();
         return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
     };
     for (QWidget* closed : std::initializer_list<QWidget*>{
              box("txtVarName(0)"), cmbVars(8)->lineEdit(), label("lblDesination(8)")}) {
         ASSERT_FALSE(closed->isEnabled());
-        const QPalette& palette = closed->palette();
-        const double text = luminance(palette.color(QPalette::Disabled, closed->foregroundRole()));
-        const double ground =
-            luminance(palette.color(QPalette::Disabled, closed->backgroundRole()));
+        const double text = luminance(closed, closed->foregroundRole());
+        const double ground = luminance(closed, closed->backgroundRole());
         EXPECT_GE((ground + 0.05) / (text + 0.05), 4.5) << closed->objectName().toStdString();
     }
 }

@@ -57,9 +57,7 @@ protected:
     QCheckBox* check(const QString& name) const { return find<QCheckBox>(name); }
     QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
     QLabel* label(const QString& name) const { return find<QLabel>(name); }
-    QComboBox* cmbVars(int k) const {
-        return find<QComboBox>(QStringLiteral("cmbVars(%1)").arg(k));
-    }
+    QComboBox* cmbVars(int k) const { return find<QComboBox>(QString("cmbVars(%1)").arg(k)); }
     void showPage(int index) { find<QTabWidget>("VQDTab1")->setCurrentIndex(index); }
 
     void nameFile(const std::string& path, const QString& dimension) {
