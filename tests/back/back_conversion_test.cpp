@@ -41,8 +41,10 @@ Lines fieldsOf(std::string_view line, std::string_view separator, std::size_t co
     return fields;
 }
 
-// Lines of one variable about fifty bytes long, far more than the chunks converted at once.
-const std::string large = test::crlfLines(Lines(1700, test::zavekRecord + std::string(34, '0')));
+// `count` lines of one variable, each fifty bytes long.
+std::string zavekLines(std::size_t count) {
+    return test::crlfLines(Lines(count, test::zavekRecord + std::string(34, '0')));
+}
 
 // A result line is the model line with each chosen column holding its record field, a later
 // destination winning; the runs copied at once must give what this plain rule gives.
@@ -103,6 +105,9 @@ TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
 TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     const std::string record = test::zavekRecord, usual = "code;value;status;flag\r\nx;0;-;A\r\n";
     const std::string beyond = "critical: Number of explanatory variables outside 0 to 4:";
+    // Far more than the chunks converted at once, so that its end is not yet read when the first
+    // thread, which shows the progress, hands on its first chunk, however late that is.
+    const std::string large = zavekLines(400'000);
     // template, ZAVEK file ("-": none), result, start of the messages ("|" parts them), what
     // befalls the ZAVEK file once the first records are done
     // clang-format off
@@ -161,7 +166,7 @@ TEST(BackInspection, UnreadableFilesOfferNothing) {
 TEST(ConvertBack, LongModelLineOneRecordAtATime) {
     test::ScratchFolder folder;
     folder.write("template.csv", "code;note\r\nx;" + std::string(1100, 'n') + "\r\n");
-    folder.write("zavek.csv", large); // a chunk would hold twenty of its lines
+    folder.write("zavek.csv", zavekLines(1700)); // a chunk would hold twenty of its lines
     test::RecordingMessages messages;
     std::vector<std::int64_t> counts;
     const auto count = [&](std::int64_t recordCount) { counts.push_back(recordCount); };
