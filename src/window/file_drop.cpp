@@ -43,8 +43,8 @@ private:
 
 } // namespace
 
+// A line edit accepts drops of its own, for text; the filter takes the files among them.
 void acceptFileDrops(QLineEdit* box, std::function<void(const QString& path)> take) {
-    box->setAcceptDrops(true);
     box->installEventFilter(new FileDropFilter(box, std::move(take)));
 }
 

@@ -72,7 +72,8 @@ TEST_F(StartUp, EveryControlExplainsItself) {
                     name == "lblProgress")
             << name;
         const bool input = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control) ||
-                           qobject_cast<QAbstractButton*>(control) || caption;
+                           qobject_cast<QAbstractButton*>(control) || caption ||
+                           qobject_cast<QTabWidget*>(control);
         // A list's own line and the never shown lead strings aside.
         if (!input || (name.empty() && !caption) || control->isHidden()) continue;
         EXPECT_TRUE(Qt::mightBeRichText(control->toolTip())) << name;
@@ -84,6 +85,8 @@ TEST_F(StartUp, EveryControlExplainsItself) {
                 << name << ": " << paragraph.toStdString();
     }
     EXPECT_EQ(label("lblDestinatiom")->text(), "Destination Columns"); // over the lists
+    EXPECT_EQ(label("lblVariabelen")->text().simplified(),
+              "Var Name Hierarch Hierarch. Structure file Total code"); // over the rows
     const char* received[] = {"value",      "frequency",  "status",     "dominance", "top-2",
                               "variable 1", "variable 2", "variable 3", "variable 4"};
     for (int k = 0; k < 9; ++k)
@@ -127,6 +130,10 @@ TEST_F(StartUp, TabWalksEachPageAsItReadsAndEnterPressesGo) {
         EXPECT_EQ(dialogs.shown.size(), shown) << focused;
         EXPECT_EQ(dialogs.offeredFilters.size(), opened) << focused;
     }
+    // Go and Ready have their access keys, page 2's buttons none.
+    for (const auto& [name, key] :
+         {std::pair{"cmdGo", "Alt+G"}, {"cmdEnd", "Alt+R"}, {"cmdGo2", ""}})
+        EXPECT_EQ(button(name)->shortcut().toString(), key) << name;
 }
 
 TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {

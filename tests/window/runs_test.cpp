@@ -125,14 +125,16 @@ const std::tuple<const char*, const char*, bool, int, const char*> fileBoxes[] =
     {"txtZavekOutputFile", "cmdZoekZavekOutput", true, 1, "Zavek VQD output file (*.vqd)"},
     {"txtResultFile", "cmdZoekResult", false, 1, "CSV File (*.csv"}};
 
-// Drags the files onto `target` and drops them there; whether the drop was taken.
-bool drop(QWidget* target, const QList<QUrl>& urls) {
+// Drags the files onto `target` and drops them there; whether the drop was taken. Only a box that
+// accepts drops sees the drag, and passing over it takes nothing.
+bool drop(QLineEdit* target, const QList<QUrl>& urls) {
     QMimeData data;
     data.setUrls(urls);
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    const QString before = target->text();
     QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted()) return false;
+    if (!target->acceptDrops() || !enter.isAccepted() || target->text() != before) return false;
     QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &dropped);
     return dropped.isAccepted();
