@@ -92,9 +92,8 @@ TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
         folder.write("template.csv", header + "\r\n" + model + "\r\nignored\r\n");
         folder.write("zavek.csv", test::crlfLines(zavek));
         test::RecordingMessages messages;
-        ASSERT_EQ(
-            convert(folder, choices, messages, n % 3 == 0 ? 1 : defaultChunkBytes).recordCount,
-            static_cast<std::int64_t>(zavek.size()));
+        ASSERT_EQ(convert(folder, choices, messages, n % 3 ? defaultChunkBytes : 1).recordCount,
+                  static_cast<std::int64_t>(zavek.size()));
         ASSERT_EQ(test::readBytes(folder.path("result.csv")), expected);
         ASSERT_EQ(test::shownTexts(messages), Lines{"note: finished"});
     }

@@ -23,11 +23,9 @@ Lines linesOf(LineReader& reader, std::size_t chunkBytes) {
     LineChunk chunk;
     while (chunkBytes == 0 && reader.next(line))
         lines.emplace_back(line);
-    while (chunkBytes != 0 && reader.nextChunk(chunk, chunkBytes)) {
-        std::string_view rest = chunk.lines();
-        while (nextLineOfChunk(rest, line))
+    while (chunkBytes != 0 && reader.nextChunk(chunk, chunkBytes))
+        for (std::string_view rest = chunk.lines(); nextLineOfChunk(rest, line);)
             lines.emplace_back(line);
-    }
     EXPECT_FALSE(chunkBytes == 0 ? reader.next(line) : reader.nextChunk(chunk, chunkBytes))
         << "nothing after the end or an error";
     return lines;
@@ -100,7 +98,7 @@ TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
 // Changed after it was opened (size or time): a read error, and no line it did not hold whole.
 TEST(LineReader, AFileChangedWhileReadIsAReadError) {
     const std::string x99(99, 'x'), lines = test::crlfLines(Lines(2000, x99));
-    for (const std::size_t chunkBytes : {0, 1000}) {
+    for (const std::size_t chunkBytes : {0, 1000})
         for (const bool truncated : {true, false}) {
             test::ScratchFolder folder;
             const auto file = files::nativePath(folder.write("f", lines));
@@ -116,7 +114,6 @@ TEST(LineReader, AFileChangedWhileReadIsAReadError) {
             EXPECT_EQ(read, Lines(read.size(), x99));
             EXPECT_EQ(reader.error(), "the file changed while it was read") << truncated;
         }
-    }
 }
 
 // Only a regular file is read: a pipe or device (/dev/stdin too) may wait, or never end.

@@ -18,6 +18,16 @@ ConversionRequest rules(double freq, double dom1, double dom2) {
     return request;
 }
 
+// What `line` reads as: its levels, status and suspect marks, or the text beyond the range.
+std::string readAs(const std::string& line, const ConversionRequest& request) {
+    TotalsFound found{};
+    CellRecord record;
+    if (!ReadCellRecord(line, request, found, record)) return std::string(record.OutOfRangeText);
+    return renderLevelText(record.LowerPL) + " " + renderLevelText(record.UpperPL) + " " +
+           record.Status + (record.IllegalDomPercentage ? " dom" : "") +
+           (record.IllegalProtectionLevel ? " level" : "");
+}
+
 // Flags compare in upper case; a rule applies to its letter alone; the lower level is held at the
 // cell value. Each row: value;freq;flag;dom, then the levels, the status and the suspect marks.
 TEST(CellRecord, FlagsGiveStatusAndLevels) {
@@ -29,17 +39,9 @@ TEST(CellRecord, FlagsGiveStatusAndLevels) {
         {"1;5;a;95", "0.100 0.100 U"}, {"1000;5;AB;95", "0.001 0.001 U"},
         {"1000;5;B1;95", "0.001 0.001 U"}, {"1000;5;C1;95", "0.001 0.001 S"},
         {"0;0;S;0", "0.000 0.001 S"}, {"-100;1;A;0", "-100.000 -10.000 U level"},
-        {"", "0.000 0.001 S"}, {"0,5;1;B;180", "0.500 0.500 U"}}) {
-        // clang-format on
-        TotalsFound found{};
-        CellRecord record;
-        ASSERT_TRUE(ReadCellRecord(line, rules(0.1, 90, 80), found, record));
-        EXPECT_EQ(renderLevelText(record.LowerPL) + " " + renderLevelText(record.UpperPL) + " " +
-                      record.Status + (record.IllegalDomPercentage ? " dom" : "") +
-                      (record.IllegalProtectionLevel ? " level" : ""),
-                  expected)
-            << line;
-    }
+        {"", "0.000 0.001 S"}, {"0,5;1;B;180", "0.500 0.500 U"}})
+        EXPECT_EQ(readAs(line, rules(0.1, 90, 80)), expected) << line;
+    // clang-format on
 }
 
 // A number beyond the float range stops the record, and so does a level beyond it from numbers
@@ -52,13 +54,9 @@ TEST(CellRecord, NumbersBeyondTheFloatRangeNameTheirText) {
     for (const auto& [line, text] : std::initializer_list<std::pair<std::string, std::string>>{
              {"1e400;1;S;0", "1e400"}, {"1;1;S;-1e999", "-1e999"}, {"1;1;S;" + nines, nines},
              {"1e308;1;B;1e10", "1e308"}, {"2e10;1;b;1e308", "1e308"}, {"1e308;1;A;0", "1000"},
-             {"1e308;1;B;0", "1000"}, {"1e308;1;B;1", "0,5"}, {"1e306;1;C;100", "1e-3"}}) {
-        // clang-format on
-        TotalsFound found{};
-        CellRecord record;
-        EXPECT_FALSE(ReadCellRecord(line, request, found, record)) << line;
-        EXPECT_EQ(record.OutOfRangeText, text) << line;
-    }
+             {"1e308;1;B;0", "1000"}, {"1e308;1;B;1", "0,5"}, {"1e306;1;C;100", "1e-3"}})
+        EXPECT_EQ(readAs(line, request), text) << line;
+    // clang-format on
 }
 
 // The data and history lines, built from pieces and the value's digits, are those of the plain rule
@@ -108,8 +106,7 @@ TEST(DataAndHistory, SameAsThePlainRuleOverGeneratedLines) {
         if (record.Status == 'U') expected += codes + "u\r\n" + codes + "pl" + sep + levels;
 
         const auto bound = recordLinesBound(line, request);
-        std::string data(2 * bound, '\0'); // room for a writer that overruns
-        std::string history = data;
+        std::string data(2 * bound, '\0'), history = data; // room for a writer that overruns
         const auto end = writeRecordLines(data.data(), history.data(), record, request);
         data.resize(static_cast<std::size_t>(end.data - data.data()));
         history.resize(static_cast<std::size_t>(end.history - history.data()));

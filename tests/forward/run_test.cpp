@@ -42,10 +42,9 @@ protected:
         folder.write("cells.csv", cells);
         ForwardRunOptions options;
         options.chunkBytes = GetParam().second;
-        options.progress = std::move(report);      // its counts are the chunked reader's
-        options.counted = [this](std::int64_t n) { // shown among the messages, where it comes
-            messages.information("counted " + countText(n));
-        };
+        options.progress = std::move(report); // its counts are the chunked reader's
+        // The final count is shown among the messages, where it comes.
+        options.counted = [this](auto n) { messages.information("counted " + countText(n)); };
         options.leadStringFound = [this](std::size_t row, const std::string& lead) {
             messages.information("lead " + std::to_string(row) + lead);
         };
@@ -172,13 +171,12 @@ TEST(Request, LeadStringOfACodeList) {
     for (char c = '0'; c < '0' + 40; ++c)
         forty += c + std::string("\r\n");
     test::ScratchFolder folder;
+    test::RecordingMessages messages;
     // clang-format off
     for (const auto& [lines, lead] : std::initializer_list<std::pair<std::string, std::string>>{
-             {"1\r\n+11\r\n+12\r\n2", "+"}, {"A\r\nB", "A"}, {"\r\n\r\nx", ""}, {forty + "W\r\n~\r\n~\r\n~", "W"}}) {
-        // clang-format on
-        test::RecordingMessages messages;
+             {"1\r\n+11\r\n+12\r\n2", "+"}, {"A\r\nB", "A"}, {"\r\n\r\nx", ""}, {forty + "W\r\n~\r\n~\r\n~", "W"}})
         EXPECT_EQ(ZoekLeadstring(folder.write("h.hrc", lines), messages), lead);
-    }
+    // clang-format on
 }
 
 #ifdef _WIN32

@@ -25,8 +25,7 @@ using RecordedMessage = std::pair<bool, std::string>; // critical, or a note; th
 
 // Records every message instead of showing it, on Messages or on a seam built on it; whenShown
 // sees the caller as it stands at each message.
-template <class Seam> class Recording : public Seam {
-public:
+template <class Seam> struct Recording : Seam {
     void critical(std::string_view text) override { record(true, text); }
     void information(std::string_view text) override { record(false, text); }
     void record(bool critical, std::string_view text) {

@@ -100,14 +100,13 @@ TEST(LevelText, AgreesWithExactRounding) {
     };
     for (const double value : {0.001, -0.0, 1e15, -1e300})
         EXPECT_EQ(renderLevelText(value), exact(value));
-    for (const double scale : {1.0, 1e3, 1e6, 999999.0, 1e9, 3e12}) {
+    for (const double scale : {1.0, 1e3, 1e6, 999999.0, 1e9, 3e12})
         for (int i = -3000; i <= 3000; ++i) {
             const double half = (i + 0.5) / 1000 * scale;
             for (const double value : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300),
                                        i * 0.0001 * scale, i / 3.0 * scale})
                 ASSERT_EQ(renderLevelText(value), exact(value)) << value;
         }
-    }
 }
 
 } // namespace

@@ -57,15 +57,13 @@ TEST(TextBytes, CharacterLengthIsTheDecodersAndBytesComeBack) {
               QString("R") + QChar(0xDCE9) + QChar(0xFEFF) + "gion");
     for (int lead = 0; lead <= 0xFF; ++lead)
         for (const int second : {0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0})
-            for (const int rest : {0x7F, 0x80, 0x82, 0xBF, 0xC0}) {
-                const std::string all = {char(lead), char(second), char(rest), char(rest)};
-                for (std::size_t n = 1; n <= all.size(); ++n) {
-                    const std::string bytes = all.substr(0, n);
+            for (const int rest : {0x7F, 0x80, 0x82, 0xBF, 0xC0})
+                for (std::string bytes{char(lead), char(second), char(rest), char(rest)};
+                     !bytes.empty(); bytes.pop_back()) {
                     EXPECT_EQ(utf8CharacterLength(bytes), decodedLength(bytes))
                         << testing::PrintToString(bytes);
                     EXPECT_EQ(bytesOf(textOf(bytes)), bytes);
                 }
-            }
 }
 
 #endif
