@@ -46,9 +46,8 @@ SettingsValues Settings::load() {
         return store_->value(key, absent).toString();
     };
     SettingsValues values;
-    // Only digits are ever stored here; anything else reads as a number that is no filter.
-    const auto filter =
-        wholeNumberClamped32(numericValue(bytesOf(text(keyFilterIndex, QStringLiteral("1")))));
+    // Only digits are ever stored here; anything else, or nothing, is no filter: the first.
+    const auto filter = wholeNumberClamped32(numericValue(bytesOf(text(keyFilterIndex, {}))));
     values.FilterIndex = filter == 1 || filter == 2 ? filter : 1;
     values.SEP = text(keySep, values.SEP);
     values.DOM1 = text(keyDom1, values.DOM1);

@@ -82,6 +82,7 @@ TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
         {108, 0, {2, 18, 1}},
         {100, 10, {1, 6, 6, 6, 2}},  // a line beyond the chunk size is one alone
         {2022, 500, {3, 3, 3, 3, 3, 3, 3}}, // a line end is a byte too
+        {1613, 500, {3, 3, 3, 3, 3, 3, 3}}, // a line ending exactly at the size is in
     };
     // clang-format on
     for (const auto& [size, lineCost, lines] : sizes) {
