@@ -159,6 +159,8 @@ TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {
         const char* frames[] = {"frmVQD2ZAVEK", "frmHier", "Frmterug", "frmOutput"};
         for (int f = 0; f < 4; ++f)
             EXPECT_EQ(find<QWidget>(frames[f])->isVisible(), f / 2 == page) << frames[f];
+        const int listsTop = cmbVars(0)->geometry().top(); // their heading stands above them
+        EXPECT_TRUE(page == 0 || label("lblDestinatiom")->geometry().bottom() < listsTop);
         for (int i = 0; i < 4; ++i) {
             std::string states;
             for (const char* control : {"txtVarName", "chkHierch", "txtHierFile", "cmdZoekHrc",
