@@ -62,8 +62,8 @@ TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
                                                           "\n");
 }
 
-// Every caption says something; each input control's tooltip is wrapped, in sentences; a
-// destination list names what it receives.
+// Every caption says something; each input control's, caption's and the tabs' tooltip is wrapped,
+// in sentences; a destination list names what it receives; the two headings stand as titled.
 TEST_F(StartUp, EveryControlExplainsItself) {
     for (QWidget* control : window->findChildren<QWidget*>()) {
         const std::string name = control->objectName().toStdString();
@@ -96,7 +96,8 @@ TEST_F(StartUp, EveryControlExplainsItself) {
 }
 
 // Tab walks page 1 as it reads, open rows included, to the tab bar, then page 2 back to the bar.
-// Enter presses the focused button; from any other control, the default button Go.
+// Enter presses the focused button, from any other control the default button Go; Go and Ready
+// keep their access keys.
 TEST_F(StartUp, TabWalksEachPageAsItReadsAndEnterPressesGo) {
     nameFile(cellFile(), "2");
     check("chkHierch(1)")->click();

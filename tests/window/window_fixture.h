@@ -25,8 +25,7 @@ inline QString qs(const std::string& text) {
 }
 
 // A dialog ends on the name scripted for it (filter 0: as offered), else cancels; filters kept.
-class RecordingDialogs : public Recording<Dialogs> {
-public:
+struct RecordingDialogs : Recording<Dialogs> {
     FileChoice chooseFile(const QString& filter, const QString& fileName,
                           std::int32_t filterIndex) override {
         offeredFilters << filter.section('|', 2 * filterIndex - 2, 2 * filterIndex - 2);
