@@ -48,7 +48,7 @@ SettingsValues Settings::load() {
     SettingsValues values;
     // Only digits are ever stored here; anything else, or nothing, is no filter: the first.
     const auto filter = wholeNumberClamped32(numericValue(bytesOf(text(keyFilterIndex, {}))));
-    values.FilterIndex = filter == 1 || filter == 2 ? filter : 1;
+    values.FilterIndex = filter == 1 || filter == 2 ? filter : values.FilterIndex;
     values.SEP = text(keySep, values.SEP);
     values.DOM1 = text(keyDom1, values.DOM1);
     values.DOM2 = text(keyDom2, values.DOM2);

@@ -16,14 +16,14 @@ QString droppedFile(const QMimeData* data) {
     return urls.size() == 1 ? urls.front().toLocalFile() : QString();
 }
 
+// Installed on its own box only, so every event it sees is that box's.
 class FileDropFilter : public QObject {
 public:
     FileDropFilter(QLineEdit* box, std::function<void(const QString&)> take)
-        : QObject(box), box_(box), take_(std::move(take)) {}
+        : QObject(box), take_(std::move(take)) {}
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != box_) return false;
+    bool eventFilter(QObject*, QEvent* event) override {
         const auto type = event->type();
         if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
             return false;
@@ -37,7 +37,6 @@ protected:
     }
 
 private:
-    QLineEdit* box_;
     std::function<void(const QString&)> take_;
 };
 

@@ -131,7 +131,7 @@ const std::vector<CliCase> rows{
     {"NoColumnOfThatNameAfterAByteOrderMark", "back --template bom.csv --zavek zavek.csv --output o --var1 code", 2, "", usage("--var1: no column named \"code\" in the header line of bom.csv") +
      "vqd2zavek-cli: note: bom.csv starts with a UTF-8 byte-order mark, which becomes part of its first field: save it without one\n"},
     {"NoSecondColumnOfOne", "back --template 1.csv --zavek zavek.csv --output o --value 2", 2, "", usage("--value: no column 2 in the header line of 1.csv, which has 1 column")},
-    {"NoColumnZero", "back --template 1.csv --zavek zavek.csv --output o --status 0", 2, "", usage("--status: no column 0 in the header line of 1.csv, which has 1 column")},
+    {"NoColumnZero", back + "o --status 0", 2, "", usage("--status: no column 0 in the header line of my template.csv, which has 4 columns")},
     // A note that stops the run is its error; one after the error stays a note.
     {"UndecidedTemplateSeparatorStops", "back --template t.csv --zavek zavek.csv --output o", 1, "", error + "unable to decide about the separator in file t.csv: Both  \",\"  and \";\" have been found 1 times\n"},
     {"NoteAfterTheError", "back --template lf.csv --zavek zavek.csv --output o", 1, "", error + "No model line in template file: lf.csv\n" + lf("lf.csv")},

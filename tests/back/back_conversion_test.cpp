@@ -1,6 +1,5 @@
 #include "../support/test_support.h"
 #include "back/back_conversion.h"
-#include "back/inspection.h"
 #include "text/fields.h"
 
 #include <functional>
@@ -150,15 +149,6 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
         EXPECT_EQ(test::readBytes(folder.path("result.csv")), "earlier\r\n");
         EXPECT_EQ(folder.fileNames(), before);
     }
-}
-
-// A template or ZAVEK file that cannot be read offers nothing, with one message each.
-TEST(BackInspection, UnreadableFilesOfferNothing) {
-    test::ScratchFolder folder;
-    test::RecordingMessages messages;
-    EXPECT_FALSE(templateHeader(folder.path("none"), messages));
-    EXPECT_FALSE(zavekVariableCount(folder.path("none"), messages));
-    EXPECT_EQ(messages.shown.size(), 2u);
 }
 
 // With a model line longer than a chunk each record is a chunk, so few results are held at once.

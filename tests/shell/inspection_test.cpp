@@ -1,4 +1,5 @@
 #include "../support/test_support.h"
+#include "back/inspection.h"
 #include "shell/inspection.h"
 
 #include <chrono>
@@ -31,8 +32,12 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
         EXPECT_EQ(test::shownTexts(messages),
                   dim > 0 ? Lines{} : Lines{"critical: No separator found in file: " + path});
     }
-    EXPECT_TRUE(!GetDim(folder.path("none"), ";", messages) &&
-                !ReadVarNames(folder.path("none"), ";", 2, messages));
+    // A file that cannot be read offers nothing to either page, with one message each time.
+    messages.shown.clear();
+    const auto none = folder.path("none");
+    EXPECT_TRUE(!GetDim(none, ";", messages) && !ReadVarNames(none, ";", 2, messages) &&
+                !templateHeader(none, messages) && !zavekVariableCount(none, messages));
+    EXPECT_EQ(messages.shown.size(), 4u);
 }
 
 // Each keystroke in the dimension or separator box inspects the input again; a file that may

@@ -194,13 +194,15 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
         nameFile(name, dimension);
         EXPECT_EQ(button("cmdGo")->isEnabled(), ready) << name << "|" << dimension;
     }
-    namePage2("template.csv", "zavek.csv", "   ");
+    namePage2("   ", "zavek.csv", "result.csv");
     EXPECT_FALSE(button("cmdGo2")->isEnabled());
+    box("txtVQDTemplateFile")->setText(qs(cellFile("template.csv"))); // found, named last
+    EXPECT_TRUE(button("cmdGo2")->isEnabled());
 }
 
 // All nine lists take the template header's columns by position, equal and empty ones too, reset
 // to "none". Destination k opens for the k-th variable of the ZAVEK file; a closed one's text stays
-// readable on its grey (4.5:1 or more), as a closed row's and caption's.
+// readable on its grey (4.5:1 or more), as a closed row's (its boxes #AFAFAF) and caption's.
 TEST_F(Inspection, Page2FilesFillAndOpenTheLists) {
     const std::pair<const char*, QStringList> cases[] = {
         {"a,b;c", {"none"}}, // the separator could not be decided: no columns
@@ -238,11 +240,11 @@ TEST_F(Inspection, Page2FilesFillAndOpenTheLists) {
     };
     for (QWidget* closed : std::initializer_list<QWidget*>{
              box("txtVarName(0)"), cmbVars(8)->lineEdit(), label("lblDesination(8)")}) {
-        ASSERT_FALSE(closed->isEnabled());
         const double text = luminance(closed, closed->foregroundRole());
         const double ground = luminance(closed, closed->backgroundRole());
         EXPECT_GE((ground + 0.05) / (text + 0.05), 4.5) << closed->objectName().toStdString();
     }
+    EXPECT_EQ(box("txtVarName(0)")->palette().color(QPalette::Base), QColor(0xAF, 0xAF, 0xAF));
 }
 
 } // namespace

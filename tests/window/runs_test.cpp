@@ -155,8 +155,9 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
     const QString missing = qs(files.path("missing.csv"));
     nameFile(cellFile(), "4");
     check("chkHierch(2)")->click();
-    // The parameter boxes hold a few letters, the usual line edit 17.
+    // The parameter boxes hold a few letters, the usual line edit 17, after their captions.
     EXPECT_LT(box("txtDim")->width(), 14 * box("txtDim")->fontMetrics().horizontalAdvance('x'));
+    EXPECT_LT(label("lblDim")->geometry().right(), box("txtDim")->geometry().left());
     for (const auto& [fileBox, browse, mustExist, page, filter] : fileBoxes) {
         showPage(page);
         // A narrow button past its box's start, right-aligned with Ready, which keeps its width.
