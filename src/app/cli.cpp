@@ -5,6 +5,7 @@
 #include "app/cli_output.h"
 #include "app/console.h"
 #include "files/file_access.h"
+#include "text/fields.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -56,6 +57,15 @@ std::string usageErrorText(const CLI::App& app, std::span<char* const> arguments
 }
 
 } // namespace
+
+bool refusedBlankRequired(const CLI::App& command) {
+    for (const CLI::Option* option : command.get_options()) {
+        if (!option->get_required() || !trimBlanks(option->as<std::string>()).empty()) continue;
+        printUsageError(option->get_name() + " is empty");
+        return true;
+    }
+    return false;
+}
 
 int runCommandLine(int argc, char** argv) {
     CLI::App app{"VQD ZAVEK Interchange program: converts VQD cell files into ZAVEK's input files "

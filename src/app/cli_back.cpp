@@ -4,7 +4,6 @@
 #include "app/cli_output.h"
 #include "back/inspection.h"
 #include "files/file_access.h"
-#include "text/fields.h"
 #include "text/numbers.h"
 
 #include <charconv>
@@ -91,15 +90,7 @@ void BackCommand::define(CLI::App& app) {
 }
 
 int BackCommand::run(CliOutput& messages) {
-    // The window's go button is disabled until all three names are filled in.
-    for (const auto& [path, option] :
-         {std::pair{&template_, "--template"}, std::pair{&zavek_, "--zavek"},
-          std::pair{&output_, "--output"}}) {
-        if (trimBlanks(*path).empty()) {
-            printUsageError(std::string(option) + " is empty");
-            return exitUsage;
-        }
-    }
+    if (refusedBlankRequired(*command_)) return exitUsage;
 
     // Column names arrive in the form of file names; they are compared with the template's header.
     for (std::string& col : columns_)

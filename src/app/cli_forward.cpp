@@ -49,15 +49,7 @@ int ForwardCommand::run(CliOutput& messages) {
         for (std::string& text : *texts)
             text = files::codePageText(text);
     }
-    // The window's go button is disabled until both are filled in.
-    if (trimBlanks(input_).empty()) {
-        printUsageError("INPUT is empty");
-        return exitUsage;
-    }
-    if (trimBlanks(dim_).empty()) {
-        printUsageError("--dim is empty");
-        return exitUsage;
-    }
+    if (refusedBlankRequired(*command_)) return exitUsage;
 
     ForwardPageValues page;
     page.txtVQDFileName = input_;

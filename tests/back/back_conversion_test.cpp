@@ -12,7 +12,6 @@ namespace vqd {
 namespace {
 
 using Choices = std::map<Destination, std::int32_t>;
-using Lines = std::vector<std::string>;
 
 // DIR/template.csv and DIR/zavek.csv converted into DIR/result.csv, "finished" among the messages.
 BackConversionResult convert(const test::ScratchFolder& folder, const Choices& choices,

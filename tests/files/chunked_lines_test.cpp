@@ -8,8 +8,6 @@
 namespace vqd {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 // Hands on the lines of its chunks; stops after the line "stop", throws on the line "throw".
 struct Collecting final : ChunkConverter {
     explicit Collecting(Lines& delivered) : delivered_(delivered) {}

@@ -14,8 +14,6 @@
 namespace vqd {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 // The lines of an open file, one at a time or in chunks of about `chunkBytes`.
 Lines linesOf(LineReader& reader, std::size_t chunkBytes) {
     Lines lines;

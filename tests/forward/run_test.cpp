@@ -13,7 +13,6 @@ namespace vqd {
 namespace {
 
 using test::crlfLines;
-using Lines = std::vector<std::string>;
 
 // Every case runs under the C locale, one of decimal commas, and a line a chunk on several threads.
 class ForwardRun : public testing::TestWithParam<std::pair<const char*, std::size_t>> {

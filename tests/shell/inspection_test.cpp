@@ -9,8 +9,6 @@
 namespace vqd {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 // The dimension is the longest line's fields less the four cell fields; a file is taken only
 // when some line has more than four, and then the names asked for (at most four) are the first
 // fields of its first line. How a line splits is the field splitter's table.

@@ -128,3 +128,7 @@ inline std::string cellFile(const std::vector<std::string>& records) {
 inline const std::string zavekRecord = "11,a,250,3,U,0";
 
 } // namespace vqd::test
+
+namespace vqd {
+using Lines = std::vector<std::string>; // a file's lines, or the messages shown
+} // namespace vqd

@@ -25,8 +25,9 @@ TEST(Fields, TakenFromTheFront) {
     // clang-format on
     for (const auto& [line, separator, fields] : rows)
         EXPECT_EQ(oneAtATime(line, separator), fields) << line;
-    EXPECT_EQ(separatorFromText("tAb"), "\t");
-    EXPECT_EQ(separatorFromText("TAB "), "TAB ");
+    for (const auto& [typed, separator] :
+         {std::pair{"tAb", "\t"}, {"TAB ", "TAB "}, {"t@b", "t@b"}})
+        EXPECT_EQ(separatorFromText(typed), separator) << typed;
 }
 
 // A record taken at once, counted or walked through agrees with the rule. Its leading fields (< n),

@@ -48,8 +48,8 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
     box("txtResultFile")->setText(qs(files.path("result.csv")));
     button("cmdGo2")->click();
     EXPECT_EQ(behindBoxes, (QStringList{"processing", "ready"}));
-    EXPECT_EQ(label("lblProgress")->text(), "ready");
     showPage(0);
+    EXPECT_EQ(label("lblProgress")->text(), "ready");
     showPage(1); // page 2 shown again, its status line cleared
     EXPECT_EQ(label("lblProgress")->text(), "");
     EXPECT_EQ(readBytes(files.path("result.csv")),
@@ -70,6 +70,7 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     writeBytes(input, "\xEF\xBB\xBFR\xE9gion" + readBytes(example("cells.csv")).substr(6));
     const std::string hierarchy = example("region.hrc");
     box("txtDim")->setText("2");
+    box("txtPerc(0)")->setText("15");
     box("txtVQDFileName")->setText(qs(input));
     // The names from the first line, which also opens the rows the name alone left closed; a code
     // list for the first variable and both total codes.
@@ -111,7 +112,7 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     QProcess cli;
     cli.start(built.filePath(VQD_CLI_RELATIVE_PATH),
               {"forward", qs(input), "--dim", "2", "--names-first", "--hier1", qs(hierarchy),
-               "--total1", "NL", "--total2", "Total"});
+               "--total1", "NL", "--total2", "Total", "--freq", "15"});
     EXPECT_TRUE(cli.waitForFinished(60000) && cli.exitCode() == 0) << cli.readAll().data();
     EXPECT_EQ(undated(), byWindow);
 }
