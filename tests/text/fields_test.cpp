@@ -25,9 +25,8 @@ TEST(Fields, TakenFromTheFront) {
     // clang-format on
     for (const auto& [line, separator, fields] : rows)
         EXPECT_EQ(oneAtATime(line, separator), fields) << line;
-    for (const auto& [typed, separator] :
-         {std::pair{"tAb", "\t"}, {"TAB ", "TAB "}, {"t@b", "t@b"}})
-        EXPECT_EQ(separatorFromText(typed), separator) << typed;
+    for (const auto& [typed, taken] : {std::pair{"tAb", "\t"}, {"TAB ", "TAB "}, {"t@b", "t@b"}})
+        EXPECT_EQ(separatorFromText(typed), taken) << typed;
 }
 
 // A record taken at once, counted or walked through agrees with the rule. Its leading fields (< n),

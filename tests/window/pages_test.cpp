@@ -57,8 +57,9 @@ TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
     open();
     testing::internal::CaptureStderr();
     button("cmdEnd")->click();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "vqd2zavek: cannot write the settings to " + storeFolder + "/VQD2Zavek.conf\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "vqd2zavek: cannot write the settings to " +
+                                                          settings->fileName().toStdString() +
+                                                          "\n");
 }
 
 // Every caption says something; each input control's, caption's and the tabs' tooltip is wrapped,
