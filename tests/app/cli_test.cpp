@@ -64,7 +64,7 @@ struct CliCase {
 // Two columns of the template are named value: a name selects the first. On Windows ü is one byte
 // of code page 1252, as a Windows program writes it.
 const Files oneRecord{{"cells.csv", "R0;T;1,5;2;A;0"}};
-const std::string many = test::crlfLines(std::vector<std::string>(20'000, "R1;T;1;1;A;0"));
+const std::string many = test::crlfLines(Lines(20'000, "R1;T;1;1;A;0"));
 const Files usual{
     {"cells.csv", test::cellFile({"NL;Total;1234,5;20;S;10", "GR;0-14;120,5;3;A;0", "GR;65+;-12,5;1;b;50"})},
     {"my template.csv", "code;value;status;value\r\nx;0;-;A"}, {"1.csv", "only;\r\nx"},

@@ -19,6 +19,10 @@
 #include <utility>
 #include <vector>
 
+namespace vqd {
+using Lines = std::vector<std::string>; // a file's lines, or the messages shown
+} // namespace vqd
+
 namespace vqd::test {
 
 using RecordedMessage = std::pair<bool, std::string>; // critical, or a note; the text
@@ -51,7 +55,7 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
 }
 
 // Lines joined with CR LF, each line ended.
-inline std::string crlfLines(const std::vector<std::string>& lines) {
+inline std::string crlfLines(const Lines& lines) {
     std::string text;
     for (const auto& line : lines)
         text += line + "\r\n";
@@ -82,8 +86,8 @@ public:
         return path(name);
     }
     // The names of the files in the folder, sorted.
-    std::vector<std::string> fileNames() const {
-        std::vector<std::string> names;
+    Lines fileNames() const {
+        Lines names;
         for (const auto& entry : std::filesystem::directory_iterator(root_))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
@@ -113,8 +117,8 @@ inline std::string expand(const ScratchFolder& folder, const std::string& text) 
 }
 
 // The messages shown, as "critical: text" or "note: text".
-inline std::vector<std::string> shownTexts(const RecordingMessages& messages) {
-    std::vector<std::string> texts;
+inline Lines shownTexts(const RecordingMessages& messages) {
+    Lines texts;
     for (const auto& [critical, text] : messages.shown)
         texts.push_back((critical ? "critical: " : "note: ") + text);
     return texts;
@@ -122,13 +126,9 @@ inline std::vector<std::string> shownTexts(const RecordingMessages& messages) {
 
 // The usual files, each test giving only what differs: a cell file of two variables with its names
 // line, and a ZAVEK record of one variable.
-inline std::string cellFile(const std::vector<std::string>& records) {
+inline std::string cellFile(const Lines& records) {
     return "Region;Age;Value;Freq;Flag;Dom\r\n" + crlfLines(records);
 }
 inline const std::string zavekRecord = "11,a,250,3,U,0";
 
 } // namespace vqd::test
-
-namespace vqd {
-using Lines = std::vector<std::string>; // a file's lines, or the messages shown
-} // namespace vqd

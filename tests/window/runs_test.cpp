@@ -22,7 +22,7 @@ using Runs = WindowTest;
 
 // A typed column name, exact, chooses it, other text nothing; ZAVEK's own file is refused.
 TEST_F(Runs, BackTakesTheChosenColumns) {
-    const auto zavek = files.write("zavek.csv", crlfLines({"11,a,250,3,U,0", "12,b,7,1,S,0"}));
+    const auto zavek = files.write("zavek.csv", crlfLines({zavekRecord, "12,b,7,1,S,0"}));
     // A byte-order mark before the header: a note, after "ready".
     namePage2(
         files.write("template.csv",
@@ -96,7 +96,7 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     EXPECT_TRUE(font.bold() && font.families().value(0) == "Comic Sans MS");
     EXPECT_EQ(label("lblVerslag")->palette().color(QPalette::WindowText), QColor(Qt::blue));
     // A run stopped at its last line takes back the count it showed.
-    const std::vector<std::string> lines(1'000'000, "NL;Total;1;1;S;0"); // past the first paint
+    const Lines lines(1'000'000, "NL;Total;1;1;S;0"); // past the first paint
     ScratchFolder large;
     box("txtVQDFileName")->setText(qs(large.write("late.csv", crlfLines(lines) + "NL;T;1e999")));
     button("cmdGo")->click();
