@@ -37,6 +37,16 @@ struct RecordingDialogs : Recording<Dialogs> {
     QStringList offeredFilters;
 };
 
+// The texts a label is painted with, in order: what the user sees while a run holds the window.
+struct PaintedTexts : QObject {
+    explicit PaintedTexts(QLabel* label) { label->installEventFilter(this); }
+    bool eventFilter(QObject* label, QEvent* event) override {
+        if (event->type() == QEvent::Paint) texts << static_cast<QLabel*>(label)->text();
+        return false;
+    }
+    QStringList texts;
+};
+
 class WindowTest : public testing::Test {
 protected:
     void open() {
