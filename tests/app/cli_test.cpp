@@ -70,7 +70,7 @@ const Files usual{
     {"my template.csv", "code;value;status;value\r\nx;0;-;A"}, {"1.csv", "only;\r\nx"},
     {"zavek.csv", "11,a,250,3,U,0\r\n12,b,7,1,S,0\r\n"}, {"bom.csv", "\xEF\xBB\xBF" "code;value\r\nx;0"},
     {"t.csv", "a,b;c\r\nx,y;z"}, {"-h", "1;2;-3;4;5;1;A;0"}, {"lf.hrc", "R1\n"}, {"lf.csv", "code;value\nx;0\n"},
-    {"many.csv", many}, {"bad.csv", many + "R1;T;1" + std::string(400, '0') + "e9;1;S;0"},
+    {"many.csv", many}, {"many.zavek", test::crlfLines(Lines(20'000, test::zavekRecord))}, {"bad.csv", many + "R1;T;1" + std::string(400, '0') + "e9;1;S;0"},
     {"łódź é Ω.csv", "Region;Age;Value;Freq;Flag;Dom\r\nZ\xFCrich;Total;20;2;S;0\r\nGR;0-14;1;3;A;0"},
     {"région Ω.hrc", "Z\xFCrich\r\n@GR\r\n"}};
 
@@ -113,9 +113,8 @@ const std::string byNames = "forward cells.csv --dim 2 --names-first --total1 NL
 const std::vector<CliCase> rows{
     {"NamesGivenOrFromTheFirstLineAndNotesEscaped", "forward cells.csv --dim 2 --names-first --name2 Ages --total1 \"X\x1b\" --total2 Total --levels2 \"1 2\"", 0,
      "3 records processed\n", note + "(X\\x1b) found for variable: Region\n", "cells.csv.rda", "\r\nRegion 5\r\n  <RECODABLE>\r\n  <TOTCODE> X\x1b\r\nAges 5\r\n  <RECODABLE>\r\n  <HIERARCHICAL>\r\n    <HIERLEVELS> 1 2\r\n"},
-    {"BackColumnsByNameAndNumber", back + "o --var1 4 --value value --status 3 --freq none", 0, "ready\n", "", "o", "code;value;status;value\r\nx;250;U;11\r\nx;7;S;12\r\n"},
+    {"BackColumnsByNameAndNumber", back + "o --var1 4 --value value --status 3 --freq none --dom 1", 0, "ready\n", "", "o", "code;value;status;value\r\n0;250;U;11\r\n0;7;S;12\r\n"},
     {"NoCommand", "", 2, "", usage("A subcommand is required")},
-    // The help of the program and of each command, as the manual page shows it.
     {"HelpAsInTheManual", "--help && \"" VQD_CLI_PATH "\" forward --help >>.out && \"" VQD_CLI_PATH "\" back --help >>.out", 0, test::readBytes(VQD_HELP_TEXT), ""},
     // A misspelt option is named before the options it kept from being given.
     {"UnknownArgumentsInTheirOrder", "forward cells.csv --bogus extra", 2, "", usage("The following arguments were not expected: --bogus extra")},
@@ -142,6 +141,7 @@ const std::vector<CliCase> rows{
     {"DeviceAsOutput", back + "NUL", 1, "", error + "Cannot write file: NUL: not a regular file\n"},
 #else
     {"ProgressReplacedByNotesAndTheResult", "forward many.csv" + onTerminal, 0, "", "(progress)\r\x1b[K" + lf("lf.hrc") + "20000 records processed\n", "many.csv.tab", "R1;T;1;", hold},
+    {"BackProgressReplacedByTheResult", "back --template \"my template.csv\" --zavek many.zavek --output o --value 2 >/dev/tty 2>&1", 0, "", "(progress)\r\x1b[Kready\n", "o", "x;250;", hold},
     {"ProgressReplacedByTheErrorLongValueCut", "forward bad.csv" + onTerminal, 1, "", "(progress)\r\x1b[K" + error + "Number out of range in line 20001: 1" + std::string(59, '0') + "...\n", "", "", hold},
     // The system's reason in the user's language; a closed output never written is no fault.
     {"InputNameEscapedReasonInTheUsersLanguage", "forward \"a\x1b[1mb\nc\" --dim 2 >&-", 1, "", error + "Cannot read file: a\\x1b[1mb\\nc: Datei oder Verzeichnis nicht gefunden\n", "", "", "LC_ALL=de_DE.UTF-8"},
