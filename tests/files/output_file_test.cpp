@@ -32,12 +32,6 @@ const std::string immutableReason = files::systemReason(ERROR_ACCESS_DENIED);
 
 // Another program holding a file open and not letting it be renamed, as editors do.
 HANDLE heldFile = INVALID_HANDLE_VALUE;
-void holdOpen(const std::string& path) {
-    heldFile =
-        ::CreateFileW(files::nativePath(path).c_str(), GENERIC_READ,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(heldFile, INVALID_HANDLE_VALUE);
-}
 void release() {
     if (heldFile != INVALID_HANDLE_VALUE) ::CloseHandle(heldFile);
     heldFile = INVALID_HANDLE_VALUE;
@@ -257,7 +251,7 @@ INSTANTIATE_TEST_SUITE_P(Windows, OutputSetFaults, testing::Values(
                [](auto& f) { immutable(f, true); }, nullptr,
                "Cannot write file: DIR/a.log\n" + immutableReason},
     OutputCase{"OutputHeldOpenByAnotherProgram", nullptr,
-               [](auto& f, auto&) { holdOpen(f.path("a.log")); },
+               [](auto& f, auto&) { heldFile = ::CreateFileW(files::nativePath(f.path("a.log")).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr); },
                "Cannot write file: DIR/a.log\n" + files::systemReason(ERROR_SHARING_VIOLATION)}),
     byName);
 // clang-format on

@@ -129,18 +129,6 @@ TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
     };
     // clang-format on
     folder.write("empty.hrc", "");
-    const auto usual = values;
-    Lines expected;
-    for (const auto& [change, message] : refused) {
-        values = usual;
-        values.VarCount = 2;
-        values.rows[0] = {"Region", false, "", "", false, "", "NL"};
-        values.rows[1] = {"Age", false, "", "", true, "1 2", "Total"};
-        change(values);
-        EXPECT_FALSE(run("1;1;S;0").completed) << message;
-        expected.push_back("critical: " + test::expand(folder, message));
-    }
-    values = usual;
     const std::string cells = crlfLines({"1;1;S;0", "2;1;S;0", "1e999;1;S;0", "1e998;1;S;0"});
     EXPECT_FALSE(run(cells).completed);
     EXPECT_FALSE(run(cells, [](std::int64_t) { throw std::bad_alloc(); }).completed);
@@ -148,10 +136,19 @@ TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
     // first thread, which shows the progress, hands on its first chunk, however late that is.
     const std::string large = crlfLines(Lines(20000, "1;1;S;0;" + std::string(1000, 'x')));
     EXPECT_FALSE(run(large, [this](std::int64_t) { folder.write("cells.csv", ""); }).completed);
-    expected.insert(expected.end(), {"critical: Number out of range in line 3: 1e999",
-                                     "critical: Not enough memory to convert file: " + input,
-                                     "critical: Cannot read file: " + input +
-                                         "\nthe file changed while it was read"});
+    Lines expected{"critical: Number out of range in line 3: 1e999",
+                   "critical: Not enough memory to convert file: " + input,
+                   "critical: Cannot read file: " + input + "\nthe file changed while it was read"};
+    values.VarCount = 2;
+    values.rows[0] = {"Region", false, "", "", false, "", "NL"};
+    values.rows[1] = {"Age", false, "", "", true, "1 2", "Total"};
+    const auto usual = values;
+    for (const auto& [change, message] : refused) {
+        values = usual;
+        change(values);
+        EXPECT_FALSE(run("1;1;S;0").completed) << message;
+        expected.push_back("critical: " + test::expand(folder, message));
+    }
     EXPECT_EQ(test::shownTexts(messages), expected);
     EXPECT_EQ(folder.fileNames(), (Lines{"cells.csv", "empty.hrc"}));
     // A negative dimension is none: no row is checked, not even a nameless one. A chunk's output
