@@ -84,12 +84,12 @@ TEST_F(StartUp, EveryControlExplainsItself) {
                 << name << ": " << paragraph.toStdString();
     }
     EXPECT_EQ(label("lblDestinatiom")->text(), "Destination Columns"); // over the lists
-    const QString titles = label("lblVariabelen")->text(); // over the rows, the last over its box
+    const QString titles = label("lblVariabelen")->text(); // over the rows, the file's over its box
     EXPECT_EQ(titles.simplified(), "Var Name Hierarch Hierarch. Structure file Total code");
     const QFontMetrics metrics = label("lblVariabelen")->fontMetrics();
     EXPECT_NEAR(label("lblVariabelen")->x() +
-                    metrics.horizontalAdvance(titles.section("Total", 0, 0)),
-                box("txtTotCode(0)")->x(), metrics.horizontalAdvance(' '));
+                    metrics.horizontalAdvance(titles.section("Hierarch.", 0, 0)),
+                box("txtHierFile(0)")->x(), metrics.horizontalAdvance(' '));
     const char* received[] = {"value",      "frequency",  "status",     "dominance", "top-2",
                               "variable 1", "variable 2", "variable 3", "variable 4"};
     for (int k = 0; k < 9; ++k)
