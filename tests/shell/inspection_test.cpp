@@ -19,9 +19,8 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
         {"a;b;c;d;e", 1, 1, {"a"}}, {"a;b;c;d", 2, 0, {}}, {"", 2, 0, {}}};
     // clang-format on
     test::ScratchFolder folder;
-    test::RecordingMessages messages;
     for (const auto& [lines, asked, dim, names] : cases) {
-        messages.shown.clear();
+        test::RecordingMessages messages;
         const auto path = folder.write("cells.csv", lines);
         EXPECT_EQ(GetDim(path, ";", messages), dim) << lines;
         const auto found = inspectInput(path, ";", asked, true, messages);
@@ -31,7 +30,7 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
                   dim > 0 ? Lines{} : Lines{"critical: No separator found in file: " + path});
     }
     // A file that cannot be read offers nothing to either page, with one message each time.
-    messages.shown.clear();
+    test::RecordingMessages messages;
     const auto none = folder.path("none");
     EXPECT_TRUE(!GetDim(none, ";", messages) && !ReadVarNames(none, ";", 2, messages) &&
                 !templateHeader(none, messages) && !zavekVariableCount(none, messages));

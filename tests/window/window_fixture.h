@@ -29,8 +29,7 @@ struct RecordingDialogs : Recording<Dialogs> {
     FileChoice chooseFile(const QString& filter, const QString& fileName,
                           std::int32_t filterIndex) override {
         offeredFilters << filter.section('|', 2 * filterIndex - 2, 2 * filterIndex - 2);
-        const FileChoice choice = answer.value_or(FileChoice{fileName, filterIndex});
-        answer.reset();
+        const auto choice = std::exchange(answer, {}).value_or(FileChoice{fileName, filterIndex});
         return {choice.fileName, choice.filterIndex == 0 ? filterIndex : choice.filterIndex};
     }
     std::optional<FileChoice> answer;
