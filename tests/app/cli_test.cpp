@@ -115,7 +115,8 @@ const std::vector<CliCase> rows{
      "3 records processed\n", note + "(X\\x1b) found for variable: Region\n", "cells.csv.rda", "\r\nRegion 5\r\n  <RECODABLE>\r\n  <TOTCODE> X\x1b\r\nAges 5\r\n  <RECODABLE>\r\n  <HIERARCHICAL>\r\n    <HIERLEVELS> 1 2\r\n"},
     {"BackColumnsByNameAndNumber", back + "o --var1 4 --value value --status 3 --freq none --dom 1", 0, "ready\n", "", "o", "code;value;status;value\r\n0;250;U;11\r\n0;7;S;12\r\n"},
     {"NoCommand", "", 2, "", usage("A subcommand is required")},
-    {"HelpAsInTheManual", "--help && \"" VQD_CLI_PATH "\" forward --help >>.out && \"" VQD_CLI_PATH "\" back --help >>.out", 0, test::readBytes(VQD_HELP_TEXT), ""},
+    {"HelpAsInTheManualAndVersion", "--help && \"" VQD_CLI_PATH "\" forward --help >>.out && \"" VQD_CLI_PATH "\" back --help >>.out && \"" VQD_CLI_PATH "\" --version >>.out", 0,
+     test::readBytes(VQD_HELP_TEXT) + "vqd2zavek-cli " VQD_VERSION "\n", ""},
     // A misspelt option is named before the options it kept from being given.
     {"UnknownArgumentsInTheirOrder", "forward cells.csv --bogus extra", 2, "", usage("The following arguments were not expected: --bogus extra")},
     {"ValueLeftOut", "forward cells.csv --dim --names-first --total1 X", 2, "", usage("--dim: its value is missing (--names-first is an option)")},
@@ -140,6 +141,7 @@ const std::vector<CliCase> rows{
     {"DriveLetterAndBackslashes", "back --template \"C:my template.csv\" --zavek .\\zavek.csv --var1 code --value value --output \"C:wynik ł.csv\"", 0, "ready\n", "", "wynik ł.csv", "\r\n11;250;-;A\r\n"},
     {"DeviceAsOutput", back + "NUL", 1, "", error + "Cannot write file: NUL: not a regular file\n"},
 #else
+    {"NoProgressLineWhereNoTerminalShowsIt", "forward many.csv" + forward + " --hier1 lf.hrc", 0, "20000 records processed\n", lf("lf.hrc"), "many.csv.tab", "R1;T;1;", hold},
     {"ProgressReplacedByNotesAndTheResult", "forward many.csv" + onTerminal, 0, "", "(progress)\r\x1b[K" + lf("lf.hrc") + "20000 records processed\n", "many.csv.tab", "R1;T;1;", hold},
     {"BackProgressReplacedByTheResult", "back --template \"my template.csv\" --zavek many.zavek --output o --value 2 >/dev/tty 2>&1", 0, "", "(progress)\r\x1b[Kready\n", "o", "x;250;", hold},
     {"ProgressReplacedByTheErrorLongValueCut", "forward bad.csv" + onTerminal, 1, "", "(progress)\r\x1b[K" + error + "Number out of range in line 20001: 1" + std::string(59, '0') + "...\n", "", "", hold},

@@ -96,6 +96,7 @@ TEST_F(StartUp, EveryControlExplainsItself) {
         EXPECT_TRUE(cmbVars(k)->toolTip().contains(received[k]) &&
                     cmbVars(k)->toolTip().contains("or type its name. Columns left at none keep"))
             << k;
+    EXPECT_TRUE(box("txtVarName(3)")->toolTip().contains("variable 4")); // rows count from 1
 }
 
 // Tab walks page 1 as it reads, open rows included, to the tab bar, then page 2 back to the bar.

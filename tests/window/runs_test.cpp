@@ -217,6 +217,7 @@ TEST(QtDialogs, ShowEveryFileAndTheMessageAsItIs) {
         // Wide enough for size, type and date to stand whole beside the name.
         const QTreeView* details = dialog->findChild<QTreeView*>("treeView");
         EXPECT_GE(dialog->width(), 110 * QFontMetrics(details->font()).averageCharWidth());
+        EXPECT_EQ(dialog->findChild<QComboBox*>("fileTypeCombo")->itemText(0), "VQD File (*.vqd)");
         dialog->selectNameFilter(dialog->nameFilters().first()); // the index the dialog ends on
         static_cast<QDialog*>(dialog)->accept();                 // Open
     });
