@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
-#include <QTreeView>
 #include <QUrl>
 #include <chrono>
 #include <regex>
@@ -215,8 +214,7 @@ TEST(QtDialogs, ShowEveryFileAndTheMessageAsItIs) {
         for (int row = 0; row < model->rowCount(where); ++row)
             listed << model->index(row, 0, where).data().toString();
         // Wide enough for size, type and date to stand whole beside the name.
-        const QTreeView* details = dialog->findChild<QTreeView*>("treeView");
-        EXPECT_GE(dialog->width(), 110 * QFontMetrics(details->font()).averageCharWidth());
+        EXPECT_GE(dialog->width(), 110 * dialog->fontMetrics().averageCharWidth());
         EXPECT_EQ(dialog->findChild<QComboBox*>("fileTypeCombo")->itemText(0), "VQD File (*.vqd)");
         dialog->selectNameFilter(dialog->nameFilters().first()); // the index the dialog ends on
         static_cast<QDialog*>(dialog)->accept();                 // Open
