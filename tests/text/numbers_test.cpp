@@ -54,8 +54,7 @@ TEST(Numbers, QuickPathsAgreeWithTheRule) {
         std::array<char, maxCostTextSize> cost{};
         const char* const end = writeCostTextOfDecimal(cost.data(), number);
         ASSERT_EQ(end != nullptr, fromDigits);
-        if (end == nullptr) continue;
-        EXPECT_EQ(std::string_view(cost.data(), end), renderCostText(value));
+        EXPECT_TRUE(!end || std::string_view(cost.data(), end) == renderCostText(value));
     }
 }
 
