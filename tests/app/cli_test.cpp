@@ -141,6 +141,7 @@ const std::vector<CliCase> rows{
     {"DriveLetterAndBackslashes", "back --template \"C:my template.csv\" --zavek .\\zavek.csv --var1 code --value value --output \"C:wynik ł.csv\"", 0, "ready\n", "", "wynik ł.csv", "\r\n11;250;-;A\r\n"},
     {"DeviceAsOutput", back + "NUL", 1, "", error + "Cannot write file: NUL: not a regular file\n"},
 #else
+    {"StandardOutputAsOutput", back + "/dev/stdout", 1, "", error + "Cannot write file: /dev/stdout: not a regular file\n"},
     {"NoProgressLineWhereNoTerminalShowsIt", "forward many.csv" + forward + " --hier1 lf.hrc", 0, "20000 records processed\n", lf("lf.hrc"), "many.csv.tab", "R1;T;1;", hold},
     {"ProgressReplacedByNotesAndTheResult", "forward many.csv" + onTerminal, 0, "", "(progress)\r\x1b[K" + lf("lf.hrc") + "20000 records processed\n", "many.csv.tab", "R1;T;1;", hold},
     {"BackProgressReplacedByTheResult", "back --template \"my template.csv\" --zavek many.zavek --output o --value 2 >/dev/tty 2>&1", 0, "", "(progress)\r\x1b[Kready\n", "o", "x;250;", hold},

@@ -14,7 +14,7 @@
 namespace vqd {
 namespace {
 
-// The lines of an open file, one at a time or in chunks of about `chunkBytes`.
+// The lines of an open file, one at a time or in chunks of about `chunkBytes`, then none.
 Lines linesOf(LineReader& reader, std::size_t chunkBytes) {
     Lines lines;
     std::string_view line;
@@ -24,8 +24,7 @@ Lines linesOf(LineReader& reader, std::size_t chunkBytes) {
     while (chunkBytes != 0 && reader.nextChunk(chunk, chunkBytes))
         for (std::string_view rest = chunk.lines(); nextLineOfChunk(rest, line);)
             lines.emplace_back(line);
-    EXPECT_FALSE(chunkBytes == 0 ? reader.next(line) : reader.nextChunk(chunk, chunkBytes))
-        << "nothing after the end or an error";
+    EXPECT_FALSE(chunkBytes == 0 ? reader.next(line) : reader.nextChunk(chunk, chunkBytes));
     return lines;
 }
 
