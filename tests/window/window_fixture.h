@@ -24,13 +24,12 @@ inline QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// A dialog ends on the name scripted for it (filter 0: as offered), else cancels; filters kept.
+// A dialog ends on the name and filter scripted for it, else cancels; the filters offered kept.
 struct RecordingDialogs : Recording<Dialogs> {
     FileChoice chooseFile(const QString& filter, const QString& fileName,
                           std::int32_t filterIndex) override {
         offeredFilters << filter.section('|', 2 * filterIndex - 2, 2 * filterIndex - 2);
-        const auto choice = std::exchange(answer, {}).value_or(FileChoice{fileName, filterIndex});
-        return {choice.fileName, choice.filterIndex == 0 ? filterIndex : choice.filterIndex};
+        return std::exchange(answer, {}).value_or(FileChoice{fileName, filterIndex});
     }
     std::optional<FileChoice> answer;
     QStringList offeredFilters;
