@@ -56,8 +56,8 @@ std::string usageErrorText(const CLI::App& app, std::span<char* const> arguments
     return unknown.empty() ? error.what() : CLI::ExtrasError(unknown).what();
 }
 
-} // namespace
-
+// A required option left blank is refused by the name the user typed, as the window's go buttons
+// stay disabled until each is filled in. True when one was refused.
 bool refusedBlankRequired(const CLI::App& command) {
     for (const CLI::Option* option : command.get_options()) {
         if (!option->get_required() || !trimBlanks(option->as<std::string>()).empty()) continue;
@@ -66,6 +66,8 @@ bool refusedBlankRequired(const CLI::App& command) {
     }
     return false;
 }
+
+} // namespace
 
 int runCommandLine(int argc, char** argv) {
     CLI::App app{"VQD ZAVEK Interchange program: converts VQD cell files into ZAVEK's input files "
@@ -116,6 +118,9 @@ int runCommandLine(int argc, char** argv) {
     if (const std::string error = optionTakenAsValue(app, arguments); !error.empty()) {
         printUsageError(files::messageName(error));
         return exitUsage;
+    }
+    for (const CLI::App* command : app.get_subcommands()) {
+        if (refusedBlankRequired(*command)) return exitUsage;
     }
     CliOutput messages;
     try {

@@ -90,8 +90,6 @@ void BackCommand::define(CLI::App& app) {
 }
 
 int BackCommand::run(CliOutput& messages) {
-    if (refusedBlankRequired(*command_)) return exitUsage;
-
     // Column names arrive in the form of file names; they are compared with the template's header.
     for (std::string& col : columns_)
         col = files::codePageText(col);

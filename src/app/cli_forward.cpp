@@ -49,7 +49,6 @@ int ForwardCommand::run(CliOutput& messages) {
         for (std::string& text : *texts)
             text = files::codePageText(text);
     }
-    if (refusedBlankRequired(*command_)) return exitUsage;
 
     ForwardPageValues page;
     page.txtVQDFileName = input_;
