@@ -120,7 +120,7 @@ const std::vector<CliCase> rows{
     // A misspelt option is named before the options it kept from being given.
     {"UnknownArgumentsInTheirOrder", "forward cells.csv --bogus extra", 2, "", usage("The following arguments were not expected: --bogus extra")},
     {"ValueLeftOut", "forward cells.csv --dim --names-first --total1 X", 2, "", usage("--dim: its value is missing (--names-first is an option)")},
-    {"ValueLeftOutLeavingItsOwnOver", "forward cells.csv --dim --sep \";\"", 2, "", usage("--dim: its value is missing (--sep is an option)")},
+    {"ValueLeftOutBeforeTheLastArgument", "forward cells.csv --dim --sep", 2, "", usage("--dim: its value is missing (--sep is an option)")},
     {"OptionNamesAfterDoubleDashAreOperands", "forward --dim 2 -- --dim --sep", 2, "", usage("The following arguments were not expected: -- --sep")},
     {"ValueAttachedOperandAfterDoubleDashFourVariables", "forward --dim 4 --name1 a --name2 b --name3 c --name4 d --total1=--total2 --total2 2 --total3 -3 --total4 4 -- -h", 0,
      "1 records processed\n", note + "(--total2) found for variable: a\n", "-h.tab", "1;2;-3;4;5;1;"},
