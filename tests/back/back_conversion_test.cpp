@@ -39,11 +39,6 @@ Lines fieldsOf(std::string_view line, std::string_view separator, std::size_t co
     return fields;
 }
 
-// `count` lines of one variable, each fifty bytes long.
-std::string zavekLines(std::size_t count) {
-    return test::crlfLines(Lines(count, test::zavekRecord + std::string(34, '0')));
-}
-
 // A result line is the model line with each chosen column holding its record field, a later
 // destination winning; the runs copied at once must give what this plain rule gives.
 TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
@@ -104,7 +99,7 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
     const std::string beyond = "critical: Number of explanatory variables outside 0 to 4:";
     // Far more than the chunks converted at once, so that its end is not yet read when the first
     // thread, which shows the progress, hands on its first chunk, however late that is.
-    const std::string large = zavekLines(400'000);
+    const std::string large = test::crlfLines(Lines(400'000, test::zavekRecord));
     // template, ZAVEK file ("-": none), result, start of the messages ("|" parts them), what
     // befalls the ZAVEK file once the first records are done
     // clang-format off
@@ -154,7 +149,7 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
 TEST(ConvertBack, LongModelLineOneRecordAtATime) {
     test::ScratchFolder folder;
     folder.write("template.csv", "code;note\r\nx;" + std::string(1100, 'n') + "\r\n");
-    folder.write("zavek.csv", zavekLines(1700)); // a chunk would hold twenty of its lines
+    folder.write("zavek.csv", test::crlfLines(Lines(1700, test::zavekRecord))); // 62 to a chunk
     test::RecordingMessages messages;
     std::vector<std::int64_t> counts;
     const auto count = [&](std::int64_t recordCount) { counts.push_back(recordCount); };
