@@ -48,7 +48,6 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
     box("txtResultFile")->setText(qs(files.path("result.csv")));
     button("cmdGo2")->click();
     showPage(0);
-    EXPECT_EQ(label("lblProgress")->text(), "ready");
     showPage(1); // page 2 shown again, its status line cleared
     EXPECT_EQ(painted.texts,
               (QStringList{"processing", "(box)", "", "processing", "ready", "(box)", ""}));
@@ -69,9 +68,8 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     // A byte-order mark before the names: a note.
     writeBytes(input, "\xEF\xBB\xBFR\xE9gion" + readBytes(example("cells.csv")).substr(6));
     const std::string hierarchy = example("region.hrc");
-    box("txtDim")->setText("2");
     box("txtPerc(0)")->setText("15");
-    box("txtVQDFileName")->setText(qs(input));
+    nameFile(input, "2");
     // The names from the first line, which also opens the rows the name alone left closed; a code
     // list for the first variable and both total codes.
     check("chkVarNamesInFirst")->click();
@@ -90,6 +88,7 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     button("cmdGo")->click();
     const QFont font = label("lblVerslag")->font(); // the count stands out, in its face and blue
     EXPECT_TRUE(font.bold() && font.families().value(0) == "Comic Sans MS");
+    EXPECT_EQ(label("lblProgress")->font().pointSizeF(), 11.25); // page 2's, larger
     EXPECT_EQ(label("lblVerslag")->palette().color(QPalette::WindowText), QColor(Qt::blue));
     // A run stopped at its last line takes back the counts it showed as it went, at least one
     // once it has run for 40 ms.
@@ -129,11 +128,11 @@ const std::tuple<const char*, const char*, bool, int, const char*> fileBoxes[] =
     {"txtZavekOutputFile", "cmdZoekZavekOutput", true, 1, "Zavek VQD output file (*.vqd)"},
     {"txtResultFile", "cmdZoekResult", false, 1, "CSV File (*.csv"}};
 
-// Drags the files onto `target` and drops them there; whether the drop was taken. Only a box that
-// accepts drops sees the drag, and passing over it takes nothing.
-bool drop(QLineEdit* target, const QList<QUrl>& urls) {
+// Drags the files, or without them the text, onto `target` and drops them there; whether the drop
+// was taken. Only a box that accepts drops sees the drag, and passing over it takes nothing.
+bool drop(QLineEdit* target, const QList<QUrl>& urls, const QString& text = {}) {
     QMimeData data;
-    data.setUrls(urls);
+    urls.isEmpty() ? data.setText(text) : data.setUrls(urls);
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     const QString before = target->text();
@@ -159,9 +158,12 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
     };
     nameFile(cellFile(), "4");
     check("chkHierch(2)")->click();
-    // The parameter boxes hold a few letters, the usual line edit 17, after their captions.
+    // The parameter boxes hold a few letters, the usual line edit 17, after their captions, as a
+    // name box after its row's number; the status line keeps its own height over the buttons.
     EXPECT_LT(box("txtDim")->width(), 14 * box("txtDim")->fontMetrics().horizontalAdvance('x'));
     EXPECT_LT(label("lblDim")->geometry().right(), box("txtDim")->geometry().left());
+    EXPECT_LT(label("lblVArNo(0)")->geometry().right(), box("txtVarName(0)")->geometry().left());
+    EXPECT_EQ(label("lblVerslag")->height(), label("lblVerslag")->sizeHint().height());
     for (const auto& [fileBox, browse, mustExist, page, filter] : fileBoxes) {
         showPage(page);
         // A narrow button past its box's start, right-aligned with Ready, which keeps its width.
@@ -184,9 +186,11 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
         const QString second = page == 1 && mustExist ? "All files (*.*)" : filter;
         EXPECT_EQ(std::exchange(dialogs.offeredFilters, {}), (QStringList{filter, second}));
     }
-    // Two files, or a web address, are no file to take.
+    // Two files, or a web address, are no file to take; a text dropped is typed.
     const QUrl url = QUrl::fromLocalFile(qs(existing)), web("https://example.org/cells.csv");
     EXPECT_FALSE(drop(box("txtVQDFileName"), {url, url}) || drop(box("txtVQDFileName"), {web}));
+    EXPECT_TRUE(drop(box("txtVQDFileName"), {}, "typed") &&
+                box("txtVQDFileName")->text().contains("typed"));
     showPage(0);
     for (const bool byDrop : {false, true}) {
         // The name of a file not there yet: the new dimension closes the rows. Then the file.
