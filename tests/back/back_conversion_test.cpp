@@ -114,7 +114,7 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
         {usual, "-", "result.csv", "critical: Cannot read file: DIR/zavek.csv\n", {}},
         {usual, "", "result.csv", "critical: No records in file: DIR/zavek.csv", {}},
         {usual, "a,b\r\n" + record, "result.csv", beyond + " -1 (2 fields on the first line) in file: DIR/zavek.csv", {}},
-        {usual, "1,2,3,4,5,6,7,8,9,10,11,12,13,14", "result.csv", beyond + " 5 (14 fields on the first line) in file: DIR/zavek.csv", {}},
+        {usual, "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15", "result.csv", beyond + " 6 (15 fields on the first line) in file: DIR/zavek.csv", {}},
         {usual, record, "no/result.csv", "critical: Cannot write file: DIR/no/result.csv\n", {}},
         {usual, record, "template.csv", "critical: The output file is the same file as the template file: DIR/template.csv", {}},
         {usual, record, "zavek.csv", "critical: The output file is the same file as the ZAVEK output file: DIR/zavek.csv", {}},
