@@ -199,6 +199,8 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     EXPECT_FALSE(button("cmdGo2")->isEnabled());
     box("txtVQDTemplateFile")->setText(qs(cellFile("template.csv"))); // found, named last
     EXPECT_TRUE(button("cmdGo2")->isEnabled());
+    box("txtResultFile")->setText("  ");
+    EXPECT_FALSE(button("cmdGo2")->isEnabled());
 }
 
 // All nine lists take the template header's columns by position, equal and empty ones too, reset

@@ -39,7 +39,6 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
         QTest::keyClicks(cmbVars(k)->lineEdit(), text);
         QTest::keyClick(cmbVars(k)->lineEdit(), Qt::Key_Return);
         EXPECT_EQ(cmbVars(k)->currentText(), shown) << text;
-        EXPECT_EQ(cmbVars(k)->count(), 6) << text;
     }
     cmbVars(3)->setEditText("none"); // typed, not confirmed: the dominance goes nowhere
     PaintedTexts painted(label("lblProgress"));
@@ -47,7 +46,8 @@ TEST_F(Runs, BackTakesTheChosenColumns) {
     button("cmdGo2")->click();
     box("txtResultFile")->setText(qs(files.path("result.csv")));
     button("cmdGo2")->click();
-    showPage(0);
+    showPage(0); // page 1 leaves page 2's status line alone
+    EXPECT_EQ(label("lblProgress")->text(), "ready");
     showPage(1); // page 2 shown again, its status line cleared
     EXPECT_EQ(painted.texts,
               (QStringList{"processing", "(box)", "", "processing", "ready", "(box)", ""}));
@@ -158,12 +158,10 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
     };
     nameFile(cellFile(), "4");
     check("chkHierch(2)")->click();
-    // The parameter boxes hold a few letters, the usual line edit 17, after their captions, as a
-    // name box after its row's number; the status line keeps its own height over the buttons.
+    // Parameter boxes of a few letters (a line edit holds 17) after captions, name boxes after 1-4.
     EXPECT_LT(box("txtDim")->width(), 14 * box("txtDim")->fontMetrics().horizontalAdvance('x'));
     EXPECT_LT(label("lblDim")->geometry().right(), box("txtDim")->geometry().left());
     EXPECT_LT(label("lblVArNo(0)")->geometry().right(), box("txtVarName(0)")->geometry().left());
-    EXPECT_EQ(label("lblVerslag")->height(), label("lblVerslag")->sizeHint().height());
     for (const auto& [fileBox, browse, mustExist, page, filter] : fileBoxes) {
         showPage(page);
         // A narrow button past its box's start, right-aligned with Ready, which keeps its width.
