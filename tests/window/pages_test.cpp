@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include <QGroupBox>
 #include <QRegularExpression>
 #include <QTextDocument>
 #include <cmath>
@@ -61,15 +62,16 @@ TEST_F(StartUp, StoreGivesTheBoxesAndEndingStoresThemForTheNextRun) {
                                                           "\n");
 }
 
-// Every caption says something; each input control's, caption's and the tabs' tooltip is wrapped,
-// in sentences; a destination list names what it receives; the two headings stand as titled.
+// The captions, tabs and frame title are the window's own texts; each input control's, caption's
+// and the tabs' tooltip is wrapped, in sentences; a destination list names what it receives; the
+// two headings stand as titled.
 TEST_F(StartUp, EveryControlExplainsItself) {
+    const auto* tabs = find<QTabWidget>("VQDTab1");
+    QStringList captions{tabs->tabText(0), tabs->tabText(1), find<QGroupBox>("frmOutput")->title()};
     for (QWidget* control : window->findChildren<QWidget*>()) {
         const std::string name = control->objectName().toStdString();
         const auto* caption = qobject_cast<QLabel*>(control);
-        EXPECT_TRUE(!caption || !caption->text().isEmpty() || name == "lblVerslag" ||
-                    name == "lblProgress")
-            << name;
+        if (caption) captions << caption->text().simplified(); // empty: the two status lines
         const bool input = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control) ||
                            qobject_cast<QAbstractButton*>(control) || caption ||
                            qobject_cast<QTabWidget*>(control);
@@ -83,8 +85,15 @@ TEST_F(StartUp, EveryControlExplainsItself) {
                         !paragraph.contains(QRegularExpression("[a-z][.][A-Z]"))) // one a line
                 << name << ": " << paragraph.toStdString();
     }
+    captions.sort();
+    EXPECT_EQ(captions.join('|').toStdString(),
+              "|| ZAVEK > VQD|1|2|3|4|Cell Dom Percentage|Cell Frequency|Cell Status|"
+              "Cell Top2 Percentage|Cell Value|Destination Columns|Dimension|Dom Percentage B-Flag|"
+              "Dom Percentage C-Flag|Expl. Var 1|Expl. Var 2|Expl. Var 3|Expl. Var 4|"
+              "Frequency protection percentage|LevelsFromCode|Separator|The VQD input file|"
+              "VQD > ZAVEK|VQD output file|VQD template file|Var Name Hierarch Hierarch. Structure "
+              "file Total code|Var. names on first line|ZAVEK > VQD|Zavek VQD-output file");
     const QString titles = label("lblVariabelen")->text(); // over the rows, the file's over its box
-    EXPECT_EQ(titles.simplified(), "Var Name Hierarch Hierarch. Structure file Total code");
     const QFontMetrics metrics = label("lblVariabelen")->fontMetrics();
     EXPECT_NEAR(label("lblVariabelen")->x() +
                     metrics.horizontalAdvance(titles.section("Hierarch.", 0, 0)),
@@ -169,6 +178,7 @@ TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {
             EXPECT_EQ(states, rows[std::size_t(i)]) << "page " << page << ", row " << i;
         }
     }
+    EXPECT_EQ(box("txtVarName(0)")->palette().color(QPalette::Base), QColor(Qt::white)); // open
     const RecordedMessage both{true, "Not both hierarchical options together"};
     EXPECT_EQ(dialogs.shown, (std::vector{both, both})) << "the template's rules too, then closed";
 }
@@ -192,14 +202,19 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     const std::tuple<const char*, const char*, bool> page1[] = {
         {"gone.csv", "3", true}, {"   ", "2", false}, {"cells.csv", "  ", false}};
     for (const auto& [name, dimension, ready] : page1) {
-        nameFile(name, dimension);
-        EXPECT_EQ(button("cmdGo")->isEnabled(), ready) << name << "|" << dimension;
+        nameFile(name, dimension); // the default button only while it can be pressed
+        EXPECT_EQ(std::pair(button("cmdGo")->isEnabled(), button("cmdGo")->isDefault()),
+                  std::pair(ready, ready))
+            << name << "|" << dimension;
     }
     namePage2("   ", "zavek.csv", "result.csv");
     EXPECT_FALSE(button("cmdGo2")->isEnabled());
     box("txtVQDTemplateFile")->setText(qs(cellFile("template.csv"))); // found, named last
     EXPECT_TRUE(button("cmdGo2")->isEnabled());
+    box("txtZavekOutputFile")->setText("  ");
+    EXPECT_FALSE(button("cmdGo2")->isEnabled());
     box("txtResultFile")->setText("  ");
+    box("txtZavekOutputFile")->setText("zavek.csv"); // the result's name alone blank
     EXPECT_FALSE(button("cmdGo2")->isEnabled());
 }
 

@@ -119,10 +119,10 @@ TEST_F(Runs, ReadmeExamplesGiveWhatTheCommandLineGives) {
     EXPECT_EQ(undated(), byWindow);
 }
 
-// File box, "..." button, existing files only, page, the dialog's first filter; row 2 first, as a
-// new input file may close it.
+// File box, "..." button, existing files only, page, the dialog's first filter; the last row first,
+// as a new input file may close it.
 const std::tuple<const char*, const char*, bool, int, const char*> fileBoxes[] = {
-    {"txtHierFile(2)", "cmdZoekHrc(2)", false, 0, "Hierarchy files (*.hrc)"},
+    {"txtHierFile(3)", "cmdZoekHrc(3)", false, 0, "Hierarchy files (*.hrc)"},
     {"txtVQDFileName", "cmdZoekVQDFile", true, 0, "VQD File (*.vqd)"},
     {"txtVQDTemplateFile", "cmdVQDfile", true, 1, "CSV File (*.csv)"},
     {"txtZavekOutputFile", "cmdZoekZavekOutput", true, 1, "Zavek VQD output file (*.vqd)"},
@@ -157,7 +157,7 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
         return true;
     };
     nameFile(cellFile(), "4");
-    check("chkHierch(2)")->click();
+    check("chkHierch(3)")->click();
     // Parameter boxes of a few letters (a line edit holds 17) after captions, name boxes after 1-4.
     EXPECT_LT(box("txtDim")->width(), 14 * box("txtDim")->fontMetrics().horizontalAdvance('x'));
     EXPECT_LT(label("lblDim")->geometry().right(), box("txtDim")->geometry().left());
