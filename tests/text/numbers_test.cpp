@@ -64,6 +64,7 @@ TEST(Messages, NumbersAndTexts) {
     EXPECT_EQ(wholeNumberClamped32(1e12), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(wholeNumberClamped32(-1e12), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(wholeNumberClamped32(std::nan("")), 0);
+    EXPECT_EQ(wholeNumberClamped32(2.5), 2); // halves to even
     EXPECT_EQ(messageNumber(0), " 0");
     EXPECT_EQ(messageNumber(-5'000'000'000), "-5000000000");
     EXPECT_EQ(messageText("a\x1f \x7f\n\r\t\xC3\xA9"), "a\\x1f \\x7f\\n\\r\\t\xC3\xA9");
