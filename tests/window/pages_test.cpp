@@ -194,24 +194,21 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     box("txtSep")->setText(";");
     box("txtVQDFileName")->setText("/proc/self/mem"); // on Linux, unreadable: no dimension
     EXPECT_EQ(window->state().VarCount, 0);
-    // Whether the file exists is the run's to say, but a blank name or dimension is none.
-    const std::tuple<const char*, const char*, bool> page1[] = {
-        {"gone.csv", "3", true}, {"   ", "2", false}, {"cells.csv", "  ", false}};
-    for (const auto& [name, dimension, ready] : page1) {
-        nameFile(name, dimension); // the default button only while it can be pressed
-        EXPECT_EQ(std::pair(button("cmdGo")->isEnabled(), button("cmdGo")->isDefault()),
-                  std::pair(ready, ready))
-            << name << "|" << dimension;
+    // Whether the file exists is the run's to say, but a blank name or dimension is none; page 2's
+    // Go wants all three names. Only page 1's Go is the default button, while it can be pressed.
+    const std::string found = cellFile("template.csv");
+    // clang-format off
+    const std::tuple<int, std::string, const char*, const char*, bool> names[] = {
+        {0, "gone.csv", "3", "", true}, {0, "   ", "2", "", false}, {0, "cells.csv", "  ", "", false},
+        {1, "   ", "zavek.csv", "result.csv", false}, {1, found, "  ", "result.csv", false},
+        {1, found, "zavek.csv", "  ", false}, {1, found, "zavek.csv", "result.csv", true}};
+    // clang-format on
+    for (const auto& [page, first, second, result, ready] : names) {
+        page == 0 ? nameFile(first, second) : namePage2(first, second, result);
+        const QPushButton* go = button(page == 0 ? "cmdGo" : "cmdGo2");
+        EXPECT_EQ(std::pair(go->isEnabled(), go->isDefault()), std::pair(ready, ready && !page))
+            << first << "|" << second << "|" << result;
     }
-    namePage2("   ", "zavek.csv", "result.csv");
-    EXPECT_FALSE(button("cmdGo2")->isEnabled());
-    box("txtVQDTemplateFile")->setText(qs(cellFile("template.csv"))); // found, named last
-    EXPECT_TRUE(button("cmdGo2")->isEnabled());
-    box("txtZavekOutputFile")->setText("  ");
-    EXPECT_FALSE(button("cmdGo2")->isEnabled());
-    box("txtResultFile")->setText("  ");
-    box("txtZavekOutputFile")->setText("zavek.csv"); // the result's name alone blank
-    EXPECT_FALSE(button("cmdGo2")->isEnabled());
 }
 
 // All nine lists take the template header's columns by position, equal and empty ones too, reset
