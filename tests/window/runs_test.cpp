@@ -173,7 +173,6 @@ TEST_F(Runs, FileButtonsAndDropsTakeWhatTheirFileMayBe) {
         QPushButton* ready = button(page == 0 ? "cmdEnd" : "cmdReady2");
         EXPECT_EQ(ready->width(), ready->sizeHint().width());
         EXPECT_LT(button(browse)->width(), ready->width()) << browse;
-        EXPECT_EQ(button(browse)->text(), "...");
         const bool row = fileBox == std::get<0>(fileBoxes[0]);
         EXPECT_GT(button(browse)->geometry().left(), box(fileBox)->geometry().left()) << browse;
         EXPECT_TRUE(row || button(browse)->geometry().right() == ready->geometry().right())
