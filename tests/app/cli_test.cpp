@@ -117,8 +117,8 @@ const std::vector<CliCase> rows{
     {"NoCommand", "", 2, "", usage("A subcommand is required")},
     {"HelpAsInTheManualAndVersion", "--help && \"" VQD_CLI_PATH "\" forward --help >>.out && \"" VQD_CLI_PATH "\" back --help >>.out && \"" VQD_CLI_PATH "\" --version >>.out", 0,
      test::readBytes(VQD_HELP_TEXT) + "vqd2zavek-cli " VQD_VERSION "\n", ""},
-    // A misspelt option is named before the options it kept from being given.
-    {"UnknownArgumentsInTheirOrder", "forward cells.csv --bogus extra", 2, "", usage("The following arguments were not expected: --bogus extra")},
+    // A misspelt option is named before what it kept from being given, and a last value left out.
+    {"UnknownArgumentsInTheirOrder", "forward cells.csv --bogus extra --dim", 2, "", usage("The following arguments were not expected: --bogus extra")},
     {"ValueLeftOut", "forward cells.csv --dim --names-first --total1 X", 2, "", usage("--dim: its value is missing (--names-first is an option)")},
     {"ValueLeftOutBeforeTheLastArgument", "forward cells.csv --dim --sep", 2, "", usage("--dim: its value is missing (--sep is an option)")},
     {"OptionNamesAfterDoubleDashAreOperands", "forward --dim 2 -- --dim --sep", 2, "", usage("The following arguments were not expected: -- --sep")},
