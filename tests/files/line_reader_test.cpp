@@ -74,14 +74,12 @@ TEST(LineReader, ChunksCountTheOutputOfTheirLines) {
     test::ScratchFolder folder;
     const auto path =
         folder.write("f", std::string(100, 'x') + "\r\n" + test::crlfLines(Lines(20, "abcd")));
-    // clang-format off
     const std::tuple<std::size_t, std::size_t, std::vector<std::size_t>> sizes[]{
         {108, 0, {2, 18, 1}},
-        {100, 10, {1, 6, 6, 6, 2}},  // a line beyond the chunk size is one alone
+        {100, 10, {1, 6, 6, 6, 2}},         // a line beyond the chunk size is one alone
         {2022, 500, {3, 3, 3, 3, 3, 3, 3}}, // a line end is a byte too
         {1613, 500, {3, 3, 3, 3, 3, 3, 3}}, // a line ending exactly at the size is in
     };
-    // clang-format on
     for (const auto& [size, lineCost, lines] : sizes) {
         LineReader reader;
         ASSERT_TRUE(reader.open(path));
