@@ -1,8 +1,6 @@
 // The command line run by a script in a scratch folder: by the shell on POSIX, cmd.exe on Windows.
 #include "../support/test_support.h"
 
-#include <gtest/gtest.h>
-#include <map>
 #ifdef _WIN32
 #include "files/windows_text.h"
 #else

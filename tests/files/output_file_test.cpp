@@ -4,8 +4,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <gtest/gtest.h>
 #ifdef _WIN32
 #include <atomic>
 #include <thread>
@@ -37,7 +35,6 @@ void release() {
     heldFile = INVALID_HANDLE_VALUE;
 }
 #else
-// The commands' output in `folder`, and whether they succeeded.
 std::pair<bool, std::string> shell(const test::ScratchFolder& folder, const std::string& commands) {
     std::string out(4096, '\0');
     FILE* pipe = ::popen(("cd '" + folder.path("") + "' && " + commands + " 2>&1").c_str(), "r");

@@ -1,10 +1,9 @@
+#include "../support/test_support.h"
 #include "forward/cell_record.h"
 #include "forward/writers.h"
 #include "text/fields.h"
 #include "text/numbers.h"
 
-#include <gtest/gtest.h>
-#include <random>
 #include <tuple>
 
 namespace vqd {

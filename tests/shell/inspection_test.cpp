@@ -3,8 +3,6 @@
 #include "shell/inspection.h"
 
 #include <chrono>
-#include <filesystem>
-#include <gtest/gtest.h>
 
 namespace vqd {
 namespace {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <map>
 #include <random>
@@ -54,7 +55,6 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(files::nativePath(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// Lines joined with CR LF, each line ended.
 inline std::string crlfLines(const Lines& lines) {
     std::string text;
     for (const auto& line : lines)
@@ -62,7 +62,6 @@ inline std::string crlfLines(const Lines& lines) {
     return text;
 }
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
 public:
     ScratchFolder()
@@ -85,7 +84,6 @@ public:
         writeBytes(path(name), bytes);
         return path(name);
     }
-    // The names of the files in the folder, sorted.
     Lines fileNames() const {
         Lines names;
         for (const auto& entry : std::filesystem::directory_iterator(root_))
@@ -116,7 +114,6 @@ inline std::string expand(const ScratchFolder& folder, const std::string& text) 
     return std::regex_replace(text, std::regex("DIR/"), folder.path(""));
 }
 
-// The messages shown, as "critical: text" or "note: text".
 inline Lines shownTexts(const RecordingMessages& messages) {
     Lines texts;
     for (const auto& [critical, text] : messages.shown)

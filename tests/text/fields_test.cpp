@@ -1,15 +1,11 @@
+#include "../support/test_support.h"
 #include "text/fields.h"
-
-#include <gtest/gtest.h>
-#include <random>
 
 namespace vqd {
 namespace {
 
-using Fields = std::vector<std::string>;
-
-Fields oneAtATime(std::string_view line, std::string_view separator) {
-    Fields fields;
+Lines oneAtATime(std::string_view line, std::string_view separator) {
+    Lines fields;
     while (!line.empty())
         fields.emplace_back(NextFieldBy(line, separator));
     return fields;
@@ -19,7 +15,7 @@ Fields oneAtATime(std::string_view line, std::string_view separator) {
 // its first character goes; an empty separator takes one character at a time.
 TEST(Fields, TakenFromTheFront) {
     // clang-format off
-    const std::tuple<std::string, std::string, Fields> rows[]{
+    const std::tuple<std::string, std::string, Lines> rows[]{
         {"  a ; \tb ", ";", {"a ", "\tb"}}, {"x ab y", "ab", {"x ", "b y"}}, {"abc", "", {"", "", ""}},
         {"  A B  1", " ", {"A", "B", "1"}}, {"  A;;B;;1", ";;", {"A", ";B", ";1"}}};
     // clang-format on
@@ -32,7 +28,7 @@ TEST(Fields, TakenFromTheFront) {
 // A record taken at once, counted or walked through agrees with the rule. Its leading fields (< n),
 // each ended by a one-character separator not the blank and no blank dropped, stand as written.
 void expectAsOneAtATime(const std::string& line, const std::string& separator, std::size_t n) {
-    Fields expected = oneAtATime(line, separator), walked;
+    Lines expected = oneAtATime(line, separator), walked;
     EXPECT_EQ(countFields(line, separator), static_cast<std::int64_t>(expected.size())) << line;
     for (const std::string_view field : LineFields(line, separator))
         walked.emplace_back(field);
@@ -47,7 +43,7 @@ void expectAsOneAtATime(const std::string& line, const std::string& separator, s
     expected.resize(n);
     std::vector<std::string_view> fields(n);
     EXPECT_EQ(takeFields(line, separator, fields), asWritten) << line << ", " << n << " fields";
-    EXPECT_EQ(Fields(fields.begin(), fields.end()), expected) << line << ", " << n << " fields";
+    EXPECT_EQ(Lines(fields.begin(), fields.end()), expected) << line << ", " << n << " fields";
 }
 
 // Every short line of fields, blanks, tabs and separators; then long ones, whose separators are

@@ -1,13 +1,11 @@
+#include "../support/test_support.h"
 #include "text/numbers.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <gtest/gtest.h>
 #include <limits>
-#include <random>
-#include <regex>
 
 namespace vqd {
 namespace {

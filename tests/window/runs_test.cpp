@@ -2,7 +2,6 @@
 #include "window/qt_dialogs.h"
 #include "window_fixture.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -14,7 +13,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
-#include <regex>
 
 namespace vqd::test {
 namespace {

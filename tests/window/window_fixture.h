@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 
@@ -79,7 +78,6 @@ protected:
         box("txtResultFile")->setText(qs(result));
     }
 
-    // A cell file of two explanatory codes; its first line names the columns.
     std::string cellFile(const std::string& name = "cells.csv") const {
         return files.write(name, test::cellFile({"NL;Total;1234,5;20;S;10"}));
     }
