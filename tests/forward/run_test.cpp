@@ -3,11 +3,8 @@
 #include "text/numbers.h"
 
 #include <clocale>
-#include <functional>
-#include <gtest/gtest.h>
 #include <locale>
 #include <new>
-#include <regex>
 
 namespace vqd {
 namespace {
@@ -89,9 +86,6 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
               crlfLines({"GR;65+;-12.5;1.5;-12.5;U;-12.500;-1.250",
                          "NL;Total;1234.5;20; 1234.5;S;0.001;0.001",
                          "GR;0-14;120.5;3; 120.5;U;12.050;12.050"}));
-    EXPECT_EQ(test::readBytes(input + ".hst"),
-              crlfLines({"GR;65+;u", "GR;65+;pl;-12.500;-1.250", "GR;0-14;u",
-                         "GR;0-14;pl;12.050;12.050"}));
     // The real clock's date and time, in digits whatever the locale.
     const std::regex now(R"(20\d\d-[01]\d-[0-3]\d [0-2]\d:[0-5]\d:[0-6]\d)");
     EXPECT_EQ(std::regex_replace(test::readBytes(input + ".log"), now, "NOW"),
