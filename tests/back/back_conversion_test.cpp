@@ -83,7 +83,7 @@ TEST(ConvertBack, SameAsThePlainRuleOverGeneratedFiles) {
         ASSERT_EQ(convert(folder, choices, messages, n % 3 ? defaultChunkBytes : 1).recordCount,
                   static_cast<std::int64_t>(zavek.size()));
         ASSERT_EQ(test::readBytes(folder.path("result.csv")), expected);
-        ASSERT_EQ(test::shownTexts(messages), Lines{"note: finished"});
+        ASSERT_EQ(messages.shown, Lines{"note: finished"});
     }
 }
 
@@ -127,10 +127,9 @@ TEST(ConvertBack, StopsWithOneMessageAndLeavesTheEarlierResult) {
             if (during) during(folder.path("zavek.csv"));
         };
         EXPECT_FALSE(convert(folder, {{CellValue, 2}}, messages, 1000, progress, result).completed);
-        const Lines shown = test::shownTexts(messages);
         const auto expected = test::expand(folder, message);
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].substr(0, expected.size()), expected);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].substr(0, expected.size()), expected);
         EXPECT_EQ(test::readBytes(folder.path("result.csv")), "earlier\r\n");
         EXPECT_EQ(folder.fileNames(), before);
     }

@@ -64,7 +64,7 @@ TEST_P(ForwardRun, WritesTheFourFiles) {
     run("\xEF\xBB\xBF" + test::cellFile({"GR;65+;-12,5;1,5;b;50", "NL;Total;1234,5;20;S;10",
                                          "GR;0-14;120,5;3;B;0"}));
     EXPECT_EQ(
-        test::shownTexts(messages),
+        messages.shown,
         (Lines{"note: lead 0N", "note: counted 3",
                "note: No record with totalcode (T) found for variable: " + values.rows[1].VarName,
                "note: Lines of " + hierarchy +
@@ -141,7 +141,7 @@ TEST_P(ForwardRun, StopsWithAMessageAndWritesNothing) {
         EXPECT_FALSE(run("1;1;S;0").completed) << message;
         expected.push_back("critical: " + test::expand(folder, message));
     }
-    EXPECT_EQ(test::shownTexts(messages), expected);
+    EXPECT_EQ(messages.shown, expected);
     EXPECT_EQ(folder.fileNames(), (Lines{"cells.csv", "empty.hrc"}));
     // A negative dimension is none: no row is checked, not even a nameless one. A chunk's output
     // outgrowing its first buffer keeps what it held; each suspect record is logged once.

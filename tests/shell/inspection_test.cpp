@@ -24,7 +24,7 @@ TEST(Dimension, LongestLineLessFourFieldsOrNoSeparator) {
         const auto found = inspectInput(path, ";", asked, true, messages);
         EXPECT_EQ(found.verdict, dim > 0 ? InputVerdict::Splits : InputVerdict::NoSeparator);
         EXPECT_EQ(found.names, names);
-        EXPECT_EQ(test::shownTexts(messages),
+        EXPECT_EQ(messages.shown,
                   dim > 0 ? Lines{} : Lines{"critical: No separator found in file: " + path});
     }
     // A file that cannot be read offers nothing to either page, with one message each time.

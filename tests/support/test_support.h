@@ -26,18 +26,16 @@ using Lines = std::vector<std::string>; // a file's lines, or the messages shown
 
 namespace vqd::test {
 
-using RecordedMessage = std::pair<bool, std::string>; // critical, or a note; the text
-
-// Records every message instead of showing it, on Messages or on a seam built on it; whenShown
-// sees the caller as it stands at each message.
+// Records every message instead of showing it, as "critical: text" or "note: text", on Messages or
+// on a seam built on it; whenShown sees the caller as it stands at each message.
 template <class Seam> struct Recording : Seam {
-    void critical(std::string_view text) override { record(true, text); }
-    void information(std::string_view text) override { record(false, text); }
-    void record(bool critical, std::string_view text) {
-        shown.push_back({critical, std::string(text)});
+    void critical(std::string_view text) override { record("critical: ", text); }
+    void information(std::string_view text) override { record("note: ", text); }
+    void record(const char* kind, std::string_view text) {
+        shown.push_back(kind + std::string(text));
         whenShown();
     }
-    std::vector<RecordedMessage> shown;
+    Lines shown;
     std::function<void()> whenShown = [] {};
 };
 using RecordingMessages = Recording<Messages>;
@@ -112,13 +110,6 @@ private:
 // `text` with each "DIR/" standing for the scratch folder.
 inline std::string expand(const ScratchFolder& folder, const std::string& text) {
     return std::regex_replace(text, std::regex("DIR/"), folder.path(""));
-}
-
-inline Lines shownTexts(const RecordingMessages& messages) {
-    Lines texts;
-    for (const auto& [critical, text] : messages.shown)
-        texts.push_back((critical ? "critical: " : "note: ") + text);
-    return texts;
 }
 
 // The usual files, each test giving only what differs: a cell file of two variables with its names

@@ -174,8 +174,8 @@ TEST_F(Rules, RowsFollowVarCountTheirOptionsAndThePage) {
         }
     }
     EXPECT_EQ(box("txtVarName(0)")->palette().color(QPalette::Base), QColor(Qt::white)); // open
-    const RecordedMessage both{true, "Not both hierarchical options together"};
-    EXPECT_EQ(dialogs.shown, (std::vector{both, both})) << "the template's rules too, then closed";
+    EXPECT_EQ(dialogs.shown, Lines(2, "critical: Not both hierarchical options together"))
+        << "the template's rules too, then closed";
 }
 
 // A named file is inspected quietly until it does not split; the go buttons follow the names.
@@ -187,8 +187,7 @@ TEST_F(Rules, NamedFileIsInspectedQuietlyUntilItDoesNotSplit) {
     // A separator that does not split the file keeps the dimension accepted before.
     box("txtSep")->setText(",");
     box("txtDim")->setText("3");
-    const RecordedMessage noSeparator{true, "No separator found in file: " + path};
-    EXPECT_EQ(dialogs.shown, (std::vector<RecordedMessage>{noSeparator, noSeparator}));
+    EXPECT_EQ(dialogs.shown, Lines(2, "critical: No separator found in file: " + path));
     EXPECT_EQ(window->state().VarCount, 2);
     box("txtSep")->setText(";");
     box("txtVQDFileName")->setText("/proc/self/mem"); // on Linux, unreadable: no dimension
