@@ -53,8 +53,8 @@ protected:
     test::RecordingMessages messages;
 };
 
-// A worked example of every part: both hierarchy kinds, a missing total named as entered, suspect
-// records (of both faults, of one), and the notes on how the files were read after the count.
+// A worked example: both hierarchy kinds, a missing total named as entered, suspect records (of
+// both faults, of one), the reading notes after the count. History lines: see DataAndHistory.
 TEST_P(ForwardRun, WritesTheFourFiles) {
     const std::string hierarchy = folder.write("h.hrc", "NL\n@GR\n");
     values.chkVarNamesInFirst = true;
