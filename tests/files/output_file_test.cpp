@@ -1,6 +1,7 @@
 #include "../support/test_support.h"
 #include "files/output_file.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>

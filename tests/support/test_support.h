@@ -5,7 +5,6 @@
 #include "text/messages.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,7 +20,7 @@
 #include <vector>
 
 namespace vqd {
-using Lines = std::vector<std::string>; // a file's lines, or the messages shown
+using Lines = std::vector<std::string>; // a file's lines, a line's fields, or the messages shown
 } // namespace vqd
 
 namespace vqd::test {
@@ -39,9 +38,6 @@ template <class Seam> struct Recording : Seam {
     std::function<void()> whenShown = [] {};
 };
 using RecordingMessages = Recording<Messages>;
-
-// What the system says of a file that is not there: ENOENT is 2, also ERROR_FILE_NOT_FOUND.
-inline const std::string missingFileReason = files::systemReason(ENOENT);
 
 inline std::string readBytes(const std::string& path) {
     std::ifstream in(files::nativePath(path), std::ios::binary);
